@@ -1,0 +1,9 @@
+#include <cstdio>
+
+#include "viewer/error_report.h"
+
+int reportError(const char* message) {
+  std::fprintf(stderr, "%s\n", message);
+  std::fflush(stderr);
+  return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+
+// One open file. Every operation is one platform call; a failure is reported through
+// reportError with a fixed message and the call returns as if it had worked.
+// The file is opened for reading and writing (a file the user may not write does not
+// open) and for exclusive use among openers that take the same lock.
+class FileReader {
+ public:
+  enum SeekMethod : int32_t { FromBegin = 0, FromCurrent = 1, FromEnd = 2 };
+
+  FileReader() = default;
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  void open(const char* fileName);
+  // Reads up to byteCount bytes; bytesRead tells how many arrived (0 on failure).
+  void read(void* buffer, int32_t byteCount, uint32_t& bytesRead);
+  void seek(int32_t distance, SeekMethod method);
+  // Flushes, closes, and ends closed whatever failed.
+  void close();
+
+  bool isOpen() const { return handle_ >= 0; }
+  bool failed() const { return handle_ == FailedHandle; }
+  bool isClosed() const { return handle_ == NoHandle; }
+
+ private:
+  static constexpr int NoHandle = -2;
+  static constexpr int FailedHandle = -1;
+  int handle_ = NoHandle;
+};

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+
+#include "geometry/polygon.h"
+#include "geometry/viewport.h"
+
+// A projected polygon: x grows to the right, y downwards, row 0 at the top.
+struct ScreenPoint {
+  double x, y;
+};
+struct ScreenPolygon {
+  int32_t colourIndex;
+  int32_t vertexCount;
+  ScreenPoint points[MaxWorkingVertices];
+};
+
+// One row of a polygon: columns left up to, not including, right.
+struct Span {
+  int32_t left, right;
+};
+// Row storage for fillPolygon, sized with the frame buffer (one entry per row).
+struct SpanTable {
+  Span* rows;
+  int32_t capacity;
+};
+
+// Projects a camera-space polygon (every vertex in front of the eye), in reverse order.
+void projectPolygon(const WorkingPolygon& polygon, const Viewport& viewport, ScreenPolygon& out);
+
+// Paints a clockwise screen polygon as one byte-fill per row, clipped to the viewport.
+void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTable& spans);

@@ -1,0 +1,102 @@
+#include "tools/replay/replay_script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+namespace {
+
+std::string lower(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Key names of the table; any other single letter or digit is a key the table ignores.
+bool keyCode(const std::string& name, int32_t& code) {
+  static const struct {
+    const char* name;
+    int32_t code;
+  } named[] = {{"space", KeySpace}, {"left", KeyLeft}, {"up", KeyUp},   {"right", KeyRight},
+               {"down", KeyDown},   {"q", KeyQ},       {"x", KeyX},     {"z", KeyZ}};
+  const std::string n = lower(name);
+  for (const auto& k : named) {
+    if (n == k.name) {
+      code = k.code;
+      return true;
+    }
+  }
+  if (n.size() == 1 && std::isalnum(static_cast<unsigned char>(n[0]))) {
+    code = std::toupper(static_cast<unsigned char>(n[0]));
+    return true;
+  }
+  return false;
+}
+
+bool parseWhole(const std::string& word, int64_t low, int64_t high, int64_t& value) {
+  if (word.empty() || word.size() > 18) return false;
+  for (char c : word) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  }
+  value = std::stoll(word);
+  return value >= low && value <= high;
+}
+
+}  // namespace
+
+bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out,
+                       std::string& error) {
+  std::istringstream lines(text);
+  std::string line;
+  int lineNumber = 0;
+  out.messages.clear();
+  auto fail = [&](const std::string& what) {
+    error = fileName + ":" + std::to_string(lineNumber) + ": " + what;
+    return false;
+  };
+  while (std::getline(lines, line)) {
+    ++lineNumber;
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.empty() || w[0][0] == '#') continue;
+    ScriptedMessage m{};
+    if (!parseWhole(w[0], 1, INT64_MAX / 2, m.pass)) {
+      return fail("'" + w[0] + "' is not a pass number (1 or more)");
+    }
+    if (w.size() < 2) return fail("an event must follow the pass number");
+    const std::string event = lower(w[1]);
+    const size_t argCount = w.size() - 2;
+    auto expect = [&](size_t n) {
+      return argCount == n ? true
+                           : fail("'" + event + "' takes " + std::to_string(n) + " argument(s)");
+    };
+    if (event == "key" || event == "release") {
+      if (!expect(1)) return false;
+      int32_t code;
+      if (!keyCode(w[2], code)) return fail("unknown key '" + w[2] + "'");
+      m.message = {event == "key" ? MessageKind::KeyDown : MessageKind::Other, code, 0, 0};
+    } else if (event == "mouse") {
+      if (!expect(0)) return false;
+      m.message = {MessageKind::Other, 0, 0, 0};
+    } else if (event == "size") {
+      if (!expect(2)) return false;
+      int64_t width, height;
+      if (!parseWhole(w[2], 0, 65535, width) || !parseWhole(w[3], 0, 65535, height)) {
+        return fail("size takes a width and a height from 0 to 65535");
+      }
+      m.message = {MessageKind::Size, 0, int32_t(width), int32_t(height)};
+    } else if (event == "minimize") {
+      if (!expect(0)) return false;
+      m.message = {MessageKind::Minimize, 0, 0, 0};
+    } else if (event == "close") {
+      if (!expect(0)) return false;
+      m.message = {MessageKind::Close, 0, 0, 0};
+    } else {
+      return fail("unknown event '" + w[1] + "' (key, release, mouse, size, minimize, close)");
+    }
+    out.messages.push_back(m);
+  }
+  std::stable_sort(out.messages.begin(), out.messages.end(),
+                   [](const ScriptedMessage& a, const ScriptedMessage& b) { return a.pass < b.pass; });
+  return true;
+}

@@ -1,0 +1,105 @@
+#include "viewer/main_loop.h"
+
+#include <cstring>
+#include <new>
+
+#include "render/portal_traversal.h"
+#include "world/room_tracking.h"
+
+LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
+  viewer.camera.setPosition(5.0f, 0.0f, 0.0f);
+  viewer.camera.resetOrientation(0, 0, 0);
+  LevelLoadResult result = loadLevel(viewer.world, levelFileName);
+  viewer.world.overviewEnabled = 0;
+  return result;
+}
+
+void beginMainLoop(Viewer& viewer) {
+  viewer.camera.buildScreenPlanes(viewer.viewport);
+  viewer.quitRequested = 0;
+  viewer.walkSpeed = 0.0f;
+  viewer.world.currentRoom = 0;
+}
+
+void handleKey(Viewer& viewer, int32_t key) {
+  Camera& camera = viewer.camera;
+  switch (key) {
+    case KeySpace:
+      viewer.walkSpeed = 0.0f;
+      camera.turnRateY = 0;
+      break;
+    case KeyLeft:
+      camera.turnRateY = TurnLeftRate;
+      break;
+    case KeyUp:
+      viewer.walkSpeed = WalkStep;
+      camera.turnRateY = 0;
+      break;
+    case KeyRight:
+      camera.turnRateY = TurnRightRate;
+      break;
+    case KeyDown:
+      viewer.walkSpeed = -WalkStep;
+      camera.turnRateY = 0;
+      break;
+    case KeyQ:
+      viewer.quitRequested = 1;
+      break;
+    case KeyX:
+      viewer.world.overviewEnabled = 0;
+      break;
+    case KeyZ:
+      viewer.world.overviewEnabled = 1;
+      break;
+    default:
+      break;
+  }
+}
+
+void drawFrame(Viewer& viewer) {
+  Camera& camera = viewer.camera;
+  World& world = viewer.world;
+  camera.walk(viewer.walkSpeed);
+  trackCamera(world, camera);
+  camera.turn();
+  camera.buildWorldPlanes();
+  detail::clearFrame(viewer);
+  Frustum& frustum = viewer.initialFrustum;
+  for (int i = 0; i < 4; ++i) frustum.planes[i] = camera.worldPlanes[i];
+  frustum.planeCount = 4;
+  if (viewer.frameExists && world.roomCount > 0) {
+    renderRoom(world, camera, viewer.viewport, viewer.spans, world.currentRoom, frustum);
+  }
+}
+
+namespace detail {
+
+void clearFrame(Viewer& viewer) {
+  if (!viewer.frameExists) return;
+  std::memset(viewer.frame.pixels, 0,
+              size_t(viewer.viewport.width) * size_t(viewer.viewport.height));
+}
+
+void releaseFrame(Viewer& viewer) {
+  viewer.frame = FrameMemory{};
+  viewer.frameExists = false;
+  viewer.viewport.rowOrigin = nullptr;
+}
+
+bool makeSpanRows(Viewer& viewer, int32_t height) {
+  if (viewer.spanRows && viewer.spans.capacity == height) return true;
+  std::unique_ptr<Span[]> rows(new (std::nothrow) Span[size_t(height)]);
+  if (!rows) return false;
+  viewer.spanRows = std::move(rows);
+  viewer.spans = {viewer.spanRows.get(), height};
+  return true;
+}
+
+void adoptFrame(Viewer& viewer, const FrameMemory& frame) {
+  viewer.frame = frame;
+  viewer.frameExists = true;
+  viewer.viewport.rowOrigin = frame.rowOrigin;
+  viewer.viewport.pitch = frame.pitch;
+}
+
+}  // namespace detail

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+
+#include "viewer/messages.h"
+#include "viewer/viewer_state.h"
+#include "world/level_loader.h"
+
+// The shell's frame pass, shared by every platform. A platform is any type with:
+//   bool nextMessage(Message&)      takes the next waiting event without blocking
+//   void present(const Viewer&)     shows the frame buffer
+//   bool allocateFrame(int32_t width, int32_t height, FrameMemory&)
+//   void releaseFrame(FrameMemory&)
+
+constexpr int32_t FirstClientWidth = 320;
+constexpr int32_t FirstClientHeight = 240;
+constexpr int32_t MinClientSize = 10;
+// Frames larger than this on either side are not made; the window shows the top-left part.
+constexpr int32_t MaxClientSize = 16384;
+constexpr float WalkStep = 0.08f;
+constexpr int32_t TurnLeftRate = 32667;  // 101 units the other way
+constexpr int32_t TurnRightRate = 100;
+
+// Camera placed at (5, 0, 0) with the identity orientation and no turning, the level
+// loaded, the overview off.
+LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName);
+
+// Before the first pass: screen planes from the viewport, no quit, no walking, room 0.
+void beginMainLoop(Viewer& viewer);
+
+void handleKey(Viewer& viewer, int32_t key);
+
+// Walk, track the room, turn, rebuild the view planes, clear, render from the current room.
+void drawFrame(Viewer& viewer);
+
+// Sets the frame's size, rounded and bounded, and rebuilds the frame memory, the span
+// rows, the viewport and (once the loop runs) the screen planes; then clears the frame.
+// A frame that cannot be made leaves the old one in force.
+template <class Platform>
+void resizeFrame(Viewer& viewer, Platform& platform, int32_t clientWidth, int32_t clientHeight);
+
+// The first frame buffer, at 320 x 240. Returns false when it cannot be made.
+template <class Platform>
+bool createFrame(Viewer& viewer, Platform& platform);
+
+// One batch of messages and, unless the window closed, one drawn and presented frame.
+// Returns false when the loop must end at once.
+template <class Platform>
+bool runPass(Viewer& viewer, Platform& platform);
+
+// Runs passes until Q, a close, or maxPasses passes (when not negative).
+template <class Platform>
+void runMainLoop(Viewer& viewer, Platform& platform, int64_t maxPasses = -1);
+
+#include "viewer/main_loop_impl.h"

@@ -1,0 +1,96 @@
+#pragma once
+// Template bodies of main_loop.h.
+#include <cstring>
+#include <new>
+
+namespace detail {
+void clearFrame(Viewer& viewer);
+void releaseFrame(Viewer& viewer);
+bool makeSpanRows(Viewer& viewer, int32_t height);
+void adoptFrame(Viewer& viewer, const FrameMemory& frame);
+}  // namespace detail
+
+template <class Platform>
+bool tryFrame(Viewer& viewer, Platform& platform, int32_t width, int32_t height) {
+  FrameMemory fresh;
+  if (!platform.allocateFrame(width, height, fresh)) return false;
+  if (!detail::makeSpanRows(viewer, height)) {
+    platform.releaseFrame(fresh);
+    return false;
+  }
+  if (viewer.frameExists) platform.releaseFrame(viewer.frame);
+  detail::adoptFrame(viewer, fresh);
+  return true;
+}
+
+template <class Platform>
+bool createFrame(Viewer& viewer, Platform& platform) {
+  viewer.viewport.width = FirstClientWidth;
+  viewer.viewport.height = FirstClientHeight;
+  if (!tryFrame(viewer, platform, FirstClientWidth, FirstClientHeight)) return false;
+  updateViewport(viewer.viewport);
+  detail::clearFrame(viewer);
+  return true;
+}
+
+template <class Platform>
+void resizeFrame(Viewer& viewer, Platform& platform, int32_t clientWidth, int32_t clientHeight) {
+  if (!viewer.frameExists) return;
+  Viewport& v = viewer.viewport;
+  const int32_t oldWidth = v.width, oldHeight = v.height;
+  if (clientWidth > MaxClientSize) clientWidth = MaxClientSize;
+  if (clientHeight > MaxClientSize) clientHeight = MaxClientSize;
+  int32_t width = (clientWidth + 3) & ~3;
+  int32_t height = clientHeight;
+  if (width < MinClientSize || height < MinClientSize) {
+    width = oldWidth;
+    height = oldHeight;
+  }
+  // Every accepted size message rebuilds the frame, even at the same size.
+  if (tryFrame(viewer, platform, width, height)) {
+    v.width = width;
+    v.height = height;
+    updateViewport(v);
+    viewer.camera.buildScreenPlanes(v);
+  }
+  detail::clearFrame(viewer);
+}
+
+template <class Platform>
+bool runPass(Viewer& viewer, Platform& platform) {
+  Message message;
+  bool first = true;
+  while (platform.nextMessage(message)) {
+    if (first) {
+      // A batch of messages stops every turn; a key-down in it may start one again.
+      viewer.camera.turnRateX = viewer.camera.turnRateY = viewer.camera.turnRateZ = 0;
+      first = false;
+    }
+    switch (message.kind) {
+      case MessageKind::KeyDown:
+        handleKey(viewer, message.key);
+        break;
+      case MessageKind::Size:
+        resizeFrame(viewer, platform, message.width, message.height);
+        break;
+      case MessageKind::Close:
+        if (viewer.frameExists) platform.releaseFrame(viewer.frame);
+        detail::releaseFrame(viewer);
+        return false;
+      case MessageKind::Minimize:
+      case MessageKind::Other:
+        break;
+    }
+  }
+  drawFrame(viewer);
+  platform.present(viewer);
+  return true;
+}
+
+template <class Platform>
+void runMainLoop(Viewer& viewer, Platform& platform, int64_t maxPasses) {
+  beginMainLoop(viewer);
+  for (int64_t pass = 0; maxPasses < 0 || pass < maxPasses; ++pass) {
+    if (viewer.quitRequested != 0 || !runPass(viewer, platform)) break;
+  }
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "geometry/camera.h"
+#include "geometry/polygon.h"
+#include "geometry/viewport.h"
+#include "render/span_fill.h"
+#include "world/world.h"
+
+// The frame buffer's pixel memory as a platform made it: width x height bytes at pixels,
+// rows reached from rowOrigin with pitch (negative when stored bottom-up).
+struct FrameMemory {
+  uint8_t* pixels = nullptr;
+  uint8_t* rowOrigin = nullptr;
+  int32_t pitch = 0;
+  void* platformHandle = nullptr;  // whatever the platform needs to release it
+};
+
+// The viewer's process-wide instances, made once by the program's entry.
+struct Viewer {
+  Camera camera;
+  World world;
+  Viewport viewport{};
+  FrameMemory frame{};
+  bool frameExists = false;
+  std::unique_ptr<Span[]> spanRows;  // one per frame-buffer row, made with the frame
+  SpanTable spans{nullptr, 0};
+  float walkSpeed = 0.0f;
+  int32_t quitRequested = 0;
+  Frustum initialFrustum{};
+};

@@ -1,0 +1,31 @@
+#pragma once
+// Per-frame work on the mesh that needs no graphics library: carrying the vertices
+// by their regions' matrices, recomputing the face normals, and deciding which
+// triangles face the eye.
+#include <cstdint>
+
+#include "deform/vec3.h"
+
+namespace deform {
+
+// (m0 x + m4 y + m8 z + m12, m1 x + m5 y + m9 z + m13, m2 x + m6 y + m10 z + m14):
+// the column-major matrix without its fourth row, no division.
+Vec3 transformPoint(const float m[16], const Vec3& p);
+
+// Writes every moved vertex: regions from the last to the first, members from the
+// last entry to the first. If the regions leave vertices unclaimed, every vertex is
+// first carried by the middle region's matrix (the rest position itself when there
+// is no region), so no moved position is ever left unwritten.
+void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertexCount,
+                  std::uint16_t* const regionMembers[], const std::int32_t regionMemberCounts[],
+                  const float regionMatrices[][16], std::int32_t regionCount);
+
+// movedNormals[t] = faceNormal of triangle t's moved corners, triangles last to first.
+void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
+                      std::int32_t triangleCount);
+
+// Whether a triangle with this first corner (eye space) and normal faces the eye at
+// the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.
+bool facesEye(const Vec3& firstCorner, const Vec3& normal);
+
+}  // namespace deform

@@ -1,0 +1,40 @@
+// deform: a sphere split into three regions that lift and swing apart, lit face by
+// face through GLUT and OpenGL 1.1. Escape ends it.
+#include <GL/freeglut.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "deform/scene.h"
+
+namespace {
+
+// The toolkit ends the process on a fatal error (most often: no X display to open);
+// say what happened and how to run the demo without a desktop.
+void reportToolkitFailure(const char* format, va_list arguments) {
+  std::fprintf(stderr, "deform: cannot open the OpenGL window: ");
+  std::vfprintf(stderr, format, arguments);
+  std::fprintf(stderr,
+               "\ndeform: it needs an X display with OpenGL; without one, run it under Xvfb:"
+               " xvfb-run -a build/deform\n");
+  std::exit(EXIT_FAILURE);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::atexit(deform::releaseScene);
+  glutInitErrorFunc(reportToolkitFailure);
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutCreateWindow("Deform");
+  glutReshapeWindow(640, 480);
+  deform::initScene();
+  glutKeyboardFunc(deform::handleKey);
+  glutDisplayFunc(deform::drawFrame);
+  glutReshapeFunc(deform::reshapeWindow);
+  glutIdleFunc(deform::stepAnimation);
+  glutMainLoop();
+  return EXIT_SUCCESS;
+}

@@ -27,5 +27,9 @@ struct SpanTable {
 // Projects a camera-space polygon (every vertex in front of the eye), in reverse order.
 void projectPolygon(const WorkingPolygon& polygon, const Viewport& viewport, ScreenPolygon& out);
 
+// The search for the top and bottom vertex starts from +-this many pixels, so a point at
+// or beyond it (or one that is not finite) cannot be filled: such a polygon paints nothing.
+constexpr double ScreenCoordinateLimit = 999999.0;
+
 // Paints a clockwise screen polygon as one byte-fill per row, clipped to the viewport.
 void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTable& spans);

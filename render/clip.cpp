@@ -1,0 +1,52 @@
+#include "render/clip.h"
+
+namespace {
+
+// A vertex survives unless classifyPoint would call it SideBehind; a distance that is
+// not a number fails the comparison and counts as behind, as it does there.
+inline bool survives(float distance) { return distance >= -SideEpsilon; }
+
+}  // namespace
+
+ClipResult clipPolygon(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output) {
+  const int n = input.vertexCount;
+  output.vertexCount = 0;  // stays 0 if the result is dropped for capacity
+  if (n <= 0) return ClipCulled;
+
+  // Each vertex's distance is formed once and serves as si for its own edge and as sj
+  // for the edge before it: exactly the float that classifyPoint compares.
+  const float firstDistance = signedDistance(plane, input.vertices[0]);
+  float si = firstDistance;
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    const int j = i + 1 == n ? 0 : i + 1;
+    const float sj = j == 0 ? firstDistance : signedDistance(plane, input.vertices[j]);
+    const bool keepI = survives(si);
+    if (keepI) {
+      // A convex polygon gains at most one vertex per plane; only a broken one can
+      // outgrow the buffer, and it is dropped rather than truncated.
+      if (count == WorkingPolygon::capacity) return ClipCulled;
+      output.vertices[count] = input.vertices[i];
+      output.colours[count] = input.colours[i];
+      output.flags[count] = input.flags[i];
+      ++count;
+    }
+    if (keepI != survives(sj)) {
+      if (count == WorkingPolygon::capacity) return ClipCulled;
+      // All in float: the difference, the quotient, and each product and sum.
+      const float t = si / (si - sj);
+      const Vec3& a = input.vertices[i];
+      const Vec3& b = input.vertices[j];
+      const Vec3& ca = input.colours[i];
+      const Vec3& cb = input.colours[j];
+      output.vertices[count] = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+      output.colours[count] = {ca.x + t * (cb.x - ca.x), ca.y + t * (cb.y - ca.y),
+                               ca.z + t * (cb.z - ca.z)};
+      output.flags[count] = 1;
+      ++count;
+    }
+    si = sj;
+  }
+  output.vertexCount = count;
+  return count > 2 ? ClipVisible : ClipCulled;
+}

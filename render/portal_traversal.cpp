@@ -1,0 +1,79 @@
+#include "render/portal_traversal.h"
+
+#include <utility>
+
+#include "render/clip.h"
+#include "render/draw_wall.h"
+#include "render/portal_frustum.h"
+
+namespace {
+
+// What stays the same through one traversal.
+struct Traversal {
+  const World& world;
+  const Camera& camera;
+  const Viewport& viewport;
+  SpanTable& spans;
+  TraversalCounts* counts;  // null when nobody asks
+};
+
+void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t depth) {
+  if (roomIndex < 0 || roomIndex >= t.world.roomCount) return;
+  if (depth >= MaxTraversalDepth) {
+    if (t.counts) ++t.counts->cappedVisits;
+    return;
+  }
+  if (t.counts) {
+    ++t.counts->roomVisits;
+    ++t.counts->visitsPerRoom[roomIndex];
+    if (depth + 1 > t.counts->deepestLevel) t.counts->deepestLevel = depth + 1;
+  }
+
+  const Room& room = t.world.rooms[roomIndex];
+  const Vec3& eye = t.camera.position;
+  const int32_t planeCount =
+      frustum.planeCount < MaxFrustumPlanes ? frustum.planeCount : MaxFrustumPlanes;
+  // This activation's own records: the clipping goes back and forth between the two
+  // buffers, and a visible portal's frustum is handed to the room behind it.
+  WorkingPolygon buffers[2];
+  Frustum portalFrustum;
+
+  for (int32_t p = 0; p < room.polygonCount; ++p) {
+    const WorldPolygon& polygon = room.polygons[p];
+    // A polygon whose plane passes within the tolerance of the eye is skipped like one
+    // that faces away.
+    if (classifyPoint(polygon.plane, eye) != SideFront) continue;
+
+    copyPolygon(polygon.outline, buffers[0]);
+    copyPolygon(polygon.outline, buffers[1]);
+    WorkingPolygon* input = &buffers[0];
+    WorkingPolygon* output = &buffers[1];
+    ClipResult status = ClipVisible;
+    for (int32_t k = 0; k < planeCount && status == ClipVisible; ++k) {
+      status = clipPolygon(*input, frustum.planes[k], *output);
+      std::swap(input, output);
+    }
+    if (status != ClipVisible) continue;
+
+    if (polygon.targetRoom == -1) {
+      if (t.counts) ++t.counts->wallsDrawn;
+      drawWall(t.world, t.camera, t.viewport, t.spans, *input);
+    } else if (buildPortalFrustum(*input, eye, portalFrustum) >= 3) {
+      // Depth first: the room behind is drawn before the next polygon of this one.
+      visitRoom(t, polygon.targetRoom, portalFrustum, depth + 1);
+    }
+  }
+}
+
+}  // namespace
+
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
+                SpanTable& spans, int32_t roomIndex, const Frustum& frustum) {
+  visitRoom(Traversal{world, camera, viewport, spans, nullptr}, roomIndex, frustum, 0);
+}
+
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
+                SpanTable& spans, int32_t roomIndex, const Frustum& frustum,
+                TraversalCounts& counts) {
+  visitRoom(Traversal{world, camera, viewport, spans, &counts}, roomIndex, frustum, 0);
+}

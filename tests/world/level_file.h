@@ -1,0 +1,69 @@
+#pragma once
+// Writes small level files for tests, field by field in the level format.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+class LevelBytes {
+ public:
+  LevelBytes& i32(int32_t v) {
+    uint8_t b[4];
+    std::memcpy(b, &v, 4);
+    bytes_.insert(bytes_.end(), b, b + 4);
+    return *this;
+  }
+  LevelBytes& f32(float v) {
+    int32_t bits;
+    std::memcpy(&bits, &v, 4);
+    return i32(bits);
+  }
+  // A vertex record in file order: world z, world x, world y, in level units.
+  LevelBytes& vertex(float x, float y, float z) { return f32(z).f32(x).f32(y); }
+  LevelBytes& wall(std::initializer_list<int32_t> indices) {
+    i32(int32_t(indices.size()));
+    for (int32_t i : indices) i32(i);
+    return *this;
+  }
+  LevelBytes& portal(int32_t target, std::initializer_list<int32_t> indices) {
+    i32(target);
+    return wall(indices);
+  }
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  size_t size() const { return bytes_.size(); }
+
+  std::string write(const std::string& name, size_t keep = SIZE_MAX) const {
+    const std::string path = ::testing::TempDir() + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes_.data(), 1, std::min(keep, bytes_.size()), f);
+    std::fclose(f);
+    return path;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// A closed cube room 0..1 (level units) on every axis, corners numbered b = x + 2y + 4z,
+// with its six faces wound so their normals point inwards; one face may be a portal.
+inline LevelBytes& cubeVertices(LevelBytes& l, float offsetX = 0) {
+  for (int b = 0; b < 8; ++b) l.vertex(offsetX + float(b & 1), float((b >> 1) & 1), float((b >> 2) & 1));
+  return l;
+}
+
+// The cube's faces with inward normals; indices are added to base.
+inline LevelBytes& cubeFaces(LevelBytes& l, int32_t base = 0, int portalFace = -1, int32_t target = 0) {
+  static const int32_t faces[6][4] = {{2, 0, 4, 6}, {5, 1, 3, 7}, {4, 0, 1, 5},
+                                      {3, 2, 6, 7}, {1, 0, 2, 3}, {6, 4, 5, 7}};
+  l.i32(portalFace >= 0 ? 5 : 6).i32(portalFace >= 0 ? 1 : 0);
+  for (int f = 0; f < 6; ++f) {
+    if (f == portalFace) continue;
+    l.wall({faces[f][0] + base, faces[f][1] + base, faces[f][2] + base, faces[f][3] + base});
+  }
+  if (portalFace >= 0) {
+    const int32_t* q = faces[portalFace];
+    l.portal(target, {q[0] + base, q[1] + base, q[2] + base, q[3] + base});
+  }
+  return l;
+}

@@ -9,9 +9,8 @@
 class LevelBytes {
  public:
   LevelBytes& i32(int32_t v) {
-    uint8_t b[4];
-    std::memcpy(b, &v, 4);
-    bytes_.insert(bytes_.end(), b, b + 4);
+    const uint32_t u = uint32_t(v);
+    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(uint8_t(u >> shift));
     return *this;
   }
   LevelBytes& f32(float v) {

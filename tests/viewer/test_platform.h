@@ -1,0 +1,47 @@
+#pragma once
+// A scripted platform for shell tests: batches of messages per pass, frames from the heap,
+// and a count of every allocation and present.
+#include <vector>
+
+#include "viewer/heap_frame.h"
+#include "viewer/main_loop.h"
+
+struct TestPlatform {
+  std::vector<std::vector<Message>> batches;  // batch i is delivered in pass i + 1
+  RowOrder order = RowOrder::BottomUp;
+  int presents = 0;
+  int allocations = 0;
+  int releases = 0;
+  bool failAllocations = false;
+  std::vector<uint8_t> lastFrame;  // rows top to bottom
+  size_t delivered = 0;
+
+  bool nextMessage(Message& m) {
+    const size_t pass = size_t(presents);
+    if (pass >= batches.size() || delivered >= batches[pass].size()) return false;
+    m = batches[pass][delivered++];
+    return true;
+  }
+  void present(const Viewer& viewer) {
+    const Viewport& v = viewer.viewport;
+    lastFrame.resize(size_t(v.width) * size_t(v.height));
+    for (int32_t y = 0; y < v.height; ++y) {
+      std::copy(pixelRow(v, y), pixelRow(v, y) + v.width, &lastFrame[size_t(y) * size_t(v.width)]);
+    }
+    ++presents;
+    delivered = 0;
+  }
+  bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
+    if (failAllocations) return false;
+    ++allocations;
+    return allocateHeapFrame(width, height, order, out);
+  }
+  void releaseFrame(FrameMemory& frame) {
+    ++releases;
+    releaseHeapFrame(frame);
+  }
+};
+
+inline Message key(int32_t code) { return {MessageKind::KeyDown, code, 0, 0}; }
+inline Message other() { return {MessageKind::Other, 0, 0, 0}; }
+inline Message size(int32_t w, int32_t h) { return {MessageKind::Size, 0, w, h}; }

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# quellor-replay end to end: its command line, trace, frames and errors.
+set -euo pipefail
+build=$1
+replay=$build/quellor-replay
+level=$build/3rooms.b2
+[ -x "$replay" ] && [ -f "$level" ] || { echo "needs quellor-replay and 3rooms.b2"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Defaults: one pass, the last pass shot as PNG, the level from the working directory.
+cp "$level" "$work/3rooms.b2"
+(cd "$work" && "$replay") || fail "default run"
+[ -f "$work/frame-000001.png" ] || fail "no default shot"
+[ "$(wc -l < "$work/trace.tsv")" -eq 2 ] || fail "trace of one pass"
+head -1 "$work/trace.tsv" | grep -q $'^pass\troom\tpx\tpy\tpz\tr00' || fail "trace header"
+
+# A script: walk, turn, overview, resize; listed shots in PGM.
+cat > "$work/s.txt" <<'S'
+1 key up
+3 key left
+4 key left
+5 release left
+6 key z
+7 size 321 200
+8 key x
+9 key q
+S
+"$replay" --level "$level" --script "$work/s.txt" --passes 50 --shots 2,7,20 --out "$work/o" \
+  --format pgm || fail "scripted run"
+ls "$work/o" | sort | tr '\n' ' ' | grep -q '^frame-000002.pgm frame-000007.pgm trace.tsv $' \
+  || fail "shots: $(ls "$work/o")"
+[ "$(wc -l < "$work/o/trace.tsv")" -eq 10 ] || fail "Q draws one more frame: 9 passes"
+head -c 15 "$work/o/frame-000007.pgm" | grep -q $'^P5\n324 200\n255' || fail "resized PGM header"
+awk -F'\t' 'NR==4 && $16 != 32667 {exit 1} NR==6 && $16 != 0 {exit 1} NR==7 && $17 != 1 {exit 1}
+            NR==10 && ($18 != 324 || $19 != 200 || $17 != 0) {exit 1}' "$work/o/trace.tsv" \
+  || fail "trace columns: $(cat "$work/o/trace.tsv")"
+python3 - "$work/o/trace.tsv" <<'PY' || fail "walking trace"
+import sys
+rows = [l.rstrip("\n").split("\t") for l in open(sys.argv[1])][1:]
+z = [float(r[4]) for r in rows]
+assert abs(z[0] - 0.08) < 1e-6 and z[1] > z[0], z
+assert float(rows[0][14]) == float.fromhex("0x1.47ae14p-4")  # walk 0.08 as a float32
+PY
+
+# Both row orders present the same frames; PNGs carry the palette.
+"$replay" --level "$level" --script "$work/s.txt" --passes 8 --shots all --out "$work/b" --format pgm
+"$replay" --level "$level" --script "$work/s.txt" --passes 8 --shots all --out "$work/t" --format pgm --top-down
+for f in "$work"/b/*.pgm; do cmp -s "$f" "$work/t/$(basename "$f")" || fail "row order changes $f"; done
+
+# Close ends without drawing: no trace line for the closing pass.
+printf '1 key up\n3 close\n' > "$work/c.txt"
+"$replay" --level "$level" --script "$work/c.txt" --passes 10 --out "$work/c" || fail "close exit status"
+[ "$(wc -l < "$work/c/trace.tsv")" -eq 3 ] || fail "close drew a frame"
+
+# Bad input: exit status 2 with file and line, nothing run.
+printf '1 key up\n2 dance\n' > "$work/bad.txt"
+set +e
+err=$("$replay" --level "$level" --script "$work/bad.txt" --out "$work/bad" 2>&1)
+rc=$?
+set -e
+[ $rc -eq 2 ] || fail "bad script exit $rc"
+echo "$err" | grep -q "bad.txt:2: unknown event 'dance'" || fail "bad script message: $err"
+[ ! -e "$work/bad/trace.tsv" ] || fail "bad script ran"
+set +e
+"$replay" --size 12 --out "$work/bad2" 2>/dev/null; [ $? -eq 2 ] || fail "bad size"
+"$replay" --format gif --out "$work/bad2" 2>/dev/null; [ $? -eq 2 ] || fail "bad format"
+"$replay" --shots 0 --out "$work/bad2" 2>/dev/null; [ $? -eq 2 ] || fail "bad shots"
+set -e
+
+# A missing level is reported and the frames stay empty.
+err=$("$replay" --level "$work/none.b2" --out "$work/m" --format pgm 2>&1)
+echo "$err" | grep -q "Couldn't open file" || fail "missing level report: $err"
+[ "$(tail -c +16 "$work/m/frame-000001.pgm" | tr -d '\0' | wc -c)" -eq 0 ] || fail "empty frame"
+echo "replay end to end: ok"

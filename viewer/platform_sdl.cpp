@@ -1,0 +1,237 @@
+// quellor: the desktop viewer. SDL2 supplies the window, the events and the copy of the
+// frame to the screen; everything else is the shell's frame pass, shared with quellor-replay.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "viewer/heap_frame.h"
+#include "viewer/main_loop.h"
+#include "viewer/palette.h"
+#include "viewer/palette_expand.h"
+#include "viewer/sdl_events.h"
+
+namespace {
+
+const char* const WindowTitle = "Ambrelle";
+const char* const LevelFileName = "3rooms.b2";
+constexpr int32_t GapAboveScreenBottom = 40;
+
+class SdlPlatform {
+ public:
+  SdlPlatform() { buildArgbTable(viewerPalette(), argb_); }
+  ~SdlPlatform() { close(); }
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // Starts SDL and makes the hidden window and its renderer. On failure, error says why.
+  bool open(std::string& error);
+  // Shows the window at its place: its frame touching the right edge of the display's
+  // usable area, its bottom edge 40 pixels above the usable area's bottom.
+  void show();
+  void close();
+  PixelSize drawableSize() const;
+
+  bool nextMessage(Message& message);
+  void present(const Viewer& viewer);
+  bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
+  void releaseFrame(FrameMemory& frame);
+
+ private:
+  bool sdlStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Rect usable_{0, 0, 0, 0};
+  PixelSize known_{0, 0};  // the client size in pixels the shell was last told of
+  uint32_t argb_[PaletteSize];
+};
+
+std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
+
+bool noDisplayConfigured() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (!x11 || !*x11) && (!wayland || !*wayland);
+}
+
+const char* const NoDisplayAdvice =
+    "no display to open a window on. Start it from a desktop session, or without one under "
+    "a virtual X server: xvfb-run -a ./quellor";
+
+bool SdlPlatform::open(std::string& error) {
+  // With no display named, every driver SDL probes fails anyway, some of them noisily.
+  if (noDisplayConfigured() && !std::getenv("SDL_VIDEODRIVER")) {
+    error = NoDisplayAdvice;
+    return false;
+  }
+  // A small window on the desktop, not a full-screen game: let the compositor keep working.
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = sdlError("cannot start SDL's video");
+    return false;
+  }
+  sdlStarted_ = true;
+  // Without a display SDL may settle for a driver that shows nothing; only take one of those
+  // when asked for it by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+      !(asked && SDL_strcasecmp(asked, driver) == 0)) {
+    error = NoDisplayAdvice;
+    return false;
+  }
+  // Nothing reads typed text; left on, it would only add events and, on some desktops, an
+  // input-method window.
+  SDL_StopTextInput();
+
+  // The primary display's usable area: the screen without task bars and docks.
+  if (SDL_GetDisplayUsableBounds(0, &usable_) != 0) {
+    error = sdlError("cannot read the display's usable area");
+    return false;
+  }
+  // Positions are the client area's; show() adds the frame's borders once they are known.
+  window_ = SDL_CreateWindow(WindowTitle, usable_.x + usable_.w - FirstClientWidth,
+                             usable_.y + usable_.h - GapAboveScreenBottom - FirstClientHeight,
+                             FirstClientWidth, FirstClientHeight,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (!window_) {
+    error = sdlError("cannot create the window");
+    return false;
+  }
+  // Synchronised presentation keeps per-frame motion at a speed a person can steer; where
+  // it cannot be had (dummy drivers, some remote displays), run unsynchronised, and where
+  // no accelerated renderer exists, in software.
+  const Uint32 attempts[] = {SDL_RENDERER_PRESENTVSYNC, 0, SDL_RENDERER_SOFTWARE};
+  for (Uint32 flags : attempts) {
+    renderer_ = SDL_CreateRenderer(window_, -1, flags);
+    if (renderer_) break;
+  }
+  if (!renderer_) {
+    error = sdlError("cannot create a renderer for the window");
+    return false;
+  }
+  if (SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE) != 0) {
+    error = sdlError("cannot set the renderer's colour");
+    return false;
+  }
+  known_ = drawableSize();
+  if (known_.width <= 0 || known_.height <= 0) {
+    error = sdlError("cannot read the window's size in pixels");
+    return false;
+  }
+  return true;
+}
+
+void SdlPlatform::show() {
+  SDL_ShowWindow(window_);
+  // A window manager reports the frame's borders once the window is shown (or never: then
+  // the borders count as 0 and the window stays where it was made).
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 && (bottom || right)) {
+    SDL_SetWindowPosition(window_, usable_.x + usable_.w - right - FirstClientWidth,
+                          usable_.y + usable_.h - GapAboveScreenBottom - bottom - FirstClientHeight);
+  }
+}
+
+void SdlPlatform::close() {
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  if (window_) SDL_DestroyWindow(window_);
+  window_ = nullptr;
+  if (sdlStarted_) SDL_Quit();
+  sdlStarted_ = false;
+}
+
+PixelSize SdlPlatform::drawableSize() const {
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return {0, 0};
+  return {w, h};
+}
+
+bool SdlPlatform::nextMessage(Message& message) {
+  SDL_Event event;
+  if (!SDL_PollEvent(&event)) return false;
+  const PixelSize drawable = event.type == SDL_WINDOWEVENT ? drawableSize() : known_;
+  message = messageFromSdlEvent(event, drawable, known_);
+  return true;
+}
+
+void SdlPlatform::present(const Viewer& viewer) {
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
+    // Nothing can be seen: sleep until the next event instead of drawing for no one.
+    SDL_WaitEvent(nullptr);
+    return;
+  }
+  if (!viewer.frameExists) return;
+  const Viewport& v = viewer.viewport;
+  auto* texture = static_cast<SDL_Texture*>(viewer.frame.platformHandle);
+  void* texels = nullptr;
+  int texturePitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &texels, &texturePitch) != 0) return;
+  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(texels),
+                texturePitch / int32_t(sizeof(uint32_t)), argb_);
+  SDL_UnlockTexture(texture);
+  // A failed copy shows nothing for this frame; the next pass tries again.
+  const SDL_Rect target{0, 0, v.width, v.height};  // 1:1 at the top left, never scaled
+  if (SDL_RenderClear(renderer_) != 0) return;
+  if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
+  SDL_RenderPresent(renderer_);
+}
+
+bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
+  FrameMemory frame;
+  if (!allocateHeapFrame(width, height, RowOrder::BottomUp, frame)) {
+    SDL_OutOfMemory();
+    return false;
+  }
+  SDL_Texture* texture = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                           SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!texture) {
+    releaseHeapFrame(frame);
+    return false;
+  }
+  frame.platformHandle = texture;
+  out = frame;
+  return true;
+}
+
+void SdlPlatform::releaseFrame(FrameMemory& frame) {
+  if (frame.platformHandle) SDL_DestroyTexture(static_cast<SDL_Texture*>(frame.platformHandle));
+  releaseHeapFrame(frame);
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "quellor: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+// The command line is ignored.
+int main(int, char**) {
+  SdlPlatform platform;
+  std::string error;
+  if (!platform.open(error)) return fail(error);
+
+  auto viewer = std::make_unique<Viewer>();
+  if (!createFrame(*viewer, platform)) {
+    return fail(sdlError("cannot make the 320x240 frame buffer"));
+  }
+  // On a scaled (HiDPI) display the client area has more pixels than 320 x 240; the frame
+  // follows the pixels so the picture stays sharp.
+  const PixelSize pixels = platform.drawableSize();
+  if (pixels.width != FirstClientWidth || pixels.height != FirstClientHeight) {
+    resizeFrame(*viewer, platform, pixels.width, pixels.height);
+  }
+  platform.show();
+
+  const LevelLoadResult loaded = startViewer(*viewer, LevelFileName);
+  if (!loaded.ok) std::fprintf(stderr, "quellor: %s\n", loaded.message.c_str());
+  runMainLoop(*viewer, platform);
+
+  if (viewer->frameExists) platform.releaseFrame(viewer->frame);
+  platform.close();
+  return 0;
+}

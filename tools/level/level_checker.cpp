@@ -1,0 +1,320 @@
+#include "tools/level/level_checker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/level/convex_body.h"
+#include "tools/level/dvec3.h"
+#include "world/level_loader.h"
+
+namespace {
+
+constexpr double FullTurn = 6.283185307179586;
+
+DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
+DPlane toD(const Plane& p) { return {toD(p.normal), p.d}; }
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", v);
+  return text;
+}
+
+std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
+  std::vector<DVec3> corners;
+  for (int k = 0; k < polygon.outline.vertexCount; ++k) corners.push_back(toD(polygon.outline.vertices[k]));
+  return corners;
+}
+
+class Checker {
+ public:
+  explicit Checker(const World& world) : world_(world) {}
+
+  std::vector<LevelProblem> run() {
+    if (world_.roomCount <= 0) problem(-1, -1, "the level has no rooms");
+    if (world_.roomCount > MaxRooms) {
+      problem(-1, -1, "the level has " + std::to_string(world_.roomCount) + " rooms, more than " +
+                          std::to_string(MaxRooms));
+      return problems_;
+    }
+    for (int r = 0; r < world_.roomCount; ++r) checkRoom(r);
+    for (int a = 0; a < world_.roomCount; ++a) {
+      for (int b = a + 1; b < world_.roomCount; ++b) {
+        if (usable_[size_t(a)] && usable_[size_t(b)] &&
+            bodiesOverlap(bodyOf(a), bodyOf(b), CheckTolerance)) {
+          problem(a, -1, "overlaps room " + std::to_string(b));
+        }
+      }
+    }
+    return problems_;
+  }
+
+ private:
+  void problem(int room, int polygon, const std::string& text) { problems_.push_back({room, polygon, text}); }
+
+  void checkRoom(int r) {
+    usable_.push_back(false);
+    const Room& room = world_.rooms[r];
+    if (room.polygonCount <= 0 || room.polygonCount > MaxRoomPolygons) {
+      problem(r, -1, "has " + std::to_string(room.polygonCount) + " polygons; a room needs 1 to " +
+                         std::to_string(MaxRoomPolygons) + " and must be closed");
+      return;
+    }
+    bool polygonsSound = true;
+    for (int p = 0; p < room.polygonCount; ++p) polygonsSound = checkPolygon(r, p) && polygonsSound;
+    if (!polygonsSound) return;  // the room-wide tests need sound polygons
+    usable_.back() = true;
+    const DVec3 centre = roomCentre(room);
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const DPlane plane = toD(room.polygons[p].plane);
+      const double centreDistance = distanceTo(plane, centre);
+      if (centreDistance <= CheckTolerance) {
+        problem(r, p, "its normal points out of the room (the room's centre lies " + number(-centreDistance) +
+                          " behind its plane)");
+        continue;
+      }
+      double worst = 0;
+      int worstPolygon = -1, worstVertex = -1;
+      for (int q = 0; q < room.polygonCount; ++q) {
+        const ClipPolygon& outline = room.polygons[q].outline;
+        for (int k = 0; k < outline.vertexCount; ++k) {
+          const double d = distanceTo(plane, toD(outline.vertices[k]));
+          if (d < worst) {
+            worst = d;
+            worstPolygon = q;
+            worstVertex = k;
+          }
+        }
+      }
+      if (worst < -CheckTolerance) {
+        problem(r, p, "vertex " + std::to_string(worstVertex) + " of polygon " + std::to_string(worstPolygon) +
+                          " lies " + number(-worst) + " behind its plane: the room is not convex");
+      }
+    }
+    for (int p = 0; p < room.polygonCount; ++p) checkClosure(r, p);
+    for (int p = 0; p < room.polygonCount; ++p) {
+      if (room.polygons[p].targetRoom >= 0) checkTwin(r, p);
+    }
+  }
+
+  // Shape of one polygon on its own: size, plane, flatness, convexity and winding.
+  bool checkPolygon(int r, int p) {
+    const WorldPolygon& polygon = world_.rooms[r].polygons[p];
+    const ClipPolygon& outline = polygon.outline;
+    const int n = outline.vertexCount;
+    if (n < 3 || n > MaxPolygonVertices) {
+      problem(r, p, "has " + std::to_string(n) + " vertices; a polygon has 3 to " +
+                        std::to_string(MaxPolygonVertices));
+      return false;
+    }
+    if (polygon.targetRoom < -1 || polygon.targetRoom >= world_.roomCount) {
+      problem(r, p, "leads to room " + std::to_string(polygon.targetRoom) + ", which does not exist");
+      return false;
+    }
+    if (polygon.targetRoom == r) {
+      problem(r, p, "is a portal into its own room");
+      return false;
+    }
+    const std::vector<DVec3> v = cornersOf(polygon);
+    for (int k = 0; k < n; ++k) {
+      if (!std::isfinite(v[size_t(k)].x) || !std::isfinite(v[size_t(k)].y) || !std::isfinite(v[size_t(k)].z)) {
+        problem(r, p, "vertex " + std::to_string(k) + " is not a finite point");
+        return false;
+      }
+    }
+    const DPlane plane = toD(polygon.plane);
+    const double normalLength = lengthD(plane.n);
+    if (!std::isfinite(normalLength) || !std::isfinite(plane.d) || std::fabs(normalLength - 1) > 1e-4) {
+      problem(r, p, "has no usable plane: its first three vertices lie on one line or coincide");
+      return false;
+    }
+    for (int k = 0; k < n; ++k) {
+      if (distanceD(v[size_t(k)], v[size_t((k + 1) % n)]) <= CheckTolerance) {
+        problem(r, p, "vertices " + std::to_string(k) + " and " + std::to_string((k + 1) % n) + " coincide");
+        return false;
+      }
+    }
+    bool ok = true;
+    double worst = 0;
+    int worstVertex = -1;
+    for (int k = 0; k < n; ++k) {
+      const double d = std::fabs(distanceTo(plane, v[size_t(k)]));
+      if (d > worst) {
+        worst = d;
+        worstVertex = k;
+      }
+    }
+    if (worst > CheckTolerance) {
+      problem(r, p, "is not flat: vertex " + std::to_string(worstVertex) + " lies " + number(worst) +
+                        " off the plane of its first three vertices");
+      ok = false;
+    }
+    // Seen against the plane's normal, a consistently wound convex polygon turns the same
+    // way at every corner, and once round in all.
+    double turning = 0;
+    for (int k = 0; k < n && ok; ++k) {
+      const DVec3& prev = v[size_t((k + n - 1) % n)];
+      const DVec3& here = v[size_t(k)];
+      const DVec3& next = v[size_t((k + 1) % n)];
+      const DVec3 in = here - prev, out = next - here;
+      const double against = -dotD(crossD(in, out), plane.n);
+      if (against < -CheckTolerance * lengthD(in)) {
+        problem(r, p, "is not convex, or not wound one way round: it turns the other way at vertex " +
+                          std::to_string(k));
+        ok = false;
+      }
+      turning += std::atan2(against, dotD(in, out));
+    }
+    if (ok && std::fabs(turning - FullTurn) > 1e-3) {
+      problem(r, p, "is not a simple convex polygon: its edges turn " + number(turning / FullTurn) +
+                        " times round");
+      ok = false;
+    }
+    return ok;
+  }
+
+  static DVec3 roomCentre(const Room& room) {
+    DVec3 sum;
+    int count = 0;
+    for (int p = 0; p < room.polygonCount; ++p) {
+      for (const DVec3& v : cornersOf(room.polygons[p])) {
+        sum = sum + v;
+        ++count;
+      }
+    }
+    return count ? sum * (1.0 / count) : sum;
+  }
+
+  // Every stretch of every edge must be met by the edge of one other polygon of the
+  // room running the opposite way: then the polygons close the room with no gap and no
+  // overlap. An edge may be met by several shorter ones (a T-junction).
+  void checkClosure(int r, int p) {
+    const Room& room = world_.rooms[r];
+    const std::vector<DVec3> v = cornersOf(room.polygons[p]);
+    const size_t n = v.size();
+    for (size_t k = 0; k < n; ++k) {
+      const DVec3 a = v[k], b = v[(k + 1) % n];
+      const double length = distanceD(a, b);
+      const DVec3 along = (b - a) * (1.0 / length);
+      std::vector<std::pair<double, double>> cover;
+      int sameWay = -1;
+      for (int q = 0; q < room.polygonCount; ++q) {
+        if (q == p) continue;
+        const std::vector<DVec3> w = cornersOf(room.polygons[q]);
+        for (size_t m = 0; m < w.size(); ++m) {
+          const DVec3 c = w[m], d = w[(m + 1) % w.size()];
+          const double tc = dotD(c - a, along), td = dotD(d - a, along);
+          if (distanceD(a + along * tc, c) > CheckTolerance || distanceD(a + along * td, d) > CheckTolerance) continue;
+          const double lo = std::max(0.0, std::min(tc, td)), hi = std::min(length, std::max(tc, td));
+          if (hi - lo <= CheckTolerance) continue;
+          if (td < tc) cover.push_back({lo, hi});
+          else sameWay = q;
+        }
+      }
+      const std::string edge = "edge " + std::to_string(k) + " (vertex " + std::to_string(k) + " to " +
+                               std::to_string((k + 1) % n) + ")";
+      if (sameWay >= 0) {
+        problem(r, p, edge + " runs the same way along an edge of polygon " + std::to_string(sameWay) +
+                          ": the two overlap or are wound against each other");
+        return;
+      }
+      std::sort(cover.begin(), cover.end());
+      double reached = 0;
+      bool twice = false;
+      for (const auto& [lo, hi] : cover) {
+        if (lo > reached + CheckTolerance) break;
+        if (lo < reached - CheckTolerance) twice = true;
+        reached = std::max(reached, hi);
+      }
+      if (twice) {
+        problem(r, p, edge + " is met by more than one polygon along the same stretch");
+        return;
+      }
+      if (reached < length - CheckTolerance) {
+        problem(r, p, edge + " is not met by another polygon of the room from " + number(reached) +
+                          " along it: the room is not closed");
+        return;
+      }
+    }
+  }
+
+  // The twin: a portal of the target room back into this one, in the same plane with
+  // the opposite normal, over the same corners.
+  void checkTwin(int r, int p) {
+    const WorldPolygon& portal = world_.rooms[r].polygons[p];
+    const int t = portal.targetRoom;
+    if (t < 0 || t >= world_.roomCount) return;
+    const Room& target = world_.rooms[t];
+    const DPlane plane = toD(portal.plane);
+    const std::vector<DVec3> mine = cornersOf(portal);
+    std::string nearMiss;
+    for (int q = 0; q < target.polygonCount && q < MaxRoomPolygons; ++q) {
+      const WorldPolygon& other = target.polygons[q];
+      if (other.targetRoom != r) continue;
+      const std::vector<DVec3> theirs = cornersOf(other);
+      bool inPlane = true;
+      for (const DVec3& c : theirs) inPlane = inPlane && std::fabs(distanceTo(plane, c)) <= CheckTolerance;
+      if (!inPlane) continue;
+      if (dotD(plane.n, toD(other.plane.normal)) > -0.9999) {
+        nearMiss = "its twin, polygon " + std::to_string(q) + " of room " + std::to_string(t) +
+                   ", lies in its plane but faces the same way";
+        continue;
+      }
+      bool same = theirs.size() == mine.size();
+      for (const DVec3& c : mine) {
+        bool found = false;
+        for (const DVec3& d : theirs) found = found || distanceD(c, d) <= CheckTolerance;
+        same = same && found;
+      }
+      if (same) return;
+      nearMiss = "its twin, polygon " + std::to_string(q) + " of room " + std::to_string(t) +
+                 ", lies in its plane but has a different outline";
+    }
+    problem(r, p, nearMiss.empty() ? "has no twin: room " + std::to_string(t) +
+                                         " has no portal back to room " + std::to_string(r) +
+                                         " in the same plane"
+                                   : nearMiss);
+  }
+
+  ConvexBody bodyOf(int r) const {
+    ConvexBody body;
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const std::vector<DVec3> v = cornersOf(room.polygons[p]);
+      for (size_t k = 0; k < v.size(); ++k) {
+        body.corners.push_back(v[k]);
+        addDirection(body.edgeDirections, v[(k + 1) % v.size()] - v[k]);
+      }
+      body.faceNormals.push_back(toD(room.polygons[p].plane.normal));
+    }
+    return body;
+  }
+
+  const World& world_;
+  std::vector<LevelProblem> problems_;
+  std::vector<bool> usable_;
+};
+
+}  // namespace
+
+std::vector<LevelProblem> checkWorld(const World& world) { return Checker(world).run(); }
+
+std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
+  const LevelLoadResult loaded = loadLevel(world, path.c_str());
+  if (!loaded.ok) return {{-1, -1, loaded.message}};
+  return checkWorld(world);
+}
+
+std::string formatProblem(const World& world, const LevelProblem& problem) {
+  std::string where;
+  if (problem.room >= 0) where = "room " + std::to_string(problem.room);
+  if (problem.room >= 0 && problem.polygon >= 0) {
+    where += " polygon " + std::to_string(problem.polygon);
+    if (problem.room < world.roomCount && problem.polygon < world.rooms[problem.room].polygonCount) {
+      const int target = world.rooms[problem.room].polygons[problem.polygon].targetRoom;
+      where += target < 0 ? " (wall)" : " (portal to room " + std::to_string(target) + ")";
+    }
+  }
+  return where.empty() ? problem.text : where + ": " + problem.text;
+}

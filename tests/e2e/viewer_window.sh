@@ -1,0 +1,243 @@
+#!/usr/bin/env bash
+# End-to-end run of build/quellor on an X display (Xvfb when there is none), driven with
+# xdotool: the window's title, size and place; screenshots that hold only palette colours
+# and equal what quellor-replay draws for the same view (start view, overview, two window
+# sizes); a held arrow turns until its release; Up then Q, and a window manager's close
+# request, both exit with status 0; a missing level is reported and the window still
+# runs; a missing display is reported with a hint.
+# Usage: viewer_window.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+
+build_dir=$(cd "${1:?build folder}" && pwd)
+quellor="$build_dir/quellor"
+replay="$build_dir/quellor-replay"
+probe="$build_dir/viewer_window_probe"
+level="$build_dir/3rooms.b2"
+
+if [ ! -f "$level" ]; then
+  echo "SKIP: $level is not built"
+  exit 77
+fi
+for tool in "$quellor" "$replay" "$probe"; do
+  [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
+done
+for tool in xdotool xwininfo; do
+  command -v "$tool" > /dev/null || { echo "FAIL: $tool missing (run tools/install-deps.sh)"; exit 1; }
+done
+
+if [ -z "${DISPLAY:-}" ]; then
+  if ! command -v xvfb-run > /dev/null; then
+    echo "SKIP: no DISPLAY and no xvfb-run (tools/install-deps.sh installs xvfb)"
+    exit 77
+  fi
+  # A random first display number keeps parallel runs from racing for the same server.
+  export QUELLOR_E2E_OWN_SERVER=1
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+# Without a display SDL would quietly pick a driver that shows nothing.
+export SDL_VIDEODRIVER=x11
+# ImageMagick by its full path (a `convert` earlier on PATH may be something else); only
+# used to keep PNG copies of the screenshots for people to look at.
+magick=/usr/bin/convert-im6.q16
+work="$build_dir/e2e-viewer-window"
+rm -rf "$work" && mkdir -p "$work/run" "$work/nolevel" "$work/replay"
+cp "$level" "$work/run/3rooms.b2"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Waits up to $2 seconds for a shown window named exactly "Ambrelle" and prints its id.
+find_window() {
+  local pid=$1 limit=$2 id=""
+  for ((i = 0; i < limit * 10; i++)); do
+    id=$(xdotool search --onlyvisible --name '^Ambrelle$' 2> /dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$pid" 2> /dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; sets exit_status (or "timeout").
+wait_exit() {
+  local pid=$1 limit=$2
+  exit_status=timeout
+  for ((i = 0; i < limit * 10; i++)); do
+    if ! kill -0 "$pid" 2> /dev/null; then
+      wait "$pid"
+      exit_status=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2> /dev/null
+  wait "$pid" 2> /dev/null
+}
+
+client_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+
+# Waits up to 3 seconds for the window's client area to be $2 ("WxH").
+wait_size() {
+  local size=""
+  for ((i = 0; i < 30; i++)); do
+    size=$(client_size "$1")
+    [ "$size" = "$2" ] && return 0
+    sleep 0.1
+  done
+  echo "client area is $size" >&2
+  return 1
+}
+
+shot() {
+  "$probe" shot "$1" "$work/$2.ppm" || return 1
+  [ -x "$magick" ] && "$magick" "ppm:$work/$2.ppm" "$work/$2.png" 2> /dev/null
+  return 0
+}
+
+# quellor-replay's frame of a still view: $1 names it, the rest are its options.
+replay_frame() {
+  local name=$1
+  shift
+  (cd "$work/run" && "$replay" --level 3rooms.b2 --passes 3 --format pgm --out "$work/replay/$name" "$@") \
+    > "$work/replay/$name.out" 2>&1 || { echo "replay $name failed:"; cat "$work/replay/$name.out"; } >&2
+  echo "$work/replay/$name/frame-000003.pgm"
+}
+
+# Screenshots window $1 as $2 until it equals replay frame $3 (up to 3 seconds: the
+# viewer takes a pass or two to act on what it was sent). $4 describes the check.
+expect_frame() {
+  local id=$1 name=$2 frame=$3 what=$4 result=""
+  for ((i = 0; i < 30; i++)); do
+    shot "$id" "$name" || { result="no screenshot"; sleep 0.1; continue; }
+    if result=$("$probe" compare "$work/$name.ppm" "$frame"); then
+      pass "$what ($result)"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "$what: $result (see $work/$name.png)"
+  return 1
+}
+
+send() { xdotool windowfocus --sync "$1" "${@:2}"; }
+
+still=$(replay_frame still)
+overview=$(replay_frame overview --script <(echo "1 key z"))
+declare -A sized
+sized[400x300]=$(replay_frame size400x300 --size 400x300)
+sized[321x200]=$(replay_frame size321x200 --size 321x200)  # a 324-wide frame, 321 columns shown
+nolevel=$(cd "$work/nolevel" && "$replay" --passes 1 --format pgm --out "$work/replay/nolevel" \
+  > /dev/null 2>&1; echo "$work/replay/nolevel/frame-000001.pgm")
+
+# 1. Window, start view, overview, sizes, turning, Up then Q.
+(cd "$work/run" && exec "$quellor" > "$work/run.out" 2> "$work/run.err") &
+pid=$!
+if id=$(find_window "$pid" 10); then
+  name=$(xdotool getwindowname "$id")
+  [ "$name" = "Ambrelle" ] && pass "window titled Ambrelle" || fail "window titled '$name'"
+  wait_size "$id" 320x240 && pass "client area 320x240" || fail "client area is not 320x240"
+  if [ -n "${QUELLOR_E2E_OWN_SERVER:-}" ]; then
+    # No window manager here: the usable area is the screen, and there are no borders.
+    read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+      /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+    if [ $((x + w)) = 1280 ] && [ $((y + h)) = $((1024 - 40)) ]; then
+      pass "window at the screen's right edge, 40 pixels above its bottom ($x,$y)"
+    else
+      fail "window at ($x,$y) size ${w}x$h, not touching x=1280 and ending at y=984"
+    fi
+  fi
+
+  expect_frame "$id" start "$still" "start view equals quellor-replay's"
+  send "$id" key z
+  expect_frame "$id" overview "$overview" "Z: overview equals quellor-replay's with key z"
+  "$probe" same "$work/start.ppm" "$work/overview.ppm" && fail "the overview looks like the start view" \
+    || pass "the overview differs from the walking view"
+  send "$id" key x
+  expect_frame "$id" back "$still" "X: back to the walking view"
+
+  # Grown in place the window would reach past the screen's edge, where X cannot read it back.
+  xdotool windowmove --sync "$id" 100 100
+  for size in 400x300 321x200; do
+    xdotool windowsize "$id" "${size%x*}" "${size#*x}"
+    if wait_size "$id" "$size"; then
+      expect_frame "$id" "size$size" "${sized[$size]}" "resized to $size: the frame follows"
+    else
+      fail "the window did not take the size $size"
+    fi
+  done
+
+  send "$id" keydown Left
+  sleep 0.4
+  if shot "$id" turning1 && sleep 0.3 && shot "$id" turning2; then
+    "$probe" same "$work/turning1.ppm" "$work/turning2.ppm" && fail "held Left: the view did not turn" \
+      || pass "held Left turns the view"
+  else
+    fail "held Left: no screenshots"
+  fi
+  send "$id" keyup Left
+  sleep 0.4
+  if shot "$id" stopped1 && sleep 0.3 && shot "$id" stopped2; then
+    "$probe" same "$work/stopped1.ppm" "$work/stopped2.ppm" && pass "released Left: the turn stops" \
+      || fail "released Left: the view still changes"
+  else
+    fail "released Left: no screenshots"
+  fi
+
+  send "$id" key Up
+  sleep 0.3
+  send "$id" key q
+  wait_exit "$pid" 10
+  [ "$exit_status" = "0" ] && pass "Up then Q exits with status 0" || fail "Up then Q: exit status $exit_status"
+  [ -s "$work/run.err" ] && fail "unexpected messages on standard error: $(head -3 "$work/run.err")"
+else
+  fail "no window named Ambrelle appeared"; cat "$work/run.err"
+  kill "$pid" 2> /dev/null
+fi
+
+# 2. A window manager's close request (WM_DELETE_WINDOW) ends the program with status 0.
+(cd "$work/run" && exec "$quellor" > /dev/null 2> "$work/close.err") &
+pid=$!
+if id=$(find_window "$pid" 10); then
+  sleep 0.3
+  "$probe" close "$id"
+  wait_exit "$pid" 10
+  [ "$exit_status" = "0" ] && pass "close request exits with status 0" \
+    || fail "close request: exit status $exit_status"
+else
+  fail "no window for the close test"; cat "$work/close.err"
+  kill "$pid" 2> /dev/null
+fi
+
+# 3. Without 3rooms.b2 the file reader's report appears and the window still runs.
+(cd "$work/nolevel" && exec "$quellor" > /dev/null 2> "$work/nolevel.err") &
+pid=$!
+if id=$(find_window "$pid" 10); then
+  sleep 0.5
+  grep -q "Couldn't open file" "$work/nolevel.err" && pass "missing level: \"Couldn't open file\" reported" \
+    || fail "missing level: no report, standard error was: $(cat "$work/nolevel.err")"
+  kill -0 "$pid" 2> /dev/null && pass "missing level: the window still runs" || fail "missing level: the program ended"
+  expect_frame "$id" nolevel "$nolevel" "missing level: an empty frame"
+  send "$id" key q
+  wait_exit "$pid" 10
+  [ "$exit_status" = "0" ] && pass "missing level: Q exits with status 0" || fail "missing level: exit status $exit_status"
+else
+  fail "missing level: no window"; cat "$work/nolevel.err"
+  kill "$pid" 2> /dev/null
+fi
+
+# 4. Without a display: one message that says so and how to use Xvfb, exit status 1.
+message=$(cd "$work/run" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$quellor" 2>&1)
+status=$?
+if [ "$status" = "1" ] && grep -q "xvfb-run" <<< "$message" && [ "$(wc -l <<< "$message")" = "1" ]; then
+  pass "no display: exit 1 with a hint"
+else
+  fail "no display: status $status, message: $message"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all viewer window checks passed"

@@ -36,9 +36,10 @@ class Fields {
   size_t at_ = 0;
 };
 
+// Adding zero turns -0 into 0, which reads better and means the same.
 std::string format(const char* pattern, double a, double b, double c) {
   char text[96];
-  std::snprintf(text, sizeof text, pattern, a, b, c);
+  std::snprintf(text, sizeof text, pattern, a + 0.0, b + 0.0, c + 0.0);
   return text;
 }
 
@@ -86,7 +87,7 @@ bool dumpLevelFile(const std::string& path, std::string& text, std::string& erro
       const Plane& plane = polygon.plane;
       text += format(", plane (%.4f, %.4f, %.4f)", plane.normal.x, plane.normal.y, plane.normal.z);
       char d[48];
-      std::snprintf(d, sizeof d, " d %.4f", double(plane.d));
+      std::snprintf(d, sizeof d, " d %.4f", double(plane.d) + 0.0);
       text += d;
       text += ", vertices" + indices + "\n";
     }

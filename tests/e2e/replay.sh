@@ -37,11 +37,11 @@ awk -F'\t' 'NR==4 && $16 != 32667 {exit 1} NR==6 && $16 != 0 {exit 1} NR==7 && $
             NR==10 && ($18 != 324 || $19 != 200 || $17 != 0) {exit 1}' "$work/o/trace.tsv" \
   || fail "trace columns: $(cat "$work/o/trace.tsv")"
 python3 - "$work/o/trace.tsv" <<'PY' || fail "walking trace"
-import sys
+import struct, sys
 rows = [l.rstrip("\n").split("\t") for l in open(sys.argv[1])][1:]
 z = [float(r[4]) for r in rows]
 assert abs(z[0] - 0.08) < 1e-6 and z[1] > z[0], z
-assert float(rows[0][14]) == float.fromhex("0x1.47ae14p-4")  # walk 0.08 as a float32
+assert float(rows[0][14]) == struct.unpack("<f", bytes.fromhex("0ad7a33d"))[0]  # 0.08 as a float32
 PY
 
 # Both row orders present the same frames; PNGs carry the palette.

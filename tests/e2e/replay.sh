@@ -41,7 +41,8 @@ import struct, sys
 rows = [l.rstrip("\n").split("\t") for l in open(sys.argv[1])][1:]
 z = [float(r[4]) for r in rows]
 assert abs(z[0] - 0.08) < 1e-6 and z[1] > z[0], z
-assert float(rows[0][14]) == struct.unpack("<f", bytes.fromhex("0ad7a33d"))[0]  # 0.08 as a float32
+walk = struct.pack("<f", float(rows[0][14]))  # %.9g reads back to the same float32
+assert walk == bytes.fromhex("0ad7a33d"), walk.hex()  # 0.08 is 0x3DA3D70A
 PY
 
 # Both row orders present the same frames; PNGs carry the palette.

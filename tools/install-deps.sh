@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool x11-utils x11-apps imagemagick
   clang libclang-rt-14-dev
   valgrind
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

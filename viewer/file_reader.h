@@ -26,7 +26,8 @@ class FileReader {
   bool isClosed() const { return handle_ == NoHandle; }
 
  private:
-  static constexpr int NoHandle = -2;
-  static constexpr int FailedHandle = -1;
-  int handle_ = NoHandle;
+  // Wide enough for any platform's handle: a POSIX descriptor or a Windows HANDLE.
+  static constexpr intptr_t NoHandle = -2;
+  static constexpr intptr_t FailedHandle = -1;
+  intptr_t handle_ = NoHandle;
 };

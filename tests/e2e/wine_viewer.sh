@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# quellor.exe end to end under wine on a virtual X server: the window, the first frame
+# against quellor-replay's, walking and turning from the keyboard, the overview keys, Q,
+# and the report of a missing level after which the viewer goes on.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+exe=$build/win64/quellor.exe
+replay=$build/quellor-replay
+level=$build/3rooms.b2
+convert=/usr/bin/convert-im6.q16  # by full path: a convert on PATH may be something else
+
+skip() { echo "skipped: $*"; exit 77; }
+command -v wine >/dev/null || skip "needs wine (Debian: wine, wine64)"
+[ -f "$exe" ] || skip "needs $exe, made where x86_64-w64-mingw32-g++-posix is installed"
+[ -x "$replay" ] && [ -f "$level" ] || skip "needs quellor-replay and 3rooms.b2"
+for tool in xdotool xwininfo xwd python3 "$convert"; do
+  command -v "$tool" >/dev/null || skip "needs $tool"
+done
+if [ -z "${DISPLAY:-}" ]; then
+  command -v xvfb-run >/dev/null || skip "needs a display or xvfb-run"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+# One prefix in the build folder, made on the first run: no Mono or Gecko prompts.
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+work=$(mktemp -d)
+viewer_pid=""
+cleanup() {
+  if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then kill "$viewer_pid" || true; fi
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/run/stderr" ] && { echo "--- viewer stderr:"; cat "$work/run/stderr"; }
+  exit 1
+}
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  started=$(date +%s)
+  wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot -i"; }
+  wineserver -w
+  echo "wine prefix made in $(($(date +%s) - started)) s, $(du -sh "$WINEPREFIX" | cut -f1)"
+fi
+
+# Image checks on screenshots (PPM) against the replay's frames (PGM indices, PNG palette).
+cat >"$work/images.py" <<'PY'
+import sys, struct
+
+def read_pnm(path):
+    data = open(path, "rb").read()
+    fields, i = [], 0
+    while len(fields) < 4:
+        while data[i:i + 1].isspace():
+            i += 1
+        if data[i:i + 1] == b"#":  # a comment, such as the window's name
+            i = data.index(b"\n", i)
+            continue
+        j = i
+        while not data[j:j + 1].isspace():
+            j += 1
+        fields.append(data[i:j])
+        i = j
+    return int(fields[1]), int(fields[2]), data[i + 1:]
+
+def png_palette(path):
+    data, i = open(path, "rb").read(), 8
+    while i < len(data):
+        n, kind = struct.unpack(">I4s", data[i:i + 8])
+        if kind == b"PLTE":
+            return [data[i + 8 + 3 * k:i + 11 + 3 * k] for k in range(n // 3)]
+        i += 12 + n
+    sys.exit("no palette in " + path)
+
+def frame_part(path, width, height):
+    w, h, rgb = read_pnm(path)
+    if w < width or h < height:
+        sys.exit("%s is %dx%d, smaller than the frame" % (path, w, h))
+    return b"".join(rgb[y * w * 3:(y * w + width) * 3] for y in range(height))
+
+def as_colours(shot, palette):
+    # Several entries share a colour (black is 0, 10 and 226): compare colours, not indices.
+    first = {}
+    canon = bytes(first.setdefault(c, k) for k, c in enumerate(palette))
+    keys = bytearray()
+    for o in range(0, len(shot), 3):
+        k = first.get(shot[o:o + 3])
+        if k is None:
+            return None, canon
+        keys.append(k)
+    return bytes(keys), canon
+
+command = sys.argv[1]
+if command == "match":  # match SHOT PALETTE.png FRAME.pgm...: the passes whose frame it is
+    palette = png_palette(sys.argv[3])
+    found = []
+    for path in sys.argv[4:]:
+        w, h, indices = read_pnm(path)
+        keys, canon = as_colours(frame_part(sys.argv[2], w, h), palette)
+        if keys is not None and indices.translate(canon) == keys:
+            found.append(int(path.rsplit("-", 1)[1].split(".")[0]))
+    print(" ".join(map(str, found)))
+elif command == "same":  # same A B: the 320 x 240 frames are equal
+    sys.exit(0 if frame_part(sys.argv[2], 320, 240) == frame_part(sys.argv[3], 320, 240) else 1)
+elif command == "colours":  # colours SHOT Y0 Y1: the distinct colours of rows Y0 to Y1 - 1
+    w, h, rgb = read_pnm(sys.argv[2])
+    rows = rgb[int(sys.argv[3]) * w * 3:int(sys.argv[4]) * w * 3]
+    print(" ".join(sorted({"%d,%d,%d" % tuple(rows[o:o + 3]) for o in range(0, len(rows), 3)})))
+PY
+images() { python3 "$work/images.py" "$@"; }
+
+start_viewer() {  # start_viewer DIR: quellor.exe with DIR as its working folder
+  (cd "$1" && exec wine "$exe" >"$1/stdout" 2>"$1/stderr") &
+  viewer_pid=$!
+}
+find_window() {  # find_window TITLE: waits for a window of that exact title, prints its id
+  { timeout 90 xdotool search --sync --name "^$1\$" || true; } | tail -1
+}
+focus() {
+  timeout 10 xdotool windowfocus --sync "$1" || fail "cannot focus window $1"
+  sleep 0.2
+}
+shot() {  # shot WINDOW FILE.ppm, after the viewer has had time to show a steady frame
+  sleep "${3:-0.5}"
+  xwd -id "$1" -silent | "$convert" xwd:- "ppm:$2"
+}
+reported() {  # reported LINE: how often the viewer wrote that line (Windows ends lines with CR LF)
+  tr -d '\r' <"$work/run/stderr" | grep -cxF "$1"
+}
+expect_exit() {  # expect_exit STATUS: the viewer ends with it within 30 s
+  local waited=0
+  while kill -0 "$viewer_pid" 2>/dev/null; do
+    [ $waited -lt 300 ] || fail "the viewer did not end"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  local status=0
+  wait "$viewer_pid" || status=$?
+  viewer_pid=""
+  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+}
+
+# The replay's frames: the start frame, and every pass of a walk forward.
+"$replay" --level "$level" --format pgm --out "$work/start" >/dev/null
+"$replay" --level "$level" --format png --out "$work/start" >/dev/null
+palette=$work/start/frame-000001.png
+printf '1 key up\n' >"$work/walk.txt"
+"$replay" --level "$level" --script "$work/walk.txt" --passes 800 --shots all --format pgm \
+  --out "$work/walk" >/dev/null
+
+mkdir -p "$work/run"
+cp "$level" "$work/run/3rooms.b2"
+start_viewer "$work/run"
+win=$(find_window Ambrelle)
+[ -n "$win" ] || fail "no window titled Ambrelle"
+
+# Geometry. The outer size is reckoned for a menu bar that the window does not have, so
+# the client area is 320 wide and taller than 240 by that bar; the frame is the top 240 rows.
+info=$(xwininfo -id "$win")
+width=$(awk '/^  Width:/ {print $2}' <<<"$info")
+height=$(awk '/^  Height:/ {print $2}' <<<"$info")
+left=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+top=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+root=$(xwininfo -root)
+screen_w=$(awk '/^  Width:/ {print $2}' <<<"$root")
+screen_h=$(awk '/^  Height:/ {print $2}' <<<"$root")
+[ "$width" -eq 320 ] || fail "client width $width"
+[ "$height" -gt 240 ] && [ "$height" -le 280 ] || fail "client height $height: 240 and a menu bar"
+right_gap=$((screen_w - left - width))
+bottom_gap=$((screen_h - top - height))
+[ $right_gap -ge 0 ] && [ $right_gap -le 16 ] || fail "not at the screen's right edge: $right_gap"
+[ $bottom_gap -ge 40 ] && [ $bottom_gap -le 60 ] || fail "not 40 above the bottom: $bottom_gap"
+
+# The first frame is the replay's first frame, pixel for pixel through the palette; the rows
+# below it show the window class's background.
+shot "$win" "$work/s0.ppm" 1
+[ "$(images match "$work/s0.ppm" "$palette" "$work/start/frame-000001.pgm")" = 1 ] \
+  || fail "first frame differs from quellor-replay's"
+below=$(images colours "$work/s0.ppm" 240 "$height")
+[ "$(wc -w <<<"$below")" -eq 1 ] || fail "rows below the frame: $below"
+"$convert" "$work/s0.ppm" "$build/wine-first-frame.png"
+
+# Walk: up, then space a moment later. The frame is steady and is the replay's frame after
+# some count of walking passes.
+focus "$win"
+xdotool key Up
+sleep 0.05
+xdotool key space
+shot "$win" "$work/s1.ppm"
+shot "$win" "$work/s1b.ppm" 0.3
+images same "$work/s1.ppm" "$work/s1b.ppm" || fail "still walking after space"
+! images same "$work/s0.ppm" "$work/s1.ppm" || fail "up did not walk"
+walked=$(images match "$work/s1.ppm" "$palette" "$work"/walk/frame-*.pgm)
+[ -n "$walked" ] || fail "the walked frame is none of the replay's first 800 walking passes"
+echo "walked: the replay's frame after $walked pass(es)"
+
+# Turn: left held briefly. The turn stops with the key's release, and the frame is the
+# replay's after the same walk and some count of turning passes.
+focus "$win"
+xdotool keydown Left
+sleep 0.03
+xdotool keyup Left
+shot "$win" "$work/s2.ppm"
+shot "$win" "$work/s2b.ppm" 0.3
+images same "$work/s2.ppm" "$work/s2b.ppm" || fail "still turning after the release"
+! images same "$work/s1.ppm" "$work/s2.ppm" || fail "left did not turn"
+turned=""
+for k in $walked; do
+  printf '1 key up\n%d key space\n%d key left\n' $((k + 1)) $((k + 2)) >"$work/turn.txt"
+  shots=$(seq -s, $((k + 2)) $((k + 401)))
+  rm -rf "$work/turn"
+  "$replay" --level "$level" --script "$work/turn.txt" --passes $((k + 401)) --shots "$shots" \
+    --format pgm --out "$work/turn" >/dev/null
+  turned=$(images match "$work/s2.ppm" "$palette" "$work"/turn/frame-*.pgm)
+  [ -z "$turned" ] || break
+done
+[ -n "$turned" ] || fail "the turned frame is none of the replay's after 1 to 400 turning passes"
+echo "turned: the replay's frame at pass(es) $turned"
+
+# Z shows the overview; X the walking camera's frame again, unchanged.
+focus "$win"
+xdotool key z
+shot "$win" "$work/s3.ppm"
+! images same "$work/s2.ppm" "$work/s3.ppm" || fail "z did not switch to the overview"
+xdotool key x
+shot "$win" "$work/s4.ppm"
+images same "$work/s2.ppm" "$work/s4.ppm" || fail "x did not switch back"
+
+# Q ends the viewer with status 0 and takes the window with it.
+xdotool key q
+expect_exit 0
+[ -z "$(xdotool search --name '^Ambrelle$' 2>/dev/null)" ] || fail "window left after Q"
+[ ! -s "$work/run/stderr" ] || fail "reports on a good level: $(cat "$work/run/stderr")"
+
+# A missing level: "Couldn't open file", then the flush of the handle that never opened.
+# Each report is a message box whose default button goes on; the viewer then runs on an
+# empty world and still ends on Q.
+rm -rf "$work/run"
+mkdir -p "$work/run"
+start_viewer "$work/run"
+reports=("Couldn't open file" "couldn't flush file buffers")
+for n in 0 1; do
+  box=$(find_window "Ambrelle - error report")
+  [ -n "$box" ] || fail "no report box for: ${reports[$n]}"
+  reported "${reports[$n]}" >/dev/null || fail "report $((n + 1)) is not: ${reports[$n]}"
+  [ $n -eq 1 ] || xwd -id "$box" -silent | "$convert" xwd:- "$build/wine-report-box.png"
+  focus "$box"
+  xdotool key Return
+  waited=0
+  while xdotool search --name '^Ambrelle - error report$' 2>/dev/null | grep -qx "$box"; do
+    [ $waited -lt 100 ] || fail "the report box stays after Return"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+done
+win=$(find_window Ambrelle)
+shot "$win" "$work/s5.ppm" 1
+[ "$(images colours "$work/s5.ppm" 0 240)" = "0,0,0" ] || fail "an empty world is not all index 0"
+kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended after the reports"
+[ "$(reported "Couldn't open file")" -eq 1 ] || fail "open reported twice"
+[ "$(reported "couldn't flush file buffers")" -eq 1 ] || fail "flush reported twice"
+focus "$win"
+xdotool key q
+expect_exit 0
+echo "wine viewer end to end: ok"

@@ -1,0 +1,53 @@
+#include <windows.h>
+
+#include "viewer/error_report.h"
+#include "viewer/file_reader.h"
+
+namespace {
+// Breaks into a debugger when the one who reads the report asks for it.
+void report(const char* message) {
+  if (reportError(message) == 1) DebugBreak();
+}
+}  // namespace
+
+// The handle is kept as the integer FileReader holds: a closed reader stands for the
+// null handle, a failed open holds INVALID_HANDLE_VALUE (all bits set, the same -1).
+static HANDLE platformHandle(intptr_t handle, intptr_t noHandle) {
+  return handle == noHandle ? nullptr : reinterpret_cast<HANDLE>(handle);
+}
+
+FileReader::~FileReader() {
+  if (!isClosed()) close();
+}
+
+void FileReader::open(const char* fileName) {
+  // Read and write access and no sharing: a read-only file or one that another program
+  // holds open does not open.
+  const HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle_ = reinterpret_cast<intptr_t>(file);
+  if (file == INVALID_HANDLE_VALUE) report("Couldn't open file");
+}
+
+void FileReader::read(void* buffer, int32_t byteCount, uint32_t& bytesRead) {
+  DWORD count = 0;
+  // A negative count cannot be read; asked of the platform it would become a huge one.
+  const BOOL ok = byteCount >= 0 && ReadFile(platformHandle(handle_, NoHandle), buffer,
+                                             DWORD(byteCount), &count, nullptr);
+  bytesRead = ok ? uint32_t(count) : 0;
+  if (!ok) report("Peux pas lire du fichier");
+}
+
+void FileReader::seek(int32_t distance, SeekMethod method) {
+  if (SetFilePointer(platformHandle(handle_, NoHandle), LONG(distance), nullptr, DWORD(method)) ==
+      INVALID_SET_FILE_POINTER) {
+    report("file pos invalide.");
+  }
+}
+
+void FileReader::close() {
+  const HANDLE file = platformHandle(handle_, NoHandle);
+  if (!FlushFileBuffers(file)) report("couldn't flush file buffers");
+  if (!CloseHandle(file)) report("couldn't close file");
+  handle_ = NoHandle;
+}

@@ -1,0 +1,402 @@
+// quellor.exe: the viewer on the Windows USER and GDI interface. The window procedure hands
+// the window's messages to the shell; the frame pass, the key table and the size handling
+// are the shell's, shared with the other platforms. The frame buffer is an 8-bit DIB
+// section, shown with one BitBlt a frame.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "viewer/main_loop.h"
+#include "viewer/palette.h"
+
+namespace {
+
+const char* const ClassName = "Ambrelle";
+const char* const WindowTitle = "Ambrelle";
+const char* const ResourceName = "Ambrelle";  // icon, menu and accelerators: none exist
+const char* const LevelFileName = "3rooms.b2";
+constexpr int GapAboveScreenBottom = 40;
+constexpr BYTE ProgramEntryFlags = PC_RESERVED | PC_NOCOLLAPSE;
+constexpr WORD FreeEntryCount = 236;  // the system palette less its 20 reserved colours
+constexpr int FirstFreeEntry = 10;
+constexpr int LastFreeEntry = 245;
+
+// With a palette display the colour table holds 256 indices into the device context's
+// palette; without one it holds the viewer's 256 colours, so pixel k shows as entry k.
+constexpr size_t PaletteHeaderSize = sizeof(BITMAPINFOHEADER) + PaletteSize * sizeof(WORD);
+constexpr size_t ColourHeaderSize = sizeof(BITMAPINFOHEADER) + PaletteSize * sizeof(RGBQUAD);
+static_assert(PaletteHeaderSize == 552 && ColourHeaderSize == 1064, "bitmap header layout");
+
+HWND mainWindow = nullptr;
+HPALETTE programPalette = nullptr;  // stays null on a display without palettes
+HPALETTE priorPalette = nullptr;
+HACCEL acceleratorTable = nullptr;  // null: no such table exists, nothing is translated
+BITMAPINFO* header = nullptr;
+UINT headerUsage = DIB_PAL_COLORS;
+const char* startFailure = "";  // what createMainWindow could not do
+
+class Win32Platform {
+ public:
+  explicit Win32Platform(Viewer& viewer) : viewer_(viewer) {}
+
+  // The shell's side.
+  bool nextMessage(Message& message);
+  void present(const Viewer& viewer);
+  bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
+  void releaseFrame(FrameMemory& frame);
+
+  // The window procedure's side: a message for the shell, taken in arrival order.
+  void deliver(MessageKind kind, int32_t key = 0, int32_t width = 0, int32_t height = 0);
+  bool frameExists() const { return viewer_.frameExists; }
+  // While the window is being created, the bitmap is made on its device context.
+  void setCreationContext(HDC dc) { creationContext_ = dc; }
+
+ private:
+  // Several messages can reach the window procedure within one dispatch (sent messages,
+  // a modal loop); they wait here for the shell.
+  static constexpr int QueueCapacity = 64;
+  Viewer& viewer_;
+  HDC creationContext_ = nullptr;
+  Message queue_[QueueCapacity];
+  int queueHead_ = 0;
+  int queueCount_ = 0;
+};
+
+Win32Platform* shell = nullptr;
+
+void Win32Platform::deliver(MessageKind kind, int32_t key, int32_t width, int32_t height) {
+  const Message message{kind, key, width, height};
+  if (queueCount_ == QueueCapacity) {
+    // Only a drag of the window's border within one dispatch sends this many: the newest
+    // size replaces the newest queued one, and the last size is the one that counts.
+    queue_[(queueHead_ + queueCount_ - 1) % QueueCapacity] = message;
+    return;
+  }
+  queue_[(queueHead_ + queueCount_) % QueueCapacity] = message;
+  ++queueCount_;
+}
+
+// One waiting message at a time: peeked, offered to the accelerators, translated and
+// dispatched to windowProc, which hands the shell what it made of it. A message that the
+// window procedure passes on to nothing still counts, as Other.
+bool Win32Platform::nextMessage(Message& message) {
+  while (queueCount_ == 0) {
+    MSG msg;
+    // Sent messages reach windowProc inside PeekMessageA, even when nothing was posted.
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (queueCount_ == 0) return false;
+      break;
+    }
+    if (msg.message == WM_QUIT) {
+      message = {MessageKind::Close, 0, 0, 0};
+      return true;
+    }
+    if (!TranslateAcceleratorA(msg.hwnd, acceleratorTable, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (queueCount_ == 0) {
+      message = {MessageKind::Other, 0, 0, 0};
+      return true;
+    }
+  }
+  message = queue_[queueHead_];
+  queueHead_ = (queueHead_ + 1) % QueueCapacity;
+  --queueCount_;
+  return true;
+}
+
+void Win32Platform::present(const Viewer& viewer) {
+  if (!viewer.frameExists) return;
+  const Viewport& v = viewer.viewport;
+  const HDC windowContext = GetDC(mainWindow);
+  HPALETTE previousPalette = nullptr;
+  if (programPalette) {
+    previousPalette = SelectPalette(windowContext, programPalette, FALSE);
+    RealizePalette(windowContext);
+  }
+  const HDC memoryContext = CreateCompatibleDC(windowContext);
+  const HGDIOBJ replaced =
+      SelectObject(memoryContext, static_cast<HBITMAP>(viewer.frame.platformHandle));
+  BitBlt(windowContext, 0, 0, v.width, v.height, memoryContext, 0, 0, SRCCOPY);
+  if (programPalette) SelectPalette(windowContext, previousPalette, FALSE);
+  ReleaseDC(mainWindow, windowContext);
+  SelectObject(memoryContext, replaced);
+  DeleteDC(memoryContext);
+}
+
+bool Win32Platform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
+  if (!header) return false;  // the window has been destroyed
+  BITMAPINFOHEADER& info = header->bmiHeader;
+  const LONG oldWidth = info.biWidth, oldHeight = info.biHeight;
+  info.biWidth = width;
+  info.biHeight = height;
+  const HDC dc = creationContext_ ? creationContext_ : GetDC(mainWindow);
+  void* pixels = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, header, headerUsage, &pixels, nullptr, 0);
+  if (!creationContext_) ReleaseDC(mainWindow, dc);
+  if (!bitmap || !pixels) {
+    if (bitmap) DeleteObject(bitmap);
+    info.biWidth = oldWidth;
+    info.biHeight = oldHeight;
+    return false;
+  }
+  out.pixels = static_cast<uint8_t*>(pixels);
+  out.platformHandle = bitmap;
+  if (info.biHeight > 0) {  // rows stored bottom-up
+    out.rowOrigin = out.pixels + std::ptrdiff_t(height - 1) * width;
+    out.pitch = -width;
+  } else {
+    out.rowOrigin = out.pixels;
+    out.pitch = width;
+  }
+  return true;
+}
+
+void Win32Platform::releaseFrame(FrameMemory& frame) {
+  if (frame.platformHandle) DeleteObject(static_cast<HBITMAP>(frame.platformHandle));
+  frame = FrameMemory{};
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      // The bitmap goes with the frame on the shell's close path, which this message
+      // leads to before another frame is drawn.
+      std::free(header);
+      header = nullptr;
+      DeleteObject(programPalette);
+      programPalette = nullptr;
+      PostQuitMessage(0);
+      shell->deliver(MessageKind::Close);
+      break;
+    case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED) {
+        shell->deliver(MessageKind::Minimize);
+      } else if (shell->frameExists()) {  // sizes sent during creation find no frame
+        shell->deliver(MessageKind::Size, 0, LOWORD(lParam), HIWORD(lParam));
+      }
+      break;
+    case WM_KEYDOWN:
+      shell->deliver(MessageKind::KeyDown, int32_t(wParam));
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ATOM registerWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_VREDRAW | CS_HREDRAW;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, ResourceName);
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszMenuName = ResourceName;
+  windowClass.lpszClassName = ClassName;
+  return RegisterClassA(&windowClass);
+}
+
+// A LOGPALETTE with room for 256 entries.
+struct PaletteBuffer {
+  LOGPALETTE* logPalette;
+  PALETTEENTRY* entries;
+};
+
+bool paletteFails(const char* what) {
+  startFailure = what;
+  return false;
+}
+
+// Makes the program's logical palette equal to the system palette, entry for entry, with
+// the colour cube and the grey ramp in the platform's free entries.
+bool buildPalette(HDC dc) {
+  const size_t bufferSize = sizeof(LOGPALETTE) + PaletteSize * sizeof(PALETTEENTRY);
+  std::unique_ptr<unsigned char, decltype(&std::free)> buffer(
+      static_cast<unsigned char*>(std::calloc(1, bufferSize)), &std::free);
+  if (!buffer) return paletteFails("no memory for the palette");
+  auto* logPalette = reinterpret_cast<LOGPALETTE*>(buffer.get());
+  PALETTEENTRY* entries = reinterpret_cast<PALETTEENTRY*>(buffer.get() + offsetof(LOGPALETTE, palPalEntry));
+  logPalette->palVersion = 0x300;
+
+  // Stage 1: fill the free entries of the system palette, so that stage 2's colours all
+  // land in them afresh.
+  logPalette->palNumEntries = FreeEntryCount;
+  for (int i = 0; i < FreeEntryCount; ++i) entries[i] = {BYTE(i), 0, 0, ProgramEntryFlags};
+  const HPALETTE clearing = CreatePalette(logPalette);
+  if (!clearing) return paletteFails("cannot create the clearing palette");
+  priorPalette = SelectPalette(dc, clearing, FALSE);
+  if (!priorPalette) return paletteFails("cannot select the clearing palette");
+  if (RealizePalette(dc) != FreeEntryCount) return paletteFails("cannot realize the clearing palette");
+  if (!SelectPalette(dc, priorPalette, FALSE)) return paletteFails("cannot restore the palette");
+  if (!DeleteObject(clearing)) return paletteFails("cannot delete the clearing palette");
+
+  // Stage 2: the colour cube (levels i * 255 / 6) and the grey ramp (i * 255 / 20).
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b)
+        entries[r * 36 + g * 6 + b] = {BYTE(r * 255 / 6), BYTE(g * 255 / 6), BYTE(b * 255 / 6),
+                                       ProgramEntryFlags};
+  for (int i = 0; i < 20; ++i) {
+    const BYTE grey = BYTE(i * 255 / 20);
+    entries[216 + i] = {grey, grey, grey, ProgramEntryFlags};
+  }
+  const HPALETTE colours = CreatePalette(logPalette);
+  if (!colours) return paletteFails("cannot create the colour palette");
+  if (!SelectPalette(dc, colours, FALSE)) return paletteFails("cannot select the colour palette");
+  if (RealizePalette(dc) != FreeEntryCount) return paletteFails("cannot realize the colour palette");
+
+  // Stage 3: the system palette as it now stands becomes the program's palette.
+  if (GetSystemPaletteEntries(dc, 0, PaletteSize, entries) != PaletteSize) {
+    return paletteFails("cannot read the system palette");
+  }
+  for (int i = FirstFreeEntry; i <= LastFreeEntry; ++i) entries[i].peFlags = ProgramEntryFlags;
+  logPalette->palNumEntries = PaletteSize;
+  programPalette = CreatePalette(logPalette);
+  if (!programPalette) return paletteFails("cannot create the program's palette");
+  if (!SelectPalette(dc, programPalette, FALSE)) {
+    return paletteFails("cannot select the program's palette");
+  }
+  DeleteObject(colours);
+  if (RealizePalette(dc) != PaletteSize) return paletteFails("cannot realize the program's palette");
+  if (!SelectPalette(dc, priorPalette, FALSE)) return paletteFails("cannot restore the palette");
+  return true;
+}
+
+void fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) {
+  BITMAPINFOHEADER& info = bitmapInfo.bmiHeader;
+  info.biSize = sizeof(BITMAPINFOHEADER);
+  info.biWidth = FirstClientWidth;
+  info.biHeight = FirstClientHeight;  // positive: rows stored bottom-up
+  info.biPlanes = 1;
+  info.biBitCount = 8;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = 0;
+  info.biXPelsPerMeter = 0;
+  info.biYPelsPerMeter = 0;
+  info.biClrUsed = PaletteSize;
+  info.biClrImportant = PaletteSize;
+  auto* table = reinterpret_cast<unsigned char*>(&bitmapInfo) + sizeof(BITMAPINFOHEADER);
+  if (paletteDisplay) {
+    for (int i = 0; i < PaletteSize; ++i) {
+      const WORD index = WORD(i);
+      std::memcpy(table + i * sizeof(WORD), &index, sizeof index);
+    }
+  } else {
+    const PaletteEntry* colours = viewerPalette();
+    for (int i = 0; i < PaletteSize; ++i) {
+      const RGBQUAD quad{colours[i].blue, colours[i].green, colours[i].red, 0};
+      std::memcpy(table + i * sizeof(RGBQUAD), &quad, sizeof quad);
+    }
+  }
+}
+
+int creationFails(const char* what) {
+  startFailure = what;
+  return 0;
+}
+
+// The window, the palette, the frame buffer and the viewport. Returns 1, or 0 at the first
+// step that fails, with startFailure saying which; what was made before stays.
+int createMainWindow(HINSTANCE instance, int showCommand, Viewer& viewer) {
+  // The outer size is reckoned as if the window had a menu bar. It has none, so the first
+  // client area is taller than the frame by that bar.
+  RECT outer{0, 0, FirstClientWidth, FirstClientHeight};
+  AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);
+  const int outerWidth = outer.right - outer.left;
+  const int outerHeight = outer.bottom - outer.top;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const HWND window = CreateWindowExA(
+      0, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW, screenWidth - outerWidth,
+      screenHeight - outerHeight - GapAboveScreenBottom, outerWidth, outerHeight, nullptr,
+      nullptr, instance, nullptr);
+  if (!window) return creationFails("cannot create the window");
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  const HDC dc = GetDC(window);
+  const bool paletteDisplay = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
+  if (paletteDisplay && !buildPalette(dc)) return 0;
+
+  header = static_cast<BITMAPINFO*>(std::malloc(paletteDisplay ? PaletteHeaderSize : ColourHeaderSize));
+  if (!header) return creationFails("no memory for the bitmap header");
+  fillHeader(*header, paletteDisplay);
+  headerUsage = paletteDisplay ? DIB_PAL_COLORS : DIB_RGB_COLORS;
+
+  shell->setCreationContext(dc);
+  const bool made = createFrame(viewer, *shell);
+  shell->setCreationContext(nullptr);
+  if (!made) {
+    std::free(header);
+    header = nullptr;
+    return creationFails("cannot create the 320 x 240 frame buffer");
+  }
+  ReleaseDC(window, dc);
+  mainWindow = window;
+  return 1;
+}
+
+// Owns the main window: makes it (with the palette and the frame buffer) and destroys it
+// at the end if it still exists.
+class Application {
+ public:
+  Application(HINSTANCE instance, HINSTANCE previousInstance, int showCommand, Viewer& viewer) {
+    if (!previousInstance) registerWindowClass(instance);
+    created_ = createMainWindow(instance, showCommand, viewer) == 1;
+    window_ = mainWindow;
+    acceleratorTable = LoadAcceleratorsA(instance, ResourceName);
+  }
+  ~Application() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  }
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  bool created() const { return created_; }
+
+ private:
+  HWND window_ = nullptr;
+  bool created_ = false;
+};
+
+int startFailed(const char* what) {
+  char text[256];
+  std::snprintf(text, sizeof text, "Ambrelle cannot start: %s.", what);
+  std::fprintf(stderr, "quellor: %s\n", text);
+  std::fflush(stderr);
+  MessageBoxA(nullptr, text, "Ambrelle - start-up failure", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  return 1;
+}
+
+}  // namespace
+
+// The command line is ignored.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
+  std::unique_ptr<Viewer> viewer(new (std::nothrow) Viewer);
+  if (!viewer) return startFailed("no memory for the viewer");
+  Win32Platform platform(*viewer);
+  shell = &platform;
+  {
+    Application application(instance, previousInstance, showCommand, *viewer);
+    // Nothing may be drawn into a frame buffer that does not exist.
+    if (!application.created()) return startFailed(startFailure);
+    const LevelLoadResult loaded = startViewer(*viewer, LevelFileName);
+    if (!loaded.ok) {
+      std::fprintf(stderr, "quellor: %s\n", loaded.message.c_str());
+      std::fflush(stderr);
+    }
+    runMainLoop(*viewer, platform);
+  }
+  // After a close the frame went with the window; after Q it is released here.
+  if (viewer->frameExists) platform.releaseFrame(viewer->frame);
+  return 0;
+}

@@ -1,5 +1,7 @@
 #include "render/span_fill.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -10,12 +12,31 @@ constexpr int64_t FixedRound = 0xffff;
 
 inline int32_t ceilToRow(double y) { return int32_t(std::ceil(y)); }
 
-// Writes one side of the rows firstRow .. endRow - 1 that the edge a -> b covers: the
-// edge's x at each whole-number row, rounded up, carried from row to row in 16.16 fixed
-// point. The arithmetic is 64-bit, so a vertex tens of thousands of pixels off screen
-// cannot overflow it; where 32 bits suffice the result is the same. Rows the viewport
-// does not show are skipped by advancing the accumulator in one step, which equals the
-// additions it replaces.
+// One edge of a chain, from its first row on: the edge's x at each whole-number row,
+// rounded up, carried from row to row in 16.16 fixed point. The arithmetic is 64-bit,
+// so a vertex tens of thousands of pixels off screen cannot overflow it; where 32 bits
+// suffice the result is the same. Rows the viewport does not show are skipped by
+// advancing the accumulator in one step, which equals the additions it replaces.
+struct EdgeStep {
+  int64_t acc;
+  int64_t step;
+};
+
+// The edge a -> b, whose rows ya .. yb - 1 (ya < yb) include `row`, set up at `row`.
+inline EdgeStep edgeAt(const ScreenPoint& a, const ScreenPoint& b, int32_t ya, int32_t yb, int32_t row) {
+  const double slope = (b.x - a.x) / (b.y - a.y);
+  const double x0 = slope * (double(ya) - a.y) + a.x;
+  EdgeStep e;
+  e.acc = int64_t(x0 * FixedOne) + FixedRound;
+  // The step is only ever added when the edge spans two rows or more, and then its
+  // height exceeds one pixel and the slope is bounded by the coordinate limit. An edge
+  // of a single row may be nearly flat, with a slope too large to convert.
+  e.step = yb - ya > 1 ? int64_t(slope * FixedOne) : 0;
+  e.acc += e.step * int64_t(row - ya);
+  return e;
+}
+
+// Writes one side of the rows firstRow .. endRow - 1 that the edge a -> b covers.
 inline void traceEdge(const ScreenPoint& a, const ScreenPoint& b, int32_t firstRow, int32_t endRow,
                       Span* table, int32_t Span::*side) {
   const int32_t ya = ceilToRow(a.y);
@@ -24,18 +45,18 @@ inline void traceEdge(const ScreenPoint& a, const ScreenPoint& b, int32_t firstR
   const int32_t r0 = ya > firstRow ? ya : firstRow;
   const int32_t r1 = yb < endRow ? yb : endRow;
   if (r0 >= r1) return;
-  const double slope = (b.x - a.x) / (b.y - a.y);
-  const double x0 = slope * (double(ya) - a.y) + a.x;
-  int64_t acc = int64_t(x0 * FixedOne) + FixedRound;
-  // The step is only ever added when the edge spans two rows or more, and then its
-  // height exceeds one pixel and the slope is bounded by the coordinate limit. An edge
-  // of a single row may be nearly flat, with a slope too large to convert.
-  const int64_t step = yb - ya > 1 ? int64_t(slope * FixedOne) : 0;
-  acc += step * int64_t(r0 - ya);
+  EdgeStep e = edgeAt(a, b, ya, yb, r0);
   for (int32_t r = r0; r < r1; ++r) {
-    table[r - firstRow].*side = int32_t(acc >> 16);
-    acc += step;
+    table[r - firstRow].*side = int32_t(e.acc >> 16);
+    e.acc += e.step;
   }
+}
+
+inline int32_t nextIndex(int32_t i, int32_t direction, int32_t n) {
+  int32_t b = i + direction;
+  if (b < 0) b = n - 1;
+  if (b == n) b = 0;
+  return b;
 }
 
 // Walks from vertex `from` to vertex `to`, stepping the index by `direction` with
@@ -43,15 +64,101 @@ inline void traceEdge(const ScreenPoint& a, const ScreenPoint& b, int32_t firstR
 inline void traceChain(const ScreenPoint* points, int32_t n, int32_t from, int32_t to,
                        int32_t direction, int32_t firstRow, int32_t endRow, Span* table,
                        int32_t Span::*side) {
-  int32_t a = from;
-  while (a != to) {
-    int32_t b = a + direction;
-    if (b < 0) b = n - 1;
-    if (b == n) b = 0;
+  for (int32_t a = from; a != to;) {
+    const int32_t b = nextIndex(a, direction, n);
     traceEdge(points[a], points[b], firstRow, endRow, table, side);
     a = b;
   }
 }
+
+// Whether the rows of the chain's vertices never go back up: then its edges cover the
+// rows from top to bottom one after the other, each row exactly once.
+inline bool chainDescends(const int32_t* rowOf, int32_t n, int32_t from, int32_t to, int32_t direction) {
+  for (int32_t a = from; a != to;) {
+    const int32_t b = nextIndex(a, direction, n);
+    if (rowOf[b] < rowOf[a]) return false;
+    a = b;
+  }
+  return true;
+}
+
+// Sets `count` bytes at p to `colour`: one fill of the row. Short runs, most of the
+// spans of a small frame, are written inline with stores that may overlap; long ones go
+// to the C library, which picks the widest stores the processor has.
+inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
+  if (count >= 128) {
+    std::memset(p, colour, count);
+    return;
+  }
+  if (count >= 16) {
+    const __m128i v = _mm_set1_epi8(char(colour));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 16), v);
+    if (count > 32) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 32), v);
+      if (count > 64) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 64), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 48), v);
+      }
+    }
+    return;
+  }
+  const uint64_t word = 0x0101010101010101ull * colour;
+  if (count >= 8) {
+    std::memcpy(p, &word, 8);
+    std::memcpy(p + count - 8, &word, 8);
+  } else if (count >= 4) {
+    std::memcpy(p, &word, 4);
+    std::memcpy(p + count - 4, &word, 4);
+  } else if (count > 0) {
+    p[0] = colour;
+    p[count - 1] = colour;
+    p[count / 2] = colour;
+  }
+}
+
+// One side of a polygon walked down its chain of descending rows, one edge at a time.
+class ChainWalker {
+ public:
+  ChainWalker(const ScreenPoint* points, const int32_t* rowOf, int32_t n, int32_t from, int32_t to,
+              int32_t direction)
+      : points_(points), rowOf_(rowOf), n_(n), at_(from), to_(to), direction_(direction) {}
+
+  // Moves to the edge that covers `row`, set up at that row. False when the chain has
+  // no such edge (the descending chains from top to bottom always have one).
+  bool reach(int32_t row) {
+    while (at_ != to_) {
+      const int32_t b = nextIndex(at_, direction_, n_);
+      const int32_t ya = rowOf_[at_], yb = rowOf_[b];
+      const int32_t a = at_;
+      at_ = b;
+      if (ya <= row && row < yb) {
+        edge_ = edgeAt(points_[a], points_[b], ya, yb, row);
+        endRow_ = yb;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  int32_t endRow() const { return endRow_; }
+  // The column of the current row, then the next row.
+  int32_t advance() {
+    const int32_t x = int32_t(edge_.acc >> 16);
+    edge_.acc += edge_.step;
+    return x;
+  }
+
+ private:
+  const ScreenPoint* points_;
+  const int32_t* rowOf_;
+  int32_t n_, at_, to_, direction_;
+  EdgeStep edge_{0, 0};
+  int32_t endRow_ = 0;
+};
 
 }  // namespace
 
@@ -89,19 +196,49 @@ void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTab
   const int32_t endRow = yBottom < rowLimit ? yBottom : rowLimit;
   if (firstRow >= endRow || viewport.width <= 0 || !spans.rows || !viewport.rowOrigin) return;
 
-  // Entry k stands for row firstRow + k. Each chain runs from the top to the bottom
-  // vertex and so covers every row between them: lower indices give the left side,
-  // higher indices the right.
+  const uint8_t colour = uint8_t(polygon.colourIndex);
+  const int32_t width = viewport.width;
+  const std::ptrdiff_t pitch = viewport.pitch;
+
+  // Lower indices give the left side, higher indices the right; each chain runs from
+  // the top to the bottom vertex and so covers every row between them.
+  int32_t rowOf[MaxWorkingVertices];
+  for (int32_t i = 0; i < n; ++i) rowOf[i] = ceilToRow(points[i].y);
+
+  if (chainDescends(rowOf, n, top, bottom, -1) && chainDescends(rowOf, n, top, bottom, +1)) {
+    // Each row lies on exactly one edge of either chain, so both sides are walked down
+    // together and every row is painted as soon as its two ends are known.
+    ChainWalker left(points, rowOf, n, top, bottom, -1);
+    ChainWalker right(points, rowOf, n, top, bottom, +1);
+    uint8_t* row = pixelRow(viewport, firstRow);
+    int32_t r = firstRow;
+    if (!left.reach(r) || !right.reach(r)) return;
+    for (;;) {
+      const int32_t stop = left.endRow() < right.endRow() ? left.endRow() : right.endRow();
+      const int32_t last = stop < endRow ? stop : endRow;
+      for (; r < last; ++r, row += pitch) {
+        int32_t l = left.advance();
+        int32_t rt = right.advance();
+        l = l > 0 ? l : 0;
+        rt = rt < width ? rt : width;
+        if (rt > l) fillRow(row + l, colour, size_t(rt - l));
+      }
+      if (r >= endRow) return;
+      if (r >= left.endRow() && !left.reach(r)) return;
+      if (r >= right.endRow() && !right.reach(r)) return;
+    }
+  }
+
+  // A chain whose rows go back up somewhere (rounding on a nearly flat stretch): the
+  // edges are traced in chain order into the span table, a later edge's rows replacing
+  // an earlier one's, then painted.
   Span* table = spans.rows;
   traceChain(points, n, top, bottom, -1, firstRow, endRow, table, &Span::left);
   traceChain(points, n, top, bottom, +1, firstRow, endRow, table, &Span::right);
-
-  const int colour = int(uint8_t(polygon.colourIndex));
-  const int32_t width = viewport.width;
   for (int32_t r = firstRow; r < endRow; ++r) {
     const Span& span = table[r - firstRow];
     const int32_t left = span.left > 0 ? span.left : 0;
     const int32_t right = span.right < width ? span.right : width;
-    if (right > left) std::memset(pixelRow(viewport, r) + left, colour, size_t(right - left));
+    if (right > left) fillRow(pixelRow(viewport, r) + left, colour, size_t(right - left));
   }
 }

@@ -1,0 +1,62 @@
+// The present path's palette expansion (8-bit indices to 32-bit ARGB through the
+// 256-entry table) of a rendered frame, each followed by its reference: a memcpy of
+// 4 x width x height bytes into the same destination.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "bench/paired_times.h"
+#include "bench/quellor_cases.h"
+#include "viewer/palette_expand.h"
+
+namespace {
+
+// The frame after this many passes along the path: walls of several colours, seen
+// through a doorway.
+constexpr int PassesBeforeShot = 150;
+
+void paletteExpand(benchmark::State& state, const CameraPath* path, int32_t width, int32_t height) {
+  PathRun run(*path);
+  std::string error;
+  if (!run.start(width, height, error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  for (int i = 0; i < PassesBeforeShot; ++i) run.pass();
+  const Viewport& v = run.viewer().viewport;
+
+  uint32_t table[PaletteSize];
+  buildArgbTable(viewerPalette(), table);
+  const size_t pixels = size_t(width) * size_t(height);
+  std::vector<uint32_t> out(pixels, 0);
+  std::vector<uint32_t> copySource(pixels, 0xff336699u);
+
+  PairedTimes times(state);
+  for (auto _ : state) {
+    const auto t0 = PairedTimes::Clock::now();
+    expandPalette(v.rowOrigin, v.pitch, v.width, v.height, out.data(), width, table);
+    benchmark::ClobberMemory();
+    const auto t1 = PairedTimes::Clock::now();
+    std::memcpy(out.data(), copySource.data(), pixels * sizeof(uint32_t));
+    benchmark::ClobberMemory();
+    times.add(t0, t1, PairedTimes::Clock::now());
+  }
+  times.report(double(pixels));
+}
+
+}  // namespace
+
+std::string paletteExpandCase(int32_t width, int32_t height) {
+  return "palette_expand/" + std::to_string(width) + "x" + std::to_string(height);
+}
+
+void registerPaletteExpandCases(const CameraPath& framePath) {
+  for (const FrameSize& size : FrameSizes) {
+    benchmark::RegisterBenchmark(paletteExpandCase(size.width, size.height).c_str(), paletteExpand, &framePath,
+                                 size.width, size.height)
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond)
+        ->MinTime(0.2);
+  }
+}

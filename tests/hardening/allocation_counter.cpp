@@ -1,0 +1,31 @@
+// Every operator new in the hardening test program is counted, so a test can show that a
+// pass of the frame loop allocates nothing.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "render_stress.h"
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+std::atomic<int64_t> allocations{0};
+}
+
+int64_t heapAllocationsSoFar() { return allocations.load(); }
+
+void* operator new(size_t n) {
+  ++allocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t n) { return operator new(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+  ++allocations;
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }

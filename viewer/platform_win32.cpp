@@ -136,8 +136,13 @@ bool Win32Platform::allocateFrame(int32_t width, int32_t height, FrameMemory& ou
   info.biWidth = width;
   info.biHeight = height;
   const HDC dc = creationContext_ ? creationContext_ : GetDC(mainWindow);
+  // The colour table's indices are resolved against the context's palette as the bitmap is
+  // made: with the default palette there, pixel 11 would show the default's entry 11, not
+  // the program's. So the program's palette is in the context while the bitmap is made.
+  const HPALETTE previousPalette = programPalette ? SelectPalette(dc, programPalette, FALSE) : nullptr;
   void* pixels = nullptr;
   const HBITMAP bitmap = CreateDIBSection(dc, header, headerUsage, &pixels, nullptr, 0);
+  if (previousPalette) SelectPalette(dc, previousPalette, FALSE);
   if (!creationContext_) ReleaseDC(mainWindow, dc);
   if (!bitmap || !pixels) {
     if (bitmap) DeleteObject(bitmap);
@@ -204,12 +209,6 @@ ATOM registerWindowClass(HINSTANCE instance) {
   windowClass.lpszClassName = ClassName;
   return RegisterClassA(&windowClass);
 }
-
-// A LOGPALETTE with room for 256 entries.
-struct PaletteBuffer {
-  LOGPALETTE* logPalette;
-  PALETTEENTRY* entries;
-};
 
 bool paletteFails(const char* what) {
   startFailure = what;

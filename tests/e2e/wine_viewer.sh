@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # quellor.exe end to end under wine on a virtual X server: the window, the first frame
 # against quellor-replay's, walking and turning from the keyboard, the overview keys, Q,
-# and the report of a missing level after which the viewer goes on.
+# the report of a missing level after which the viewer goes on, the start-up failure
+# without a display, and the palette built on an 8-bit display.
+# Called as: wine_viewer.sh BUILD_DIR SOURCE_DIR [palette-display]
 set -euo pipefail
 build=$(cd "$1" && pwd)
+source_dir=$2
+mode=${3:-}
 exe=$build/win64/quellor.exe
 replay=$build/quellor-replay
 level=$build/3rooms.b2
@@ -25,6 +29,8 @@ fi
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
+shots=$build/wine-shots  # screenshots kept for a person to look at
+mkdir -p "$shots"
 viewer_pid=""
 cleanup() {
   if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then kill "$viewer_pid" || true; fi
@@ -38,7 +44,7 @@ fail() {
   exit 1
 }
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ -z "$mode" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
   started=$(date +%s)
   wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot -i"; }
   wineserver -w
@@ -80,6 +86,9 @@ def frame_part(path, width, height):
         sys.exit("%s is %dx%d, smaller than the frame" % (path, w, h))
     return b"".join(rgb[y * w * 3:(y * w + width) * 3] for y in range(height))
 
+def shown_width(path):
+    return read_pnm(path)[0]
+
 def as_colours(shot, palette):
     # Several entries share a colour (black is 0, 10 and 226): compare colours, not indices.
     first = {}
@@ -98,12 +107,30 @@ if command == "match":  # match SHOT PALETTE.png FRAME.pgm...: the passes whose 
     found = []
     for path in sys.argv[4:]:
         w, h, indices = read_pnm(path)
-        keys, canon = as_colours(frame_part(sys.argv[2], w, h), palette)
+        # A frame a few columns wider than the window (its width rounded up to a multiple
+        # of 4) is compared where it shows.
+        shown = min(w, shown_width(sys.argv[2]))
+        indices = b"".join(indices[y * w:y * w + shown] for y in range(h))
+        keys, canon = as_colours(frame_part(sys.argv[2], shown, h), palette)
         if keys is not None and indices.translate(canon) == keys:
             found.append(int(path.rsplit("-", 1)[1].split(".")[0]))
     print(" ".join(map(str, found)))
 elif command == "same":  # same A B: the 320 x 240 frames are equal
     sys.exit(0 if frame_part(sys.argv[2], 320, 240) == frame_part(sys.argv[3], 320, 240) else 1)
+elif command == "near":  # near SHOT PALETTE.png FRAME.pgm: as near as an 8-bit screen shows
+    # The reserved colours 0-9 are in every colour map; the others come out as the nearest
+    # colours the X server's shared map holds.
+    palette = png_palette(sys.argv[3])
+    w, h, indices = read_pnm(sys.argv[4])
+    shot = frame_part(sys.argv[2], w, h)
+    worst = 0
+    for p, k in enumerate(indices):
+        got, want = shot[3 * p:3 * p + 3], palette[k]
+        if k < 10 and got != want:
+            sys.exit("index %d shows %s, not %s" % (k, tuple(got), tuple(want)))
+        worst = max(worst, max(abs(a - b) for a, b in zip(got, want)))
+    if worst > 96:
+        sys.exit("a colour is %d away from its palette entry" % worst)
 elif command == "colours":  # colours SHOT Y0 Y1: the distinct colours of rows Y0 to Y1 - 1
     w, h, rgb = read_pnm(sys.argv[2])
     rows = rgb[int(sys.argv[3]) * w * 3:int(sys.argv[4]) * w * 3]
@@ -142,10 +169,35 @@ expect_exit() {  # expect_exit STATUS: the viewer ends with it within 30 s
   [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
 }
 
-# The replay's frames: the start frame, and every pass of a walk forward.
+# The replay's first frame, as indices and as a PNG that carries the palette.
 "$replay" --level "$level" --format pgm --out "$work/start" >/dev/null
 "$replay" --level "$level" --format png --out "$work/start" >/dev/null
 palette=$work/start/frame-000001.png
+
+if [ "$mode" = palette-display ]; then
+  # An 8-bit display has a palette: the program's palette is built in its three stages
+  # (a stage that failed would end the start), the bitmap's colours follow it, and the
+  # first frame shows each index in its colour as near as the display can.
+  depth=$(xwininfo -root | awk '/Depth:/ {print $2}')
+  [ "$depth" -eq 8 ] || fail "the palette display is $depth bits deep"
+  mkdir -p "$work/run"
+  cp "$level" "$work/run/3rooms.b2"
+  start_viewer "$work/run"
+  win=$(find_window Ambrelle)
+  [ -n "$win" ] || fail "no window on the 8-bit display"
+  shot "$win" "$work/p0.ppm" 1
+  "$convert" "$work/p0.ppm" "$shots/first-frame-8bit.png"
+  images near "$work/p0.ppm" "$palette" "$work/start/frame-000001.pgm" \
+    || fail "the first frame's colours on the 8-bit display"
+  focus "$win"
+  xdotool key q
+  expect_exit 0
+  [ ! -s "$work/run/stderr" ] || fail "reports on the 8-bit display"
+  echo "palette display: ok"
+  exit 0
+fi
+
+# Every pass of a walk forward.
 printf '1 key up\n' >"$work/walk.txt"
 "$replay" --level "$level" --script "$work/walk.txt" --passes 800 --shots all --format pgm \
   --out "$work/walk" >/dev/null
@@ -180,7 +232,19 @@ shot "$win" "$work/s0.ppm" 1
   || fail "first frame differs from quellor-replay's"
 below=$(images colours "$work/s0.ppm" 240 "$height")
 [ "$(wc -w <<<"$below")" -eq 1 ] || fail "rows below the frame: $below"
-"$convert" "$work/s0.ppm" "$build/wine-first-frame.png"
+"$convert" "$work/s0.ppm" "$shots/first-frame.png"
+
+# A new client size rebuilds the frame at that size, its width rounded up to a multiple of
+# 4 (301 gives 304, of which 301 columns show); the old size brings the first frame back.
+printf '1 size 301 200\n' >"$work/size.txt"
+"$replay" --level "$level" --script "$work/size.txt" --format pgm --out "$work/size" >/dev/null
+xdotool windowsize "$win" 301 200
+shot "$win" "$work/r1.ppm" 1
+[ "$(images match "$work/r1.ppm" "$palette" "$work/size/frame-000001.pgm")" = 1 ] \
+  || fail "the frame at 301 x 200 differs from quellor-replay's"
+xdotool windowsize "$win" 320 240
+shot "$win" "$work/r2.ppm" 1
+images same "$work/s0.ppm" "$work/r2.ppm" || fail "back at 320 x 240, not the first frame"
 
 # Walk: up, then space a moment later. The frame is steady and is the replay's frame after
 # some count of walking passes.
@@ -194,7 +258,9 @@ images same "$work/s1.ppm" "$work/s1b.ppm" || fail "still walking after space"
 ! images same "$work/s0.ppm" "$work/s1.ppm" || fail "up did not walk"
 walked=$(images match "$work/s1.ppm" "$palette" "$work"/walk/frame-*.pgm)
 [ -n "$walked" ] || fail "the walked frame is none of the replay's first 800 walking passes"
-echo "walked: the replay's frame after $walked pass(es)"
+read -r -a passes <<<"$walked"
+echo "walked: the replay's frame after ${passes[0]} to ${passes[-1]} passes" \
+  "(${#passes[@]} passes show it)"
 
 # Turn: left held briefly. The turn stops with the key's release, and the frame is the
 # replay's after the same walk and some count of turning passes.
@@ -207,16 +273,17 @@ shot "$win" "$work/s2b.ppm" 0.3
 images same "$work/s2.ppm" "$work/s2b.ppm" || fail "still turning after the release"
 ! images same "$work/s1.ppm" "$work/s2.ppm" || fail "left did not turn"
 turned=""
-for k in $walked; do
+# Once a wall stops the walk, many passes show one frame; the first few are enough.
+for k in $(cut -d' ' -f1-3 <<<"$walked"); do
   printf '1 key up\n%d key space\n%d key left\n' $((k + 1)) $((k + 2)) >"$work/turn.txt"
-  shots=$(seq -s, $((k + 2)) $((k + 401)))
+  shots=$(seq -s, $((k + 2)) $((k + 1001)))
   rm -rf "$work/turn"
-  "$replay" --level "$level" --script "$work/turn.txt" --passes $((k + 401)) --shots "$shots" \
+  "$replay" --level "$level" --script "$work/turn.txt" --passes $((k + 1001)) --shots "$shots" \
     --format pgm --out "$work/turn" >/dev/null
   turned=$(images match "$work/s2.ppm" "$palette" "$work"/turn/frame-*.pgm)
   [ -z "$turned" ] || break
 done
-[ -n "$turned" ] || fail "the turned frame is none of the replay's after 1 to 400 turning passes"
+[ -n "$turned" ] || fail "the turned frame is none of the replay's after 1 to 1000 turning passes"
 echo "turned: the replay's frame at pass(es) $turned"
 
 # Z shows the overview; X the walking camera's frame again, unchanged.
@@ -245,7 +312,7 @@ for n in 0 1; do
   box=$(find_window "Ambrelle - error report")
   [ -n "$box" ] || fail "no report box for: ${reports[$n]}"
   reported "${reports[$n]}" >/dev/null || fail "report $((n + 1)) is not: ${reports[$n]}"
-  [ $n -eq 1 ] || xwd -id "$box" -silent | "$convert" xwd:- "$build/wine-report-box.png"
+  [ $n -eq 1 ] || xwd -id "$box" -silent | "$convert" xwd:- "$shots/report-box.png"
   focus "$box"
   xdotool key Return
   waited=0
@@ -264,4 +331,24 @@ kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended after the reports"
 focus "$win"
 xdotool key q
 expect_exit 0
+
+# Without a display no window can be made: a message says so and the exit status is 1.
+wineserver -k 2>/dev/null || true
+wineserver -w
+rm -rf "$work/run"
+mkdir -p "$work/run"
+cp "$level" "$work/run/3rooms.b2"
+status=0
+(cd "$work/run" && env -u DISPLAY timeout 60 wine "$exe" >stdout 2>stderr) || status=$?
+[ $status -eq 1 ] || fail "start without a display: exit status $status, expected 1"
+[ "$(tr -d '\r' <"$work/run/stderr")" = "quellor: Ambrelle cannot start: cannot create the window." ] \
+  || fail "start-up failure message"
+
+# The same first frame on an 8-bit display, where the palette is built.
+wineserver -k 2>/dev/null || true
+wineserver -w
+if command -v xvfb-run >/dev/null; then
+  xvfb-run -a -s "-screen 0 1280x1024x8" bash "$0" "$build" "$source_dir" palette-display \
+    || fail "the run on an 8-bit display"
+fi
 echo "wine viewer end to end: ok"

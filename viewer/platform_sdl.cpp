@@ -68,8 +68,17 @@ bool SdlPlatform::open(std::string& error) {
   }
   // A small window on the desktop, not a full-screen game: let the compositor keep working.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (x11 && *x11 && !(wayland && *wayland) && !std::getenv("SDL_VIDEODRIVER")) {
+    // Only an X display is named: when it cannot be reached, no other driver is worth trying.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = sdlError("cannot start SDL's video");
+    // Most often a display that is named but cannot be reached (a stale DISPLAY over ssh).
+    error = sdlError("cannot open a display for the window") +
+            (x11 && *x11 ? std::string(" (DISPLAY=") + x11 + ")" : std::string()) +
+            ". Without a desktop session it runs under a virtual X server: xvfb-run -a ./quellor";
     return false;
   }
   sdlStarted_ = true;

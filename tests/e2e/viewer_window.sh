@@ -2,7 +2,8 @@
 # End-to-end run of build/quellor on an X display (Xvfb when there is none), driven with
 # xdotool: the window's title, size and place; screenshots that hold only palette colours
 # and equal what quellor-replay draws for the same view (start view, overview, two window
-# sizes); a held arrow turns until its release; Up then Q, and a window manager's close
+# sizes); minimising and restoring; a held arrow turns until its release; Up then Q, and a
+# window manager's close
 # request, both exit with status 0; a missing level is reported and the window still
 # runs; a missing display is reported with a hint.
 # Usage: viewer_window.sh BUILD_DIR SOURCE_DIR
@@ -181,6 +182,22 @@ if id=$(find_window "$pid" 10); then
     || pass "the overview differs from the walking view"
   send "$id" key x
   expect_frame "$id" back "$still" "X: back to the walking view"
+
+  # Minimised, nothing can be seen and the loop waits for events instead of spinning; the
+  # processor time it takes then is reported, not judged (the machine may be busy).
+  ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2> /dev/null || echo 0; }
+  before=$(ticks "$pid")
+  sleep 1
+  running=$(( $(ticks "$pid") - before ))
+  "$probe" minimise "$id"
+  sleep 0.3
+  before=$(ticks "$pid")
+  sleep 1
+  minimised=$(( $(ticks "$pid") - before ))
+  echo "processor time in 1 s: ${running} ticks running, ${minimised} ticks minimised (of $(getconf CLK_TCK))"
+  "$probe" restore "$id"
+  kill -0 "$pid" 2> /dev/null || fail "the program ended while minimised"
+  expect_frame "$id" restored "$still" "restored after minimising: the view is back"
 
   # Grown in place the window would reach past the screen's edge, where X cannot read it back.
   xdotool windowmove --sync "$id" 100 100

@@ -1,6 +1,9 @@
 // What the viewer's end-to-end test needs from X and from images, beyond xdotool:
 //   viewer_window_probe close WINDOW        asks the window to close as a window manager
 //                                            does: a WM_DELETE_WINDOW client message
+//   viewer_window_probe minimise WINDOW     marks the window hidden (_NET_WM_STATE_HIDDEN)
+//   viewer_window_probe restore WINDOW      and shown again, as a window manager does when
+//                                            it iconifies and restores a window
 //   viewer_window_probe shot WINDOW OUT.ppm  the window's client area as a binary PPM
 //   viewer_window_probe compare SHOT.ppm FRAME.pgm
 //       every pixel of the shot is a colour of the viewer's palette, and equals the
@@ -54,6 +57,15 @@ int closeWindow(Display* display, Window window) {
   event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   if (!XSendEvent(display, window, False, NoEventMask, &event)) return 1;
+  XSync(display, False);
+  return 0;
+}
+
+int setHidden(Display* display, Window window, bool hidden) {
+  const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+  const Atom hiddenState = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
+  XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&hiddenState), hidden ? 1 : 0);
   XSync(display, False);
   return 0;
 }
@@ -142,8 +154,8 @@ int sameShots(const char* a, const char* b) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: viewer_window_probe close WINDOW | shot WINDOW OUT.ppm | compare SHOT.ppm "
-               "FRAME.pgm | same A.ppm B.ppm\n");
+               "usage: viewer_window_probe close|minimise|restore WINDOW | shot WINDOW OUT.ppm | "
+               "compare SHOT.ppm FRAME.pgm | same A.ppm B.ppm\n");
   return 2;
 }
 
@@ -154,15 +166,18 @@ int main(int argc, char** argv) {
   const std::string action = argv[1];
   if (action == "compare" && argc == 4) return compareWithFrame(argv[2], argv[3]);
   if (action == "same" && argc == 4) return sameShots(argv[2], argv[3]);
-  if ((action == "close" && argc == 3) || (action == "shot" && argc == 4)) {
+  const bool windowAction = action == "close" || action == "minimise" || action == "restore";
+  if ((windowAction && argc == 3) || (action == "shot" && argc == 4)) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
       std::fprintf(stderr, "viewer_window_probe: cannot open the display\n");
       return 1;
     }
     const Window window = parseWindow(argv[2]);
-    const int status = action == "close" ? closeWindow(display, window)
-                                         : shotWindow(display, window, argv[3]);
+    const int status = action == "close"      ? closeWindow(display, window)
+                       : action == "minimise" ? setHidden(display, window, true)
+                       : action == "restore"  ? setHidden(display, window, false)
+                                              : shotWindow(display, window, argv[3]);
     XCloseDisplay(display);
     return status;
   }

@@ -3,9 +3,8 @@
 # xdotool: the window's title, size and place; screenshots that hold only palette colours
 # and equal what quellor-replay draws for the same view (start view, overview, two window
 # sizes); minimising and restoring; a held arrow turns until its release; Up then Q, and a
-# window manager's close
-# request, both exit with status 0; a missing level is reported and the window still
-# runs; a missing display is reported with a hint.
+# window manager's close request, both exit with status 0; a missing level is reported and
+# the window still runs; a missing display is reported with a hint.
 # Usage: viewer_window.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 

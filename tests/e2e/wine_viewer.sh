@@ -197,10 +197,10 @@ if [ "$mode" = palette-display ]; then
   exit 0
 fi
 
-# Every pass of a walk forward.
-printf '1 key up\n' >"$work/walk.txt"
-"$replay" --level "$level" --script "$work/walk.txt" --passes 800 --shots all --format pgm \
-  --out "$work/walk" >/dev/null
+# Every pass of a turn to the left from the start.
+printf '1 key left\n' >"$work/turn.txt"
+"$replay" --level "$level" --script "$work/turn.txt" --passes 1000 --shots all --format pgm \
+  --out "$work/turn" >/dev/null
 
 mkdir -p "$work/run"
 cp "$level" "$work/run/3rooms.b2"
@@ -246,45 +246,42 @@ xdotool windowsize "$win" 320 240
 shot "$win" "$work/r2.ppm" 1
 images same "$work/s0.ppm" "$work/r2.ppm" || fail "back at 320 x 240, not the first frame"
 
-# Walk: up, then space a moment later. The frame is steady and is the replay's frame after
-# some count of walking passes.
-focus "$win"
-xdotool key Up
-sleep 0.05
-xdotool key space
-shot "$win" "$work/s1.ppm"
-shot "$win" "$work/s1b.ppm" 0.3
-images same "$work/s1.ppm" "$work/s1b.ppm" || fail "still walking after space"
-! images same "$work/s0.ppm" "$work/s1.ppm" || fail "up did not walk"
-walked=$(images match "$work/s1.ppm" "$palette" "$work"/walk/frame-*.pgm)
-[ -n "$walked" ] || fail "the walked frame is none of the replay's first 800 walking passes"
-read -r -a passes <<<"$walked"
-echo "walked: the replay's frame after ${passes[0]} to ${passes[-1]} passes" \
-  "(${#passes[@]} passes show it)"
-
-# Turn: left held briefly. The turn stops with the key's release, and the frame is the
-# replay's after the same walk and some count of turning passes.
+# Turn: left held briefly. The turn stops with the batch that carries the key's release,
+# and the frame is the replay's after some count of turning passes.
 focus "$win"
 xdotool keydown Left
 sleep 0.03
 xdotool keyup Left
+shot "$win" "$work/s1.ppm"
+shot "$win" "$work/s1b.ppm" 0.3
+images same "$work/s1.ppm" "$work/s1b.ppm" || fail "still turning after the release"
+! images same "$work/s0.ppm" "$work/s1.ppm" || fail "left did not turn"
+turned=$(images match "$work/s1.ppm" "$palette" "$work"/turn/frame-*.pgm)
+[ -n "$turned" ] || fail "the turned frame is none of the replay's first 1000 turning passes"
+echo "turned: the replay's frame after $turned pass(es)"
+
+# Walk: up, then space a moment later. The frame is steady and is the replay's after the
+# same turn and some count of walking passes (a wall may stop the walk before the space).
+focus "$win"
+xdotool key Up
+sleep 0.05
+xdotool key space
 shot "$win" "$work/s2.ppm"
 shot "$win" "$work/s2b.ppm" 0.3
-images same "$work/s2.ppm" "$work/s2b.ppm" || fail "still turning after the release"
-! images same "$work/s1.ppm" "$work/s2.ppm" || fail "left did not turn"
-turned=""
-# Once a wall stops the walk, many passes show one frame; the first few are enough.
-for k in $(cut -d' ' -f1-3 <<<"$walked"); do
-  printf '1 key up\n%d key space\n%d key left\n' $((k + 1)) $((k + 2)) >"$work/turn.txt"
-  shots=$(seq -s, $((k + 2)) $((k + 1001)))
-  rm -rf "$work/turn"
-  "$replay" --level "$level" --script "$work/turn.txt" --passes $((k + 1001)) --shots "$shots" \
-    --format pgm --out "$work/turn" >/dev/null
-  turned=$(images match "$work/s2.ppm" "$palette" "$work"/turn/frame-*.pgm)
-  [ -z "$turned" ] || break
+images same "$work/s2.ppm" "$work/s2b.ppm" || fail "still walking after space"
+! images same "$work/s1.ppm" "$work/s2.ppm" || fail "up did not walk"
+walked=""
+for j in $(cut -d' ' -f1-3 <<<"$turned"); do
+  printf '1 key left\n%d release left\n%d key up\n' $((j + 1)) $((j + 2)) >"$work/walk.txt"
+  rm -rf "$work/walk"
+  "$replay" --level "$level" --script "$work/walk.txt" --passes $((j + 801)) \
+    --shots "$(seq -s, $((j + 2)) $((j + 801)))" --format pgm --out "$work/walk" >/dev/null
+  walked=$(images match "$work/s2.ppm" "$palette" "$work"/walk/frame-*.pgm)
+  [ -z "$walked" ] || break
 done
-[ -n "$turned" ] || fail "the turned frame is none of the replay's after 1 to 1000 turning passes"
-echo "turned: the replay's frame at pass(es) $turned"
+[ -n "$walked" ] || fail "the walked frame is none of the replay's after 1 to 800 walking passes"
+read -r -a passes <<<"$walked"
+echo "walked: the replay's frame at passes ${passes[0]} to ${passes[-1]} (${#passes[@]} show it)"
 
 # Z shows the overview; X the walking camera's frame again, unchanged.
 focus "$win"

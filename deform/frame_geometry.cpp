@@ -40,14 +40,14 @@ inline void carry(const CarryMatrix& c, const Vec3& p, Vec3& out) {
   out.z = float(c.z[0] * x + c.z[1] * y + c.z[2] * z + c.z[3]);
 }
 
-// Triangles are normalised in batches: first the cross products of all of them, then
-// the lengths and quotients, which run four (or two) to a register.
+// Without AVX2, triangles are normalised in batches: first the cross products of all of
+// them, then the lengths and quotients, two to a register.
 constexpr int NormalBatch = 64;
 
 struct CrossBatch {
-  alignas(32) double x[NormalBatch];
-  alignas(32) double y[NormalBatch];
-  alignas(32) double z[NormalBatch];
+  alignas(16) double x[NormalBatch];
+  alignas(16) double y[NormalBatch];
+  alignas(16) double z[NormalBatch];
 };
 
 // Both corners' x and y as doubles in one register.
@@ -92,21 +92,97 @@ void normaliseSse2(const CrossBatch& n, NormalBatchOut& out, int count) {
   }
 }
 
-__attribute__((target("avx"))) void normaliseAvx(const CrossBatch& n, NormalBatchOut& out, int count) {
-  for (int k = 0; k < count; k += 4) {
-    const __m256d x = _mm256_load_pd(&n.x[k]), y = _mm256_load_pd(&n.y[k]), z = _mm256_load_pd(&n.z[k]);
-    const __m256d length = _mm256_sqrt_pd(
-        _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
-    _mm_store_ps(&out.x[k], _mm256_cvtpd_ps(_mm256_div_pd(x, length)));
-    _mm_store_ps(&out.y[k], _mm256_cvtpd_ps(_mm256_div_pd(y, length)));
-    _mm_store_ps(&out.z[k], _mm256_cvtpd_ps(_mm256_div_pd(z, length)));
+// With AVX2, a vertex is one register of doubles (x, y, z and a zero), and four
+// triangles go from corners to stored normals without leaving the registers.
+__attribute__((target("avx2"))) inline __m256d pointAvx2(const Vec3& p) {
+  // The fourth lane is not read, so the last vertex of an array is loaded safely.
+  return _mm256_cvtps_pd(_mm_maskload_ps(&p.x, _mm_set_epi32(0, -1, -1, -1)));
+}
+
+__attribute__((target("avx2"))) inline void storePointAvx2(const __m256d v, Vec3& out) {
+  const __m128 f = _mm256_cvtpd_ps(v);
+  _mm_storel_pi(reinterpret_cast<__m64*>(&out.x), f);
+  _mm_store_ss(&out.z, _mm_movehl_ps(f, f));
+}
+
+__attribute__((target("avx2"))) void moveMembersAvx2(Vec3* movedVertices, const Vec3* vertices,
+                                                     const std::uint16_t* members, std::int32_t count,
+                                                     const float m[16]) {
+  __m256d column[4];
+  for (int c = 0; c < 4; ++c) column[c] = _mm256_set_pd(0.0, m[4 * c + 2], m[4 * c + 1], m[4 * c]);
+  for (std::int32_t e = count - 1; e >= 0; --e) {
+    const std::uint16_t k = members[e];
+    const __m256d p = pointAvx2(vertices[k]);
+    const __m256d x = _mm256_permute4x64_pd(p, 0x00), y = _mm256_permute4x64_pd(p, 0x55);
+    const __m256d z = _mm256_permute4x64_pd(p, 0xAA);
+    const __m256d sum = _mm256_add_pd(_mm256_mul_pd(column[0], x), _mm256_mul_pd(column[1], y));
+    storePointAvx2(_mm256_add_pd(_mm256_add_pd(sum, _mm256_mul_pd(column[2], z)), column[3]), movedVertices[k]);
+  }
+}
+
+// (nx, ny, nz, 0): (dy ez - dz ey, dz ex - dx ez, dx ey - dy ex) from rotated copies.
+__attribute__((target("avx2"))) inline __m256d crossAvx2(const Vec3& first, const Vec3& second,
+                                                         const Vec3& third) {
+  const __m256d s = pointAvx2(second);
+  const __m256d d = _mm256_sub_pd(pointAvx2(first), s);
+  const __m256d e = _mm256_sub_pd(pointAvx2(third), s);
+  constexpr int Yzx = _MM_SHUFFLE(3, 0, 2, 1), Zxy = _MM_SHUFFLE(3, 1, 0, 2);
+  return _mm256_sub_pd(_mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), _mm256_permute4x64_pd(e, Zxy)),
+                       _mm256_mul_pd(_mm256_permute4x64_pd(d, Zxy), _mm256_permute4x64_pd(e, Yzx)));
+}
+
+// Four cross products to four unit normals, written as twelve floats.
+__attribute__((target("avx2"))) inline void normaliseFourAvx2(__m256d n0, __m256d n1, __m256d n2, __m256d n3,
+                                                              float out[12]) {
+  const __m256d t0 = _mm256_unpacklo_pd(n0, n1), t1 = _mm256_unpackhi_pd(n0, n1);
+  const __m256d t2 = _mm256_unpacklo_pd(n2, n3), t3 = _mm256_unpackhi_pd(n2, n3);
+  const __m256d x = _mm256_permute2f128_pd(t0, t2, 0x20);
+  const __m256d y = _mm256_permute2f128_pd(t1, t3, 0x20);
+  const __m256d z = _mm256_permute2f128_pd(t0, t2, 0x31);
+  const __m256d length =
+      _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
+  const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(x, length));
+  const __m128 fy = _mm256_cvtpd_ps(_mm256_div_pd(y, length));
+  const __m128 fz = _mm256_cvtpd_ps(_mm256_div_pd(z, length));
+  // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
+  const __m128 a = _mm_unpacklo_ps(fx, fy), b = _mm_unpackhi_ps(fx, fy);
+  const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz, a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
+  const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz, _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
+  const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz, b, _MM_SHUFFLE(2, 2, 2, 2)),
+                                     _mm_shuffle_ps(b, fz, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  _mm_storeu_ps(out, out0);
+  _mm_storeu_ps(out + 4, out1);
+  _mm_storeu_ps(out + 8, out2);
+}
+
+__attribute__((target("avx2"))) inline __m256d triangleCrossAvx2(const Vec3* vertices, const std::uint16_t* indices,
+                                                                 std::int32_t t) {
+  const std::uint16_t* corner = indices + 3 * t;
+  return crossAvx2(vertices[corner[0]], vertices[corner[1]], vertices[corner[2]]);
+}
+
+__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, const Vec3* movedVertices,
+                                                          const std::uint16_t* indices, std::int32_t triangleCount) {
+  const Vec3* v = movedVertices;
+  std::int32_t t = 0;
+  for (; t + 4 <= triangleCount; t += 4) {
+    normaliseFourAvx2(triangleCrossAvx2(v, indices, t), triangleCrossAvx2(v, indices, t + 1),
+                      triangleCrossAvx2(v, indices, t + 2), triangleCrossAvx2(v, indices, t + 3), &movedNormals[t].x);
+  }
+  if (t < triangleCount) {
+    // The last one to three: lanes beyond the end carry (1, 1, 1) and are not stored.
+    __m256d n[4];
+    for (int i = 0; i < 4; ++i) n[i] = t + i < triangleCount ? triangleCrossAvx2(v, indices, t + i) : _mm256_set1_pd(1.0);
+    float out[12];
+    normaliseFourAvx2(n[0], n[1], n[2], n[3], out);
+    std::memcpy(&movedNormals[t].x, out, sizeof(Vec3) * std::size_t(triangleCount - t));
   }
 }
 
 // The wider registers only where the processor has them.
-const bool HasAvx = [] {
+const bool HasAvx2 = [] {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx") != 0;
+  return __builtin_cpu_supports("avx2") != 0;
 }();
 
 }  // namespace
@@ -129,6 +205,10 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
     }
   }
   for (std::int32_t r = regionCount - 1; r >= 0; --r) {
+    if (HasAvx2) {
+      moveMembersAvx2(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
+      continue;
+    }
     const CarryMatrix m = carryMatrix(regionMatrices[r]);
     const std::uint16_t* members = regionMembers[r];
     for (std::int32_t e = regionMemberCounts[r] - 1; e >= 0; --e) {
@@ -140,6 +220,10 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 
 void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
                       std::int32_t triangleCount) {
+  if (HasAvx2) {
+    recomputeNormalsAvx2(movedNormals, movedVertices, indices, triangleCount);
+    return;
+  }
   // Every normal depends on its own triangle only, so batches may run in any order.
   CrossBatch products;
   NormalBatchOut normals;
@@ -150,27 +234,24 @@ void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::
       cross(movedVertices[corner[0]], movedVertices[corner[1]], movedVertices[corner[2]], products, k);
     }
     // Lanes past the end of a short batch are computed and not used.
-    for (int k = count; k < NormalBatch && k < ((count + 3) & ~3); ++k) {
-      products.x[k] = products.y[k] = products.z[k] = 1.0;
-    }
-    if (HasAvx) {
-      normaliseAvx(products, normals, count);
-    } else {
-      normaliseSse2(products, normals, count);
-    }
+    if (count % 2 != 0) products.x[count] = products.y[count] = products.z[count] = 1.0;
+    normaliseSse2(products, normals, count);
     Vec3* out = movedNormals + start;
     for (int k = 0; k < count; ++k) out[k] = Vec3{normals.x[k], normals.y[k], normals.z[k]};
   }
 }
 
 bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
-  // A component whose exponent bits are all ones is an infinity or not a number.
-  std::uint32_t bits[3];
-  std::memcpy(bits, &normal, sizeof bits);
-  constexpr std::uint32_t Exponent = 0x7f800000u;
-  const bool finite = ((bits[0] & Exponent) != Exponent) & ((bits[1] & Exponent) != Exponent) &
-                      ((bits[2] & Exponent) != Exponent);
-  const double d = double(firstCorner.x) * normal.x + double(firstCorner.y) * normal.y + double(firstCorner.z) * normal.z;
+  // nx, ny, nz, 0. A component whose exponent bits are all ones is an infinity or not
+  // a number.
+  const __m128 n = _mm_movelh_ps(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&normal.x))),
+                                 _mm_load_ss(&normal.z));
+  const __m128i exponent = _mm_set1_epi32(0x7f800000);
+  const __m128i special = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(n), exponent), exponent);
+  const bool finite = _mm_movemask_ps(_mm_castsi128_ps(special)) == 0;
+  // (cx nx + cy ny) + cz nz
+  const __m128d xy = _mm_mul_pd(pointXY(firstCorner), _mm_cvtps_pd(n));
+  const double d = (_mm_cvtsd_f64(xy) + _mm_cvtsd_f64(_mm_unpackhi_pd(xy, xy))) + double(firstCorner.z) * normal.z;
   return finite & (d < 0.0);
 }
 

@@ -145,12 +145,8 @@ class ChainWalker {
   }
 
   int32_t endRow() const { return endRow_; }
-  // The column of the current row, then the next row.
-  int32_t advance() {
-    const int32_t x = int32_t(edge_.acc >> 16);
-    edge_.acc += edge_.step;
-    return x;
-  }
+  // The edge at the current row; painting moves it on.
+  EdgeStep& edge() { return edge_; }
 
  private:
   const ScreenPoint* points_;
@@ -159,6 +155,42 @@ class ChainWalker {
   EdgeStep edge_{0, 0};
   int32_t endRow_ = 0;
 };
+
+// Paints `rows` rows from `row` on between two edges and moves both edges past them.
+// Along an edge x moves one way only, so the columns of its first and last row bound
+// all the others: when those lie on the frame, no row needs clamping; and two vertical
+// edges give the same span in every row.
+inline void paintStretch(uint8_t* row, std::ptrdiff_t pitch, int32_t rows, EdgeStep& left, EdgeStep& right,
+                         int32_t width, uint8_t colour) {
+  const int64_t leftEnd = left.acc + left.step * (rows - 1);
+  const int64_t rightEnd = right.acc + right.step * (rows - 1);
+  const int64_t leftMin = (left.acc < leftEnd ? left.acc : leftEnd) >> 16;
+  const int64_t rightMax = (right.acc > rightEnd ? right.acc : rightEnd) >> 16;
+  if (leftMin >= 0 && rightMax <= width) {
+    if (left.step == 0 && right.step == 0) {
+      const int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
+      if (r > l) {
+        for (int32_t k = 0; k < rows; ++k, row += pitch) fillRow(row + l, colour, size_t(r - l));
+      }
+      return;
+    }
+    for (int32_t k = 0; k < rows; ++k, row += pitch) {
+      const int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
+      left.acc += left.step;
+      right.acc += right.step;
+      if (r > l) fillRow(row + l, colour, size_t(r - l));
+    }
+    return;
+  }
+  for (int32_t k = 0; k < rows; ++k, row += pitch) {
+    int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
+    left.acc += left.step;
+    right.acc += right.step;
+    l = l > 0 ? l : 0;
+    r = r < width ? r : width;
+    if (r > l) fillRow(row + l, colour, size_t(r - l));
+  }
+}
 
 }  // namespace
 
@@ -216,13 +248,9 @@ void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTab
     for (;;) {
       const int32_t stop = left.endRow() < right.endRow() ? left.endRow() : right.endRow();
       const int32_t last = stop < endRow ? stop : endRow;
-      for (; r < last; ++r, row += pitch) {
-        int32_t l = left.advance();
-        int32_t rt = right.advance();
-        l = l > 0 ? l : 0;
-        rt = rt < width ? rt : width;
-        if (rt > l) fillRow(row + l, colour, size_t(rt - l));
-      }
+      paintStretch(row, pitch, last - r, left.edge(), right.edge(), width, colour);
+      row += pitch * (last - r);
+      r = last;
       if (r >= endRow) return;
       if (r >= left.endRow() && !left.reach(r)) return;
       if (r >= right.endRow() && !right.reach(r)) return;

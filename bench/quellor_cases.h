@@ -13,7 +13,7 @@ constexpr FrameSize FrameSizes[] = {{320, 240}, {640, 480}, {1280, 960}, {1920, 
 
 std::string framePassCase(const std::string& level, int32_t width, int32_t height);
 std::string traversalCase(const std::string& level);
-std::string paletteExpandCase(int32_t width, int32_t height);
+std::string paletteExpandCase(int32_t width, int32_t height, bool noise = false);
 std::string levelLoadCase(const std::string& level);
 
 // Paths must outlive the run.

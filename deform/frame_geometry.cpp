@@ -120,25 +120,25 @@ __attribute__((target("avx2"))) void moveMembersAvx2(Vec3* movedVertices, const 
   }
 }
 
-// (nx, ny, nz, 0): (dy ez - dz ey, dz ex - dx ez, dx ey - dy ex) from rotated copies.
-__attribute__((target("avx2"))) inline __m256d crossAvx2(const Vec3& first, const Vec3& second,
-                                                         const Vec3& third) {
+// The cross product rotated: (nz, nx, ny, 0) = d * e.yzx - d.yzx * e, that is
+// (dx ey - dy ex, dy ez - dz ey, dz ex - dx ez, 0).
+__attribute__((target("avx2"))) inline __m256d crossZxyAvx2(const Vec3& first, const Vec3& second,
+                                                            const Vec3& third) {
   const __m256d s = pointAvx2(second);
   const __m256d d = _mm256_sub_pd(pointAvx2(first), s);
   const __m256d e = _mm256_sub_pd(pointAvx2(third), s);
-  constexpr int Yzx = _MM_SHUFFLE(3, 0, 2, 1), Zxy = _MM_SHUFFLE(3, 1, 0, 2);
-  return _mm256_sub_pd(_mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), _mm256_permute4x64_pd(e, Zxy)),
-                       _mm256_mul_pd(_mm256_permute4x64_pd(d, Zxy), _mm256_permute4x64_pd(e, Yzx)));
+  constexpr int Yzx = _MM_SHUFFLE(3, 0, 2, 1);
+  return _mm256_sub_pd(_mm256_mul_pd(d, _mm256_permute4x64_pd(e, Yzx)), _mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), e));
 }
 
-// Four cross products to four unit normals, written as twelve floats.
+// Four rotated cross products to four unit normals, written as twelve floats.
 __attribute__((target("avx2"))) inline void normaliseFourAvx2(__m256d n0, __m256d n1, __m256d n2, __m256d n3,
                                                               float out[12]) {
   const __m256d t0 = _mm256_unpacklo_pd(n0, n1), t1 = _mm256_unpackhi_pd(n0, n1);
   const __m256d t2 = _mm256_unpacklo_pd(n2, n3), t3 = _mm256_unpackhi_pd(n2, n3);
-  const __m256d x = _mm256_permute2f128_pd(t0, t2, 0x20);
-  const __m256d y = _mm256_permute2f128_pd(t1, t3, 0x20);
-  const __m256d z = _mm256_permute2f128_pd(t0, t2, 0x31);
+  const __m256d x = _mm256_permute2f128_pd(t1, t3, 0x20);
+  const __m256d y = _mm256_permute2f128_pd(t0, t2, 0x31);
+  const __m256d z = _mm256_permute2f128_pd(t0, t2, 0x20);
   const __m256d length =
       _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
   const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(x, length));
@@ -158,7 +158,7 @@ __attribute__((target("avx2"))) inline void normaliseFourAvx2(__m256d n0, __m256
 __attribute__((target("avx2"))) inline __m256d triangleCrossAvx2(const Vec3* vertices, const std::uint16_t* indices,
                                                                  std::int32_t t) {
   const std::uint16_t* corner = indices + 3 * t;
-  return crossAvx2(vertices[corner[0]], vertices[corner[1]], vertices[corner[2]]);
+  return crossZxyAvx2(vertices[corner[0]], vertices[corner[1]], vertices[corner[2]]);
 }
 
 __attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, const Vec3* movedVertices,

@@ -50,10 +50,13 @@ struct CrossBatch {
   alignas(16) double z[NormalBatch];
 };
 
-// Both corners' x and y as doubles in one register.
-inline __m128d pointXY(const Vec3& p) {
-  return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&p.x))));
+// x and y of a point as two floats, from wherever the point lies in memory.
+inline __m128 loadXY(const Vec3& p) {
+  return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&p.x)));
 }
+
+// A point's x and y as doubles in one register.
+inline __m128d pointXY(const Vec3& p) { return _mm_cvtps_pd(loadXY(p)); }
 
 // faceNormal's cross product of (first - second) and (third - second).
 inline void cross(const Vec3& first, const Vec3& second, const Vec3& third, CrossBatch& out, int k) {
@@ -244,8 +247,7 @@ void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::
 bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
   // nx, ny, nz, 0. A component whose exponent bits are all ones is an infinity or not
   // a number.
-  const __m128 n = _mm_movelh_ps(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&normal.x))),
-                                 _mm_load_ss(&normal.z));
+  const __m128 n = _mm_movelh_ps(loadXY(normal), _mm_load_ss(&normal.z));
   const __m128i exponent = _mm_set1_epi32(0x7f800000);
   const __m128i special = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(n), exponent), exponent);
   const bool finite = _mm_movemask_ps(_mm_castsi128_ps(special)) == 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -22,7 +23,9 @@ double toMicroseconds(double value, benchmark::TimeUnit unit) {
 // Shows the median of each case (or each run when nothing is repeated) and keeps it.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
-  explicit MedianReporter(MedianTable& medians) : medians_(medians) {}
+  // Escape codes only on a terminal, not in a saved report.
+  explicit MedianReporter(MedianTable& medians)
+      : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular), medians_(medians) {}
 
   void ReportRuns(const std::vector<Run>& report) override {
     std::vector<Run> shown;

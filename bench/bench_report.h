@@ -18,7 +18,8 @@ using MedianTable = std::map<std::string, CaseMedians>;
 std::vector<std::string> casesInOrder(const MedianTable& medians);
 
 // Runs the registered benchmarks. Unless the command line says otherwise, every case
-// is repeated 5 times and the median of each figure is reported. Returns false when a
+// is repeated 5 times and the median of each figure is reported (in colour only on a
+// terminal). Returns false when a
 // case failed or the command line was not understood.
 bool runBenchmarks(int argc, char** argv, MedianTable& medians);
 

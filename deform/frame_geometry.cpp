@@ -2,10 +2,7 @@
 
 #include <immintrin.h>
 
-#include <cmath>
 #include <cstring>
-
-#include "deform/sphere_mesh.h"
 
 namespace deform {
 

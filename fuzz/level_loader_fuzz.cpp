@@ -54,10 +54,16 @@ void writeInput(const uint8_t* data, size_t size) {
 
 // The lowest free descriptor, the same before and after a load unless the load keeps one
 // open; and the file must not be left locked.
+// The kernel drops a lock when the last reference to the open file goes, and a process
+// that looks into /proc can hold one for a moment after the loader's close; a lock the
+// loader really kept stays.
 int probeDescriptor() {
   const int fd = open(path().c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) fault("cannot reopen " + path());
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) fault("the loader left the file locked");
+  for (int attempt = 0; flock(fd, LOCK_EX | LOCK_NB) != 0; ++attempt) {
+    if (attempt == 100) fault("the loader left the file locked");
+    usleep(2000);
+  }
   close(fd);
   return fd;
 }

@@ -2,6 +2,7 @@
 // refused with exactly the message recorded for it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>

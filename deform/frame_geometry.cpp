@@ -241,17 +241,4 @@ void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::
   }
 }
 
-bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
-  // nx, ny, nz, 0. A component whose exponent bits are all ones is an infinity or not
-  // a number.
-  const __m128 n = _mm_movelh_ps(loadXY(normal), _mm_load_ss(&normal.z));
-  const __m128i exponent = _mm_set1_epi32(0x7f800000);
-  const __m128i special = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(n), exponent), exponent);
-  const bool finite = _mm_movemask_ps(_mm_castsi128_ps(special)) == 0;
-  // (cx nx + cy ny) + cz nz
-  const __m128d xy = _mm_mul_pd(pointXY(firstCorner), _mm_cvtps_pd(n));
-  const double d = (_mm_cvtsd_f64(xy) + _mm_cvtsd_f64(_mm_unpackhi_pd(xy, xy))) + double(firstCorner.z) * normal.z;
-  return finite & (d < 0.0);
-}
-
 }  // namespace deform

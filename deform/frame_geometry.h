@@ -2,6 +2,7 @@
 // Per-frame work on the mesh that needs no graphics library: carrying the vertices
 // by their regions' matrices, recomputing the face normals, and deciding which
 // triangles face the eye.
+#include <cmath>
 #include <cstdint>
 
 #include "deform/vec3.h"
@@ -26,6 +27,12 @@ void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.
-bool facesEye(const Vec3& firstCorner, const Vec3& normal);
+// Inline: it runs once per triangle per frame.
+inline bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
+  if (!(std::isfinite(normal.x) && std::isfinite(normal.y) && std::isfinite(normal.z))) return false;
+  return double(firstCorner.x) * normal.x + double(firstCorner.y) * normal.y +
+             double(firstCorner.z) * normal.z <
+         0.0;
+}
 
 }  // namespace deform

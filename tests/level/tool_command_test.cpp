@@ -20,7 +20,9 @@ struct ToolRun {
 };
 
 ToolRun run(const std::string& arguments) {
-  const std::string outputPath = tempPath("tool-output.txt");
+  // One output file per test: ctest runs the tests of this suite side by side.
+  const std::string outputPath =
+      tempPath(std::string("tool-output-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
   const int raw = std::system((Tool + " " + arguments + " > " + outputPath + " 2>&1").c_str());
   std::ifstream file(outputPath);
   std::stringstream text;

@@ -8,6 +8,7 @@
 
 #include "generated_level.h"
 #include "render/portal_traversal.h"
+#include "support/heap_counter.h"
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
 #include "world/level_loader.h"
@@ -370,10 +371,10 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
       platform.batch.push_back(messageChoice(c));
       resized = resized || platform.batch.back().kind == MessageKind::Size;
     }
-    const int64_t heapBefore = heapAllocationsSoFar();
+    const int64_t heapBefore = heapAllocationCount();
     const int64_t framesBefore = platform.frameAllocations;
     const bool open = runPass(*viewer, platform);
-    const int64_t heapUsed = heapAllocationsSoFar() - heapBefore;
+    const int64_t heapUsed = heapAllocationCount() - heapBefore;
     ++report.passes;
     platform.checkAllGuards();
     if (!platform.fault.empty()) {
@@ -400,10 +401,10 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
     // traversal does.
     side.shape(v, !bottomUp);
     TraversalCounts counts{};
-    const int64_t heapBeforeSide = heapAllocationsSoFar();
+    const int64_t heapBeforeSide = heapAllocationCount();
     SpanTable spans{side.spanRows.data(), v.height};
     renderRoom(world, camera, side.viewport, spans, world.currentRoom, viewer->initialFrustum, counts);
-    if (heapAllocationsSoFar() != heapBeforeSide) {
+    if (heapAllocationCount() != heapBeforeSide) {
       report.fault = passText(pass) + "drawing a frame allocated from the heap";
       break;
     }

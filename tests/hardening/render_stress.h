@@ -35,5 +35,4 @@ struct StressStart {
 // inside; the caller provides nothing but the levels.
 StressReport runStressCase(const StressLevels& levels, ByteChoices& choices, StressStart start = {});
 
-// Heap allocations made so far on this thread (each test program supplies the counter).
-int64_t heapAllocationsSoFar();
+

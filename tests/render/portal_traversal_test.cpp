@@ -3,6 +3,7 @@
 #include "render/draw_wall.h"
 #include "render/portal_traversal.h"
 #include "render_fixtures.h"
+#include "support/heap_counter.h"
 
 namespace {
 
@@ -212,11 +213,11 @@ TEST(Traversal, AllocatesNothingFromTheHeap) {
   Scene scene;
   buildTwoRooms(scene.level);
   scene.look({5, 0, 0});
-  const int64_t before = render_test::allocationCount();
+  const int64_t before = heapAllocationCount();
   scene.render();
   renderRoom(scene.level.world(), scene.camera, scene.frame.viewport, scene.frame.spans, 0,
              scene.frustum);
-  EXPECT_EQ(render_test::allocationCount(), before);
+  EXPECT_EQ(heapAllocationCount(), before);
 }
 
 // Room 0 for the overview: the box (0, -5, -10)..(10, 5, 10) with its floor in two

@@ -183,7 +183,4 @@ inline Frustum screenFrustum(const Camera& camera) {
   return f;
 }
 
-// The heap allocations made so far by this test program.
-int64_t allocationCount();
-
 }  // namespace render_test

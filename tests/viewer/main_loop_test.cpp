@@ -8,7 +8,7 @@
 #include "test_platform.h"
 #include "world/level_file.h"
 
-#include "heap_counter.h"
+#include "support/heap_counter.h"
 
 namespace {
 
@@ -211,7 +211,7 @@ TEST_F(Shell, APassAllocatesNothing) {
   start();
   platform.batches = {{key(KeyUp)}, {key(KeyLeft)}, {key(KeyZ)}, {key(KeyX)}, {}, {key(KeyRight)}};
   runMainLoop(*viewer, platform, 1);  // the test platform's own frame copy grows once
-  const long before = heapAllocationCount();
+  const int64_t before = heapAllocationCount();
   runMainLoop(*viewer, platform, 200);
   EXPECT_EQ(heapAllocationCount(), before);
   EXPECT_GT(viewer->camera.position.z, 0.0f);

@@ -7,10 +7,10 @@
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 namespace {
-std::atomic<long> allocations{0};
+std::atomic<int64_t> allocations{0};
 }
 
-long heapAllocationCount() { return allocations.load(); }
+int64_t heapAllocationCount() { return allocations.load(); }
 
 void* operator new(size_t n) {
   ++allocations;

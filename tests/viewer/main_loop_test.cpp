@@ -20,7 +20,8 @@ std::string twoRoomLevel() {
   cubeVertices(l, 1);
   cubeFaces(l, 0, 1, 1);
   cubeFaces(l, 8, 0, 0);
-  return l.write("shell-two-rooms.b2");
+  // A file of its own per test: tests run side by side, and the reader locks what it opens.
+  return l.write(std::string("shell-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".b2");
 }
 
 struct Shell : ::testing::Test {

@@ -41,15 +41,7 @@ bool loadCameraPath(const std::string& level, CameraPath& path, std::string& err
   return parseReplayScript(text.str(), scriptFile, path.script, error);
 }
 
-bool PathPlatform::nextMessage(Message& message) {
-  const auto& all = script_.messages;
-  while (next_ < all.size() && all[next_].pass < presented_ + 1) ++next_;
-  if (next_ < all.size() && all[next_].pass == presented_ + 1) {
-    message = all[next_++].message;
-    return true;
-  }
-  return false;
-}
+bool PathPlatform::nextMessage(Message& message) { return script_.next(presented_, message); }
 
 bool PathPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
   // Stored bottom-up, as the desktop viewer stores its frames.
@@ -59,7 +51,7 @@ bool PathPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out
 void PathPlatform::releaseFrame(FrameMemory& frame) { releaseHeapFrame(frame); }
 
 void PathPlatform::restart() {
-  next_ = 0;
+  script_.restart();
   presented_ = 0;
 }
 

@@ -31,8 +31,7 @@ class PathPlatform {
   void restart();
 
  private:
-  const ReplayScript& script_;
-  size_t next_ = 0;
+  ScriptCursor script_;
   int64_t presented_ = 0;
 };
 

@@ -72,16 +72,7 @@ class ReplayPlatform {
   ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots)
       : script_(script), options_(options), shots_(shots) {}
 
-  // The messages scripted for the pass about to be drawn: pass = frames presented + 1.
-  bool nextMessage(Message& message) {
-    const auto& all = script_.messages;
-    while (next_ < all.size() && all[next_].pass < presented_ + 1) ++next_;
-    if (next_ < all.size() && all[next_].pass == presented_ + 1) {
-      message = all[next_++].message;
-      return true;
-    }
-    return false;
-  }
+  bool nextMessage(Message& message) { return script_.next(presented_, message); }
 
   void present(const Viewer& viewer) {
     ++presented_;
@@ -149,10 +140,9 @@ class ReplayPlatform {
     }
   }
 
-  const ReplayScript& script_;
+  ScriptCursor script_;
   const Options& options_;
   const ShotPlan& shots_;
-  size_t next_ = 0;
   int64_t presented_ = 0;
   FrameImage image_;
   std::ofstream trace_;

@@ -9,13 +9,7 @@ bool allocateHeapFrame(int32_t width, int32_t height, RowOrder order, FrameMemor
   if (!pixels) return false;
   out.pixels = pixels;
   out.platformHandle = nullptr;
-  if (order == RowOrder::BottomUp) {
-    out.rowOrigin = pixels + std::ptrdiff_t(height - 1) * width;
-    out.pitch = -width;
-  } else {
-    out.rowOrigin = pixels;
-    out.pitch = width;
-  }
+  layRows(out, width, height, order);
   return true;
 }
 

@@ -3,8 +3,6 @@
 
 #include "viewer/viewer_state.h"
 
-enum class RowOrder { BottomUp, TopDown };
-
 // Frame memory from the heap, for platforms that show a frame by copying it.
 bool allocateHeapFrame(int32_t width, int32_t height, RowOrder order, FrameMemory& out);
 void releaseHeapFrame(FrameMemory& frame);

@@ -152,13 +152,8 @@ bool Win32Platform::allocateFrame(int32_t width, int32_t height, FrameMemory& ou
   }
   out.pixels = static_cast<uint8_t*>(pixels);
   out.platformHandle = bitmap;
-  if (info.biHeight > 0) {  // rows stored bottom-up
-    out.rowOrigin = out.pixels + std::ptrdiff_t(height - 1) * width;
-    out.pitch = -width;
-  } else {
-    out.rowOrigin = out.pixels;
-    out.pitch = width;
-  }
+  // A positive height in the header stores the rows bottom-up.
+  layRows(out, width, height, info.biHeight > 0 ? RowOrder::BottomUp : RowOrder::TopDown);
   return true;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,19 @@ struct FrameMemory {
   int32_t pitch = 0;
   void* platformHandle = nullptr;  // whatever the platform needs to release it
 };
+
+enum class RowOrder { BottomUp, TopDown };
+
+// Sets rowOrigin and pitch for width x height pixels at frame.pixels stored in order.
+inline void layRows(FrameMemory& frame, int32_t width, int32_t height, RowOrder order) {
+  if (order == RowOrder::BottomUp) {
+    frame.rowOrigin = frame.pixels + std::ptrdiff_t(height - 1) * width;
+    frame.pitch = -width;
+  } else {
+    frame.rowOrigin = frame.pixels;
+    frame.pitch = width;
+  }
+}
 
 // The viewer's process-wide instances, made once by the program's entry.
 struct Viewer {

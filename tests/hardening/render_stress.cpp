@@ -59,13 +59,7 @@ class GuardedPlatform {
     *slot = {base, bytes};
     out.pixels = base + GuardBytes;
     out.platformHandle = base;
-    if (order_ == RowOrder::BottomUp) {
-      out.rowOrigin = out.pixels + std::ptrdiff_t(height - 1) * width;
-      out.pitch = -width;
-    } else {
-      out.rowOrigin = out.pixels;
-      out.pitch = width;
-    }
+    layRows(out, width, height, order_);
     return true;
   }
 

@@ -180,12 +180,18 @@ __attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, co
 }
 
 // The wider registers only where the processor has them.
-const bool HasAvx2 = [] {
+const SimdPath WidestPath = [] {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
+  return __builtin_cpu_supports("avx2") ? SimdPath::Avx2 : SimdPath::Sse2;
 }();
 
+SimdPath runnable(SimdPath path) { return path <= WidestPath ? path : WidestPath; }
+
 }  // namespace
+
+SimdPath widestSimdPath() { return WidestPath; }
+
+bool runsSimdPath(SimdPath path) { return path <= WidestPath; }
 
 Vec3 transformPoint(const float m[16], const Vec3& p) {
   const double x = p.x, y = p.y, z = p.z;
@@ -195,7 +201,8 @@ Vec3 transformPoint(const float m[16], const Vec3& p) {
 
 void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertexCount,
                   std::uint16_t* const regionMembers[], const std::int32_t regionMemberCounts[],
-                  const float regionMatrices[][16], std::int32_t regionCount) {
+                  const float regionMatrices[][16], std::int32_t regionCount, SimdPath path) {
+  path = runnable(path);
   std::int32_t claimed = 0;
   for (std::int32_t r = 0; r < regionCount; ++r) claimed += regionMemberCounts[r];
   if (claimed < vertexCount) {
@@ -205,7 +212,7 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
     }
   }
   for (std::int32_t r = regionCount - 1; r >= 0; --r) {
-    if (HasAvx2) {
+    if (path == SimdPath::Avx2) {
       moveMembersAvx2(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
       continue;
     }
@@ -219,8 +226,8 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 }
 
 void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
-                      std::int32_t triangleCount) {
-  if (HasAvx2) {
+                      std::int32_t triangleCount, SimdPath path) {
+  if (runnable(path) == SimdPath::Avx2) {
     recomputeNormalsAvx2(movedNormals, movedVertices, indices, triangleCount);
     return;
   }

@@ -9,6 +9,16 @@
 
 namespace deform {
 
+// The instruction sets the per-frame loops are written for, narrowest first. Every path
+// computes the same bits; the wider ones only do more values per instruction.
+enum class SimdPath { Sse2, Avx2 };
+
+// The widest path this processor runs; the per-frame functions use it by default.
+SimdPath widestSimdPath();
+
+// Whether this processor runs `path` (a path it lacks is replaced by its widest one).
+bool runsSimdPath(SimdPath path);
+
 // (m0 x + m4 y + m8 z + m12, m1 x + m5 y + m9 z + m13, m2 x + m6 y + m10 z + m14):
 // the column-major matrix without its fourth row, no division.
 Vec3 transformPoint(const float m[16], const Vec3& p);
@@ -19,11 +29,12 @@ Vec3 transformPoint(const float m[16], const Vec3& p);
 // is no region), so no moved position is ever left unwritten.
 void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertexCount,
                   std::uint16_t* const regionMembers[], const std::int32_t regionMemberCounts[],
-                  const float regionMatrices[][16], std::int32_t regionCount);
+                  const float regionMatrices[][16], std::int32_t regionCount,
+                  SimdPath path = widestSimdPath());
 
 // movedNormals[t] = faceNormal of triangle t's moved corners, triangles last to first.
 void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
-                      std::int32_t triangleCount);
+                      std::int32_t triangleCount, SimdPath path = widestSimdPath());
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.

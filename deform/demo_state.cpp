@@ -11,7 +11,8 @@ bool buildDemoGeometry(DemoState& state) {
   // Not cleared: every frame writes them before they are read.
   state.movedVertices = allocateArray<Vec3>(state.mesh.vertexCount);
   state.movedNormals = allocateArray<Vec3>(state.mesh.triangleCount);
-  if (state.movedVertices == nullptr || state.movedNormals == nullptr) return false;
+  state.facing = allocateArray<std::uint8_t>(state.mesh.triangleCount);
+  if (state.movedVertices == nullptr || state.movedNormals == nullptr || state.facing == nullptr) return false;
   for (int r = 0; r < RegionCount; ++r) {
     state.regions[r].planes = RegionPlaneTables[r];
     state.regions[r].planeCount = RegionPlaneCount;
@@ -31,7 +32,8 @@ void stepDemoMotion(DemoState& state) {
 void prepareFrame(DemoState& state) {
   moveVertices(state.movedVertices, state.mesh.vertices, state.mesh.vertexCount, state.regionMembers,
                state.regionMemberCounts, state.regionMatrices, RegionCount);
-  recomputeNormals(state.movedNormals, state.movedVertices, state.mesh.indices, state.mesh.triangleCount);
+  recomputeNormals(state.movedNormals, state.facing, state.movedVertices, state.mesh.indices,
+                   state.mesh.triangleCount);
 }
 
 void releaseDemoArrays(DemoState& state) {
@@ -40,6 +42,7 @@ void releaseDemoArrays(DemoState& state) {
   releaseArray(state.mesh.indices);
   releaseArray(state.mesh.faceNormals);
   releaseArray(state.movedNormals);
+  releaseArray(state.facing);
   for (int r = RegionCount - 1; r >= 0; --r) {
     releaseArray(state.regionMembers[r]);
     state.regionMemberCounts[r] = 0;

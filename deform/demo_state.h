@@ -17,6 +17,7 @@ struct DemoState {
   SphereMesh mesh{};
   Vec3* movedVertices = nullptr;  // eye space, handed to GL as the vertex array
   Vec3* movedNormals = nullptr;
+  std::uint8_t* facing = nullptr;  // per triangle: 1 when it faces the eye this frame
   DeformRegion regions[RegionCount]{};
   std::uint16_t* regionMembers[RegionCount]{};
   std::int32_t regionMemberCounts[RegionCount]{};
@@ -25,7 +26,7 @@ struct DemoState {
   RegionMotion bottomMotion;  // region 2, always equal to topMotion
 };
 
-// Builds the sphere, allocates the two work arrays, fills the region table and
+// Builds the sphere, allocates the three work arrays, fills the region table and
 // assigns the vertices. Returns false when an allocation failed; whatever was
 // allocated stays in `state` for releaseDemoArrays.
 bool buildDemoGeometry(DemoState& state);
@@ -34,11 +35,12 @@ bool buildDemoGeometry(DemoState& state);
 // motion: what one animation step does, without the GL stack.
 void stepDemoMotion(DemoState& state);
 
-// Moves the vertices by the current region matrices and recomputes their normals.
+// Moves the vertices by the current region matrices, recomputes their normals and
+// decides which triangles face the eye.
 void prepareFrame(DemoState& state);
 
-// Releases the eight arrays (mesh vertices, moved vertices, mesh indices, mesh face
-// normals, moved normals, members of regions 2, 1, 0), nulling each pointer.
+// Releases the nine arrays (mesh vertices, moved vertices, mesh indices, mesh face
+// normals, moved normals, facing flags, members of regions 2, 1, 0), nulling each pointer.
 void releaseDemoArrays(DemoState& state);
 
 }  // namespace deform

@@ -120,63 +120,89 @@ __attribute__((target("avx2"))) void moveMembersAvx2(Vec3* movedVertices, const 
   }
 }
 
-// The cross product rotated: (nz, nx, ny, 0) = d * e.yzx - d.yzx * e, that is
-// (dx ey - dy ex, dy ez - dz ey, dz ex - dx ez, 0).
-__attribute__((target("avx2"))) inline __m256d crossZxyAvx2(const Vec3& first, const Vec3& second,
-                                                            const Vec3& third) {
-  const __m256d s = pointAvx2(second);
-  const __m256d d = _mm256_sub_pd(pointAvx2(first), s);
-  const __m256d e = _mm256_sub_pd(pointAvx2(third), s);
+// NormalIsFiniteOrNaN: from float corners, a cross product component is 0 or at least
+// 2^-350 and below 2^259 in size, so no square underflows or overflows a double and a
+// normal component is finite or NaN, never infinite. A NaN makes the dot product NaN,
+// which is not below 0, so for these normals facesEye is the dot product test alone.
+
+// A triangle's first corner, and its cross product rotated: (nz, nx, ny, 0) =
+// d * e.yzx - d.yzx * e, that is (dx ey - dy ex, dy ez - dz ey, dz ex - dx ez, 0).
+__attribute__((target("avx2"))) inline void triangleAvx2(const Vec3* vertices, const std::uint16_t* indices,
+                                                         std::int32_t t, __m256d& first, __m256d& cross) {
+  const std::uint16_t* corner = indices + 3 * t;
+  first = pointAvx2(vertices[corner[0]]);
+  const __m256d s = pointAvx2(vertices[corner[1]]);
+  const __m256d d = _mm256_sub_pd(first, s);
+  const __m256d e = _mm256_sub_pd(pointAvx2(vertices[corner[2]]), s);
   constexpr int Yzx = _MM_SHUFFLE(3, 0, 2, 1);
-  return _mm256_sub_pd(_mm256_mul_pd(d, _mm256_permute4x64_pd(e, Yzx)), _mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), e));
+  cross = _mm256_sub_pd(_mm256_mul_pd(d, _mm256_permute4x64_pd(e, Yzx)), _mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), e));
 }
 
-// Four rotated cross products to four unit normals, written as twelve floats.
-__attribute__((target("avx2"))) inline void normaliseFourAvx2(__m256d n0, __m256d n1, __m256d n2, __m256d n3,
-                                                              float out[12]) {
-  const __m256d t0 = _mm256_unpacklo_pd(n0, n1), t1 = _mm256_unpackhi_pd(n0, n1);
-  const __m256d t2 = _mm256_unpacklo_pd(n2, n3), t3 = _mm256_unpackhi_pd(n2, n3);
-  const __m256d x = _mm256_permute2f128_pd(t1, t3, 0x20);
-  const __m256d y = _mm256_permute2f128_pd(t0, t2, 0x31);
-  const __m256d z = _mm256_permute2f128_pd(t0, t2, 0x20);
+// Lanes 0, 1 and 2 of four registers, one register per lane.
+__attribute__((target("avx2"))) inline void columnsAvx2(const __m256d p[4], __m256d& c0, __m256d& c1, __m256d& c2) {
+  const __m256d t0 = _mm256_unpacklo_pd(p[0], p[1]), t1 = _mm256_unpackhi_pd(p[0], p[1]);
+  const __m256d t2 = _mm256_unpacklo_pd(p[2], p[3]), t3 = _mm256_unpackhi_pd(p[2], p[3]);
+  c0 = _mm256_permute2f128_pd(t0, t2, 0x20);
+  c1 = _mm256_permute2f128_pd(t1, t3, 0x20);
+  c2 = _mm256_permute2f128_pd(t0, t2, 0x31);
+}
+
+// Four triangles from first corners and rotated cross products to unit normals, written
+// as twelve floats, and their facing flags.
+__attribute__((target("avx2"))) inline void finishFourAvx2(const __m256d first[4], const __m256d cross[4],
+                                                           float normals[12], std::uint8_t facing[4]) {
+  __m256d x, y, z;
+  columnsAvx2(cross, z, x, y);
   const __m256d length =
       _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
   const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(x, length));
   const __m128 fy = _mm256_cvtpd_ps(_mm256_div_pd(y, length));
   const __m128 fz = _mm256_cvtpd_ps(_mm256_div_pd(z, length));
+
+  // facesEye on the normals as stored, its finiteness test left out because it cannot
+  // fail here alone: see NormalIsFiniteOrNaN.
+  __m256d ax, ay, az;
+  columnsAvx2(first, ax, ay, az);
+  const __m256d nx = _mm256_cvtps_pd(fx), ny = _mm256_cvtps_pd(fy), nz = _mm256_cvtps_pd(fz);
+  __m256d dot = _mm256_add_pd(_mm256_mul_pd(ax, nx), _mm256_mul_pd(ay, ny));
+  dot = _mm256_add_pd(dot, _mm256_mul_pd(az, nz));
+  const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
+  for (int i = 0; i < 4; ++i) facing[i] = std::uint8_t((below >> i) & 1);
+
   // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
   const __m128 a = _mm_unpacklo_ps(fx, fy), b = _mm_unpackhi_ps(fx, fy);
   const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz, a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
   const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz, _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
   const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz, b, _MM_SHUFFLE(2, 2, 2, 2)),
                                      _mm_shuffle_ps(b, fz, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
-  _mm_storeu_ps(out, out0);
-  _mm_storeu_ps(out + 4, out1);
-  _mm_storeu_ps(out + 8, out2);
+  _mm_storeu_ps(normals, out0);
+  _mm_storeu_ps(normals + 4, out1);
+  _mm_storeu_ps(normals + 8, out2);
 }
 
-__attribute__((target("avx2"))) inline __m256d triangleCrossAvx2(const Vec3* vertices, const std::uint16_t* indices,
-                                                                 std::int32_t t) {
-  const std::uint16_t* corner = indices + 3 * t;
-  return crossZxyAvx2(vertices[corner[0]], vertices[corner[1]], vertices[corner[2]]);
+// Triangles t to t + count - 1 (count 1 to 4): lanes past the last repeat it and are not stored.
+__attribute__((target("avx2"))) inline void fourTrianglesAvx2(Vec3* movedNormals, std::uint8_t* facing,
+                                                              const Vec3* movedVertices, const std::uint16_t* indices,
+                                                              std::int32_t t, int count) {
+  __m256d first[4], cross[4];
+  for (int i = 0; i < 4; ++i) triangleAvx2(movedVertices, indices, t + (i < count ? i : count - 1), first[i], cross[i]);
+  if (count == 4) {
+    finishFourAvx2(first, cross, &movedNormals[t].x, facing + t);
+    return;
+  }
+  float normals[12];
+  std::uint8_t flags[4];
+  finishFourAvx2(first, cross, normals, flags);
+  std::memcpy(&movedNormals[t].x, normals, sizeof(Vec3) * std::size_t(count));
+  std::memcpy(facing + t, flags, std::size_t(count));
 }
 
-__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, const Vec3* movedVertices,
-                                                          const std::uint16_t* indices, std::int32_t triangleCount) {
-  const Vec3* v = movedVertices;
+__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, std::uint8_t* facing,
+                                                          const Vec3* movedVertices, const std::uint16_t* indices,
+                                                          std::int32_t triangleCount) {
   std::int32_t t = 0;
-  for (; t + 4 <= triangleCount; t += 4) {
-    normaliseFourAvx2(triangleCrossAvx2(v, indices, t), triangleCrossAvx2(v, indices, t + 1),
-                      triangleCrossAvx2(v, indices, t + 2), triangleCrossAvx2(v, indices, t + 3), &movedNormals[t].x);
-  }
-  if (t < triangleCount) {
-    // The last one to three: lanes beyond the end carry (1, 1, 1) and are not stored.
-    __m256d n[4];
-    for (int i = 0; i < 4; ++i) n[i] = t + i < triangleCount ? triangleCrossAvx2(v, indices, t + i) : _mm256_set1_pd(1.0);
-    float out[12];
-    normaliseFourAvx2(n[0], n[1], n[2], n[3], out);
-    std::memcpy(&movedNormals[t].x, out, sizeof(Vec3) * std::size_t(triangleCount - t));
-  }
+  for (; t + 4 <= triangleCount; t += 4) fourTrianglesAvx2(movedNormals, facing, movedVertices, indices, t, 4);
+  if (t < triangleCount) fourTrianglesAvx2(movedNormals, facing, movedVertices, indices, t, int(triangleCount - t));
 }
 
 // The wider registers only where the processor has them.
@@ -225,10 +251,11 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
   }
 }
 
-void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
-                      std::int32_t triangleCount, SimdPath path) {
-  if (runnable(path) == SimdPath::Avx2) {
-    recomputeNormalsAvx2(movedNormals, movedVertices, indices, triangleCount);
+void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
+                      const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path) {
+  path = runnable(path);
+  if (path == SimdPath::Avx2) {
+    recomputeNormalsAvx2(movedNormals, facing, movedVertices, indices, triangleCount);
     return;
   }
   // Every normal depends on its own triangle only, so batches may run in any order.
@@ -244,7 +271,10 @@ void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::
     if (count % 2 != 0) products.x[count] = products.y[count] = products.z[count] = 1.0;
     normaliseSse2(products, normals, count);
     Vec3* out = movedNormals + start;
-    for (int k = 0; k < count; ++k) out[k] = Vec3{normals.x[k], normals.y[k], normals.z[k]};
+    for (int k = 0; k < count; ++k) {
+      out[k] = Vec3{normals.x[k], normals.y[k], normals.z[k]};
+      facing[start + k] = facesEye(movedVertices[indices[3 * (start + k)]], out[k]);
+    }
   }
 }
 

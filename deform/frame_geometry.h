@@ -16,7 +16,8 @@ enum class SimdPath { Sse2, Avx2 };
 // The widest path this processor runs; the per-frame functions use it by default.
 SimdPath widestSimdPath();
 
-// Whether this processor runs `path` (a path it lacks is replaced by its widest one).
+// Whether this processor runs `path`. Asked for a path it lacks, the functions below
+// take the widest it has.
 bool runsSimdPath(SimdPath path);
 
 // (m0 x + m4 y + m8 z + m12, m1 x + m5 y + m9 z + m13, m2 x + m6 y + m10 z + m14):
@@ -32,13 +33,15 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
                   const float regionMatrices[][16], std::int32_t regionCount,
                   SimdPath path = widestSimdPath());
 
-// movedNormals[t] = faceNormal of triangle t's moved corners, triangles last to first.
-void recomputeNormals(Vec3* movedNormals, const Vec3* movedVertices, const std::uint16_t* indices,
-                      std::int32_t triangleCount, SimdPath path = widestSimdPath());
+// movedNormals[t] = faceNormal of triangle t's moved corners, and facing[t] = 1 when
+// facesEye(its first corner, that normal), else 0: the drawing reads the flags instead
+// of testing each triangle again.
+void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
+                      const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path = widestSimdPath());
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.
-// Inline: it runs once per triangle per frame.
+// Inline: the narrowest path runs it once per triangle per frame.
 inline bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
   if (!(std::isfinite(normal.x) && std::isfinite(normal.y) && std::isfinite(normal.z))) return false;
   return double(firstCorner.x) * normal.x + double(firstCorner.y) * normal.y +

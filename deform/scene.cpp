@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "deform/frame_geometry.h"
-
 namespace deform {
 
 namespace {
@@ -85,9 +83,8 @@ void drawFrame() {
   glVertexPointer(3, GL_FLOAT, sizeof(Vec3), scene.movedVertices);
   const std::uint16_t* indices = scene.mesh.indices;
   for (std::int32_t t = scene.mesh.triangleCount - 1; t >= 0; --t) {
-    const Vec3& normal = scene.movedNormals[t];
-    if (facesEye(scene.movedVertices[indices[3 * t]], normal)) {
-      glNormal3fv(&normal.x);
+    if (scene.facing[t]) {
+      glNormal3fv(&scene.movedNormals[t].x);
       glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices + 3 * t);
     }
   }

@@ -28,10 +28,12 @@ struct PreparedDemo {
   const Vec3& moved(int k) const { return state.movedVertices[k]; }
 };
 
+// The triangles flagged as facing the eye, each flag checked against facesEye.
 int facingTriangles(const DemoState& state) {
   int facing = 0;
   for (int t = 0; t < state.mesh.triangleCount; ++t) {
-    facing += facesEye(state.movedVertices[state.mesh.indices[3 * t]], state.movedNormals[t]);
+    EXPECT_EQ(state.facing[t], facesEye(state.movedVertices[state.mesh.indices[3 * t]], state.movedNormals[t])) << t;
+    facing += state.facing[t];
   }
   return facing;
 }
@@ -71,8 +73,10 @@ TEST(CullingRule, ZeroAreaTriangleIsNeverDrawn) {
   const Vec3 corners[3] = {{0, 0, -4}, {0, 0, -4}, {1, 1, -4}};
   const std::uint16_t indices[3] = {0, 1, 2};
   Vec3 normal{};
-  deform::recomputeNormals(&normal, corners, indices, 1);
+  std::uint8_t facing = 1;
+  deform::recomputeNormals(&normal, &facing, corners, indices, 1);
   EXPECT_FALSE(facesEye(corners[0], normal));
+  EXPECT_EQ(facing, 0);
 }
 
 TEST(DemoFrame, AtRestTheSphereIsWholeAtDepthFourAnd1048TrianglesFaceTheEye) {

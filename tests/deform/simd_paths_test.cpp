@@ -1,5 +1,5 @@
 // Every vector path of the per-frame geometry must give the bits the scalar rules give
-// (transformPoint, faceNormal), on the demo's frames and on values no frame of the
+// (transformPoint, faceNormal, facesEye), on the demo's frames and on values no frame of the
 // demo reaches: zero-area triangles, overflowing and underflowing squares, infinities,
 // NaNs, and counts that fill no register exactly.
 #include <gtest/gtest.h>
@@ -58,18 +58,23 @@ std::vector<Vec3> movedByRule(const Vec3* vertices, std::int32_t vertexCount, st
   return moved;
 }
 
-// Recomputes the normals by `path` and checks each against faceNormal.
+// Recomputes the normals and facing flags by `path` and checks each against faceNormal
+// and facesEye.
 void expectNormalsByRule(SimdPath path, const Vec3* vertices, const std::uint16_t* indices, std::int32_t triangleCount) {
-  std::vector<Vec3> normals(triangleCount + 1);
-  const Vec3 guard{1234.5f, -1234.5f, 99.0f};  // nothing past the last normal is written
-  normals[triangleCount] = guard;
-  deform::recomputeNormals(normals.data(), vertices, indices, triangleCount, path);
+  // Nothing past the last triangle is written.
+  const Vec3 guard{1234.5f, -1234.5f, 99.0f};
+  std::vector<Vec3> normals(triangleCount + 1, guard);
+  std::vector<std::uint8_t> facing(triangleCount + 1, 7);
+  deform::recomputeNormals(normals.data(), facing.data(), vertices, indices, triangleCount, path);
   for (std::int32_t t = 0; t < triangleCount; ++t) {
     const std::uint16_t* c = indices + 3 * t;
     ASSERT_TRUE(sameBits(normals[t], deform::faceNormal(vertices[c[0]], vertices[c[1]], vertices[c[2]])))
         << "triangle " << t << " of " << triangleCount;
+    ASSERT_EQ(facing[t], deform::facesEye(vertices[c[0]], normals[t]) ? 1 : 0)
+        << "triangle " << t << " of " << triangleCount;
   }
   EXPECT_TRUE(sameBits(normals[triangleCount], guard));
+  EXPECT_EQ(facing[triangleCount], 7);
 }
 
 class SimdPathTest : public ::testing::TestWithParam<SimdPath> {
@@ -170,9 +175,15 @@ TEST_P(SimdPathTest, MovedVerticesMatchTransformPointForAnyMatrixAndMemberCount)
   }
 }
 
+std::string pathName(const ::testing::TestParamInfo<SimdPath>& info) {
+  switch (info.param) {
+    case SimdPath::Sse2: return "Sse2";
+    case SimdPath::Avx2: return "Avx2";
+  }
+  return "Unknown";
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, SimdPathTest, ::testing::Values(SimdPath::Sse2, SimdPath::Avx2),
-                         [](const ::testing::TestParamInfo<SimdPath>& info) {
-                           return std::string(info.param == SimdPath::Sse2 ? "Sse2" : "Avx2");
-                         });
+                         pathName);
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "deform/frame_geometry_avx512.h"
+
 namespace deform {
 
 namespace {
@@ -208,6 +210,10 @@ __attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, st
 // The wider registers only where the processor has them.
 const SimdPath WidestPath = [] {
   __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
+      __builtin_cpu_supports("avx512bw")) {
+    return SimdPath::Avx512;
+  }
   return __builtin_cpu_supports("avx2") ? SimdPath::Avx2 : SimdPath::Sse2;
 }();
 
@@ -238,6 +244,10 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
     }
   }
   for (std::int32_t r = regionCount - 1; r >= 0; --r) {
+    if (path == SimdPath::Avx512) {
+      moveMembersAvx512(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
+      continue;
+    }
     if (path == SimdPath::Avx2) {
       moveMembersAvx2(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
       continue;
@@ -254,6 +264,10 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
                       const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path) {
   path = runnable(path);
+  if (path == SimdPath::Avx512) {
+    recomputeNormalsAvx512(movedNormals, facing, movedVertices, indices, triangleCount);
+    return;
+  }
   if (path == SimdPath::Avx2) {
     recomputeNormalsAvx2(movedNormals, facing, movedVertices, indices, triangleCount);
     return;

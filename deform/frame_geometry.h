@@ -11,7 +11,7 @@ namespace deform {
 
 // The instruction sets the per-frame loops are written for, narrowest first. Every path
 // computes the same bits; the wider ones only do more values per instruction.
-enum class SimdPath { Sse2, Avx2 };
+enum class SimdPath { Sse2, Avx2, Avx512 };
 
 // The widest path this processor runs; the per-frame functions use it by default.
 SimdPath widestSimdPath();

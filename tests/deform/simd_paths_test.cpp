@@ -179,11 +179,12 @@ std::string pathName(const ::testing::TestParamInfo<SimdPath>& info) {
   switch (info.param) {
     case SimdPath::Sse2: return "Sse2";
     case SimdPath::Avx2: return "Avx2";
+    case SimdPath::Avx512: return "Avx512";
   }
   return "Unknown";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPath, SimdPathTest, ::testing::Values(SimdPath::Sse2, SimdPath::Avx2),
+INSTANTIATE_TEST_SUITE_P(EveryPath, SimdPathTest, ::testing::Values(SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512),
                          pathName);
 
 }  // namespace

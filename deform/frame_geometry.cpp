@@ -10,9 +10,9 @@ namespace deform {
 
 namespace {
 
-// The per-frame loops below compute exactly what transformPoint and faceNormal compute,
-// operation for operation in the same order and precision, only several values to a
-// register: every lane of a vector operation rounds as the scalar one does.
+// The per-frame loops below compute exactly what transformPoint, faceNormal and facesEye
+// compute, operation for operation in the same order and precision, only several values
+// to a register: every lane of a vector operation rounds as the scalar one does.
 
 // A region matrix as the doubles its float entries become: the x and y rows paired per
 // column, the z row apart.

@@ -1,9 +1,9 @@
 #include "render/span_fill.h"
 
-#include <emmintrin.h>
-
 #include <cmath>
-#include <cstring>
+
+#include "render/frame_spans.h"
+#include "render/row_fill.h"
 
 namespace {
 
@@ -82,44 +82,6 @@ inline bool chainDescends(const int32_t* rowOf, int32_t n, int32_t from, int32_t
   return true;
 }
 
-// Sets `count` bytes at p to `colour`: one fill of the row. Short runs, most of the
-// spans of a small frame, are written inline with stores that may overlap; long ones go
-// to the C library, which picks the widest stores the processor has.
-inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
-  if (count >= 128) {
-    std::memset(p, colour, count);
-    return;
-  }
-  if (count >= 16) {
-    const __m128i v = _mm_set1_epi8(char(colour));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 16), v);
-    if (count > 32) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 32), v);
-      if (count > 64) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 64), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 48), v);
-      }
-    }
-    return;
-  }
-  const uint64_t word = 0x0101010101010101ull * colour;
-  if (count >= 8) {
-    std::memcpy(p, &word, 8);
-    std::memcpy(p + count - 8, &word, 8);
-  } else if (count >= 4) {
-    std::memcpy(p, &word, 4);
-    std::memcpy(p + count - 4, &word, 4);
-  } else if (count > 0) {
-    p[0] = colour;
-    p[count - 1] = colour;
-    p[count / 2] = colour;
-  }
-}
-
 // One side of a polygon walked down its chain of descending rows, one edge at a time.
 class ChainWalker {
  public:
@@ -156,41 +118,102 @@ class ChainWalker {
   int32_t endRow_ = 0;
 };
 
-// Paints `rows` rows from `row` on between two edges and moves both edges past them.
+// Hands `rows` rows from `row` on between two edges to `out` and moves both edges past them.
 // Along an edge x moves one way only, so the columns of its first and last row bound
 // all the others: when those lie on the frame, no row needs clamping; and two vertical
 // edges give the same span in every row.
-inline void paintStretch(uint8_t* row, std::ptrdiff_t pitch, int32_t rows, EdgeStep& left, EdgeStep& right,
-                         int32_t width, uint8_t colour) {
+template <class Rows>
+inline void paintStretch(const Rows& out, int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right,
+                         int32_t width) {
   const int64_t leftEnd = left.acc + left.step * (rows - 1);
   const int64_t rightEnd = right.acc + right.step * (rows - 1);
   const int64_t leftMin = (left.acc < leftEnd ? left.acc : leftEnd) >> 16;
   const int64_t rightMax = (right.acc > rightEnd ? right.acc : rightEnd) >> 16;
+  const int32_t end = row + rows;
   if (leftMin >= 0 && rightMax <= width) {
     if (left.step == 0 && right.step == 0) {
       const int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
       if (r > l) {
-        for (int32_t k = 0; k < rows; ++k, row += pitch) fillRow(row + l, colour, size_t(r - l));
+        for (; row < end; ++row) out(row, l, r);
       }
       return;
     }
-    for (int32_t k = 0; k < rows; ++k, row += pitch) {
+    for (; row < end; ++row) {
       const int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
       left.acc += left.step;
       right.acc += right.step;
-      if (r > l) fillRow(row + l, colour, size_t(r - l));
+      if (r > l) out(row, l, r);
     }
     return;
   }
-  for (int32_t k = 0; k < rows; ++k, row += pitch) {
+  for (; row < end; ++row) {
     int32_t l = int32_t(left.acc >> 16), r = int32_t(right.acc >> 16);
     left.acc += left.step;
     right.acc += right.step;
     l = l > 0 ? l : 0;
     r = r < width ? r : width;
-    if (r > l) fillRow(row + l, colour, size_t(r - l));
+    if (r > l) out(row, l, r);
   }
 }
+
+// The rows firstRow .. endRow - 1 of the polygon whose top and bottom vertex are given,
+// each handed to `out` as the columns it covers on the frame.
+template <class Rows>
+void paintRows(const ScreenPoint* points, int32_t n, int32_t top, int32_t bottom, int32_t firstRow,
+               int32_t endRow, int32_t width, Span* table, const Rows& out) {
+  // Lower indices give the left side, higher indices the right; each chain runs from
+  // the top to the bottom vertex and so covers every row between them.
+  int32_t rowOf[MaxWorkingVertices];
+  for (int32_t i = 0; i < n; ++i) rowOf[i] = ceilToRow(points[i].y);
+
+  if (chainDescends(rowOf, n, top, bottom, -1) && chainDescends(rowOf, n, top, bottom, +1)) {
+    // Each row lies on exactly one edge of either chain, so both sides are walked down
+    // together and every row is painted as soon as its two ends are known.
+    ChainWalker left(points, rowOf, n, top, bottom, -1);
+    ChainWalker right(points, rowOf, n, top, bottom, +1);
+    int32_t r = firstRow;
+    if (!left.reach(r) || !right.reach(r)) return;
+    for (;;) {
+      const int32_t stop = left.endRow() < right.endRow() ? left.endRow() : right.endRow();
+      const int32_t last = stop < endRow ? stop : endRow;
+      paintStretch(out, r, last - r, left.edge(), right.edge(), width);
+      r = last;
+      if (r >= endRow) return;
+      if (r >= left.endRow() && !left.reach(r)) return;
+      if (r >= right.endRow() && !right.reach(r)) return;
+    }
+  }
+
+  // A chain whose rows go back up somewhere (rounding on a nearly flat stretch): the
+  // edges are traced in chain order into the span table, a later edge's rows replacing
+  // an earlier one's, then painted.
+  traceChain(points, n, top, bottom, -1, firstRow, endRow, table, &Span::left);
+  traceChain(points, n, top, bottom, +1, firstRow, endRow, table, &Span::right);
+  for (int32_t r = firstRow; r < endRow; ++r) {
+    const Span& span = table[r - firstRow];
+    const int32_t left = span.left > 0 ? span.left : 0;
+    const int32_t right = span.right < width ? span.right : width;
+    if (right > left) out(r, left, right);
+  }
+}
+
+// Where the rows of a polygon go: painted into the frame at once, or kept for the
+// frame's final pass.
+struct PaintRows {
+  const Viewport& viewport;
+  uint8_t colour;
+  void operator()(int32_t row, int32_t left, int32_t right) const {
+    fillRow(pixelRow(viewport, row) + left, colour, size_t(right - left));
+  }
+};
+struct KeepRows {
+  FrameSpans& frame;
+  const Viewport& viewport;
+  uint8_t colour;
+  void operator()(int32_t row, int32_t left, int32_t right) const {
+    keepSpan(frame, viewport, row, left, right, colour);
+  }
+};
 
 }  // namespace
 
@@ -229,44 +252,11 @@ void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTab
   if (firstRow >= endRow || viewport.width <= 0 || !spans.rows || !viewport.rowOrigin) return;
 
   const uint8_t colour = uint8_t(polygon.colourIndex);
-  const int32_t width = viewport.width;
-  const std::ptrdiff_t pitch = viewport.pitch;
-
-  // Lower indices give the left side, higher indices the right; each chain runs from
-  // the top to the bottom vertex and so covers every row between them.
-  int32_t rowOf[MaxWorkingVertices];
-  for (int32_t i = 0; i < n; ++i) rowOf[i] = ceilToRow(points[i].y);
-
-  if (chainDescends(rowOf, n, top, bottom, -1) && chainDescends(rowOf, n, top, bottom, +1)) {
-    // Each row lies on exactly one edge of either chain, so both sides are walked down
-    // together and every row is painted as soon as its two ends are known.
-    ChainWalker left(points, rowOf, n, top, bottom, -1);
-    ChainWalker right(points, rowOf, n, top, bottom, +1);
-    uint8_t* row = pixelRow(viewport, firstRow);
-    int32_t r = firstRow;
-    if (!left.reach(r) || !right.reach(r)) return;
-    for (;;) {
-      const int32_t stop = left.endRow() < right.endRow() ? left.endRow() : right.endRow();
-      const int32_t last = stop < endRow ? stop : endRow;
-      paintStretch(row, pitch, last - r, left.edge(), right.edge(), width, colour);
-      row += pitch * (last - r);
-      r = last;
-      if (r >= endRow) return;
-      if (r >= left.endRow() && !left.reach(r)) return;
-      if (r >= right.endRow() && !right.reach(r)) return;
-    }
-  }
-
-  // A chain whose rows go back up somewhere (rounding on a nearly flat stretch): the
-  // edges are traced in chain order into the span table, a later edge's rows replacing
-  // an earlier one's, then painted.
-  Span* table = spans.rows;
-  traceChain(points, n, top, bottom, -1, firstRow, endRow, table, &Span::left);
-  traceChain(points, n, top, bottom, +1, firstRow, endRow, table, &Span::right);
-  for (int32_t r = firstRow; r < endRow; ++r) {
-    const Span& span = table[r - firstRow];
-    const int32_t left = span.left > 0 ? span.left : 0;
-    const int32_t right = span.right < width ? span.right : width;
-    if (right > left) fillRow(pixelRow(viewport, r) + left, colour, size_t(right - left));
+  if (spans.kept) {
+    if (endRow > spans.kept->rows) return;
+    paintRows(points, n, top, bottom, firstRow, endRow, viewport.width, spans.rows,
+              KeepRows{*spans.kept, viewport, colour});
+  } else {
+    paintRows(points, n, top, bottom, firstRow, endRow, viewport.width, spans.rows, PaintRows{viewport, colour});
   }
 }

@@ -18,10 +18,15 @@ struct ScreenPolygon {
 struct Span {
   int32_t left, right;
 };
-// Row storage for fillPolygon, sized with the frame buffer (one entry per row).
+struct FrameSpans;
+
+// Row storage for fillPolygon, sized with the frame buffer (one entry per row). With
+// `kept` set, the rows of every polygon are kept there for writeFrameSpans instead of
+// being painted.
 struct SpanTable {
   Span* rows;
   int32_t capacity;
+  FrameSpans* kept = nullptr;
 };
 
 // Projects a camera-space polygon (every vertex in front of the eye), in reverse order.
@@ -31,5 +36,6 @@ void projectPolygon(const WorkingPolygon& polygon, const Viewport& viewport, Scr
 // or beyond it (or one that is not finite) cannot be filled: such a polygon paints nothing.
 constexpr double ScreenCoordinateLimit = 999999.0;
 
-// Paints a clockwise screen polygon as one byte-fill per row, clipped to the viewport.
+// Paints a clockwise screen polygon as one byte-fill per row, clipped to the viewport
+// (or keeps the rows, see SpanTable).
 void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTable& spans);

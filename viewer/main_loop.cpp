@@ -63,13 +63,19 @@ void drawFrame(Viewer& viewer) {
   trackCamera(world, camera);
   camera.turn();
   camera.buildWorldPlanes();
-  detail::clearFrame(viewer);
   Frustum& frustum = viewer.initialFrustum;
   for (int i = 0; i < 4; ++i) frustum.planes[i] = camera.worldPlanes[i];
   frustum.planeCount = 4;
-  if (viewer.frameExists && world.roomCount > 0) {
+  if (!viewer.frameExists) return;
+  // A large frame keeps its spans row by row and is written once at the end, the
+  // clearing included; a small one is cleared and painted span by span.
+  const bool keep = size_t(viewer.viewport.width) * size_t(viewer.viewport.height) >= viewer.keptSpansFrameBytes;
+  viewer.spans.kept = keep ? &viewer.frameSpans : nullptr;
+  if (!keep) detail::clearFrame(viewer);
+  if (world.roomCount > 0) {
     renderRoom(world, camera, viewer.viewport, viewer.spans, world.currentRoom, frustum);
   }
+  if (keep) writeFrameSpans(viewer.viewport, viewer.frameSpans);
 }
 
 namespace detail {
@@ -89,9 +95,14 @@ void releaseFrame(Viewer& viewer) {
 bool makeSpanRows(Viewer& viewer, int32_t height) {
   if (viewer.spanRows && viewer.spans.capacity == height) return true;
   std::unique_ptr<Span[]> rows(new (std::nothrow) Span[size_t(height)]);
-  if (!rows) return false;
+  std::unique_ptr<PendingSpan[]> kept(new (std::nothrow) PendingSpan[size_t(height) * SpansPerRow]);
+  std::unique_ptr<uint8_t[]> counts(new (std::nothrow) uint8_t[size_t(height)]());
+  if (!rows || !kept || !counts) return false;
   viewer.spanRows = std::move(rows);
-  viewer.spans = {viewer.spanRows.get(), height};
+  viewer.keptSpans = std::move(kept);
+  viewer.keptCounts = std::move(counts);
+  viewer.frameSpans = {viewer.keptSpans.get(), viewer.keptCounts.get(), height};
+  viewer.spans = {viewer.spanRows.get(), height, nullptr};
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include "geometry/camera.h"
 #include "geometry/polygon.h"
 #include "geometry/viewport.h"
+#include "render/frame_spans.h"
 #include "render/span_fill.h"
 #include "world/world.h"
 
@@ -31,6 +32,8 @@ inline void layRows(FrameMemory& frame, int32_t width, int32_t height, RowOrder 
   }
 }
 
+constexpr size_t KeptSpansFrameBytes = size_t(1536) * 1024;
+
 // The viewer's process-wide instances, made once by the program's entry.
 struct Viewer {
   Camera camera;
@@ -38,8 +41,17 @@ struct Viewer {
   Viewport viewport{};
   FrameMemory frame{};
   bool frameExists = false;
-  std::unique_ptr<Span[]> spanRows;  // one per frame-buffer row, made with the frame
-  SpanTable spans{nullptr, 0};
+  // Made with the frame: one entry per frame-buffer row, and the spans each row keeps
+  // until the frame is written.
+  std::unique_ptr<Span[]> spanRows;
+  std::unique_ptr<PendingSpan[]> keptSpans;
+  std::unique_ptr<uint8_t[]> keptCounts;
+  FrameSpans frameSpans{nullptr, nullptr, 0};
+  SpanTable spans{nullptr, 0, nullptr};
+  // Frames of at least this many pixels keep their spans and write each row once; a
+  // smaller frame stays in the processor's cache between its clear and its spans, and
+  // painting each span at once costs less there.
+  size_t keptSpansFrameBytes = KeptSpansFrameBytes;
   float walkSpeed = 0.0f;
   int32_t quitRequested = 0;
   Frustum initialFrustum{};

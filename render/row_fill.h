@@ -1,0 +1,49 @@
+#pragma once
+// The byte fill of one span: the only place a row of a polygon is written.
+#include <emmintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Sets `count` bytes at p to `colour`. Short runs, most of the spans of a small frame,
+// are written inline with stores that may overlap; long ones go to the C library,
+// which picks the widest stores the processor has.
+inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
+  if (count >= 128) {
+    std::memset(p, colour, count);
+    return;
+  }
+  if (count >= 16) {
+    const __m128i v = _mm_set1_epi8(char(colour));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 16), v);
+    if (count > 32) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 32), v);
+      if (count > 64) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 64), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 48), v);
+      }
+    }
+    return;
+  }
+  const uint64_t word = 0x0101010101010101ull * colour;
+  if (count >= 8) {
+    std::memcpy(p, &word, 8);
+    std::memcpy(p + count - 8, &word, 8);
+  } else if (count >= 4) {
+    std::memcpy(p, &word, 4);
+    std::memcpy(p + count - 4, &word, 4);
+  } else if (count > 0) {
+    p[0] = colour;
+    p[count - 1] = colour;
+    p[count / 2] = colour;
+  }
+}
+
+}  // namespace

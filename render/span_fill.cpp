@@ -246,14 +246,14 @@ void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTab
   if (yTop == yBottom) return;
 
   // Only the rows the frame buffer has are traced and painted.
-  const int32_t rowLimit = viewport.height < spans.capacity ? viewport.height : spans.capacity;
+  int32_t rowLimit = viewport.height < spans.capacity ? viewport.height : spans.capacity;
+  if (spans.kept && spans.kept->rows < rowLimit) rowLimit = spans.kept->rows;
   const int32_t firstRow = yTop > 0 ? yTop : 0;
   const int32_t endRow = yBottom < rowLimit ? yBottom : rowLimit;
   if (firstRow >= endRow || viewport.width <= 0 || !spans.rows || !viewport.rowOrigin) return;
 
   const uint8_t colour = uint8_t(polygon.colourIndex);
   if (spans.kept) {
-    if (endRow > spans.kept->rows) return;
     paintRows(points, n, top, bottom, firstRow, endRow, viewport.width, spans.rows,
               KeepRows{*spans.kept, viewport, colour});
   } else {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -208,12 +210,37 @@ TEST_F(Shell, BothRowOrdersGiveTheSameImage) {
   topDown.releaseFrame(other->frame);
 }
 
+// Large frames keep their spans and are written row by row at the end of the pass; the
+// frames must be the same as those cleared and painted span by span.
+TEST_F(Shell, KeptSpansGiveTheSameFramesAsPaintingAtOnce) {
+  TestPlatform keeping;
+  auto other = std::make_unique<Viewer>();
+  other->keptSpansFrameBytes = 0;
+  viewer->keptSpansFrameBytes = SIZE_MAX;
+  ASSERT_TRUE(createFrame(*other, keeping));
+  startViewer(*other, twoRoomLevel().c_str());
+  start();
+  platform.batches = {{key(KeyRight)}, {}, {key(KeyUp)}, {}, {}, {key(KeyZ)}, {}, {key(KeyX), key(KeyLeft)}, {},
+                      {key(KeyDown)}, {}};
+  keeping.batches = platform.batches;
+  beginMainLoop(*viewer);
+  beginMainLoop(*other);
+  for (size_t pass = 0; pass < platform.batches.size(); ++pass) {
+    ASSERT_TRUE(runPass(*viewer, platform));
+    ASSERT_TRUE(runPass(*other, keeping));
+    ASSERT_EQ(platform.lastFrame, keeping.lastFrame);
+  }
+  keeping.releaseFrame(other->frame);
+}
+
 TEST_F(Shell, APassAllocatesNothing) {
   start();
   platform.batches = {{key(KeyUp)}, {key(KeyLeft)}, {key(KeyZ)}, {key(KeyX)}, {}, {key(KeyRight)}};
   runMainLoop(*viewer, platform, 1);  // the test platform's own frame copy grows once
   const int64_t before = heapAllocationCount();
-  runMainLoop(*viewer, platform, 200);
+  runMainLoop(*viewer, platform, 100);
+  viewer->keptSpansFrameBytes = 0;  // and with the spans kept
+  runMainLoop(*viewer, platform, 100);
   EXPECT_EQ(heapAllocationCount(), before);
   EXPECT_GT(viewer->camera.position.z, 0.0f);
   auto probe = std::make_unique<int>(1);  // the counter does see allocations
@@ -224,9 +251,13 @@ TEST_F(Shell, AWorldWithoutRoomsShowsAnEmptyFrame) {
   start("/nonexistent/level.b2");
   EXPECT_EQ(viewer->world.roomCount, 0);
   platform.batches = {{key(KeyUp)}};
-  runMainLoop(*viewer, platform, 3);
-  EXPECT_EQ(platform.presents, 3);
-  for (uint8_t p : platform.lastFrame) ASSERT_EQ(p, 0);
+  for (const size_t keptFrom : {size_t(0), SIZE_MAX}) {
+    viewer->keptSpansFrameBytes = keptFrom;
+    std::memset(viewer->frame.pixels, 7, 320 * 240);
+    runMainLoop(*viewer, platform, 3);
+    for (uint8_t p : platform.lastFrame) ASSERT_EQ(p, 0);
+  }
+  EXPECT_EQ(platform.presents, 6);
 }
 
 }  // namespace

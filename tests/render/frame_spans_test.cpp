@@ -1,0 +1,117 @@
+// Keeping a frame's spans and writing each row once must give the very frame that
+// clearing it and painting the polygons one after the other gives.
+#include "render/frame_spans.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "render_fixtures.h"
+
+namespace {
+
+using render_test::Frame;
+using render_test::screenPolygon;
+
+// A frame's span storage for the tests.
+struct KeptStorage {
+  explicit KeptStorage(int32_t rows)
+      : spans(size_t(rows) * SpansPerRow), counts(size_t(rows), 0), frame{spans.data(), counts.data(), rows} {}
+  bool empty() const {
+    for (uint8_t c : counts) {
+      if (c != 0) return false;
+    }
+    return true;
+  }
+  std::vector<PendingSpan> spans;
+  std::vector<uint8_t> counts;
+  FrameSpans frame;
+};
+
+// Paints the polygons in order into `painted` (cleared first) and through kept spans
+// into `kept` (which starts with other pixels, so the write must clear), then compares.
+void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolygon>& polygons) {
+  painted.clear(0);
+  for (const ScreenPolygon& p : polygons) fillPolygon(p, painted.viewport, painted.spans);
+
+  KeptStorage storage(kept.height());
+  kept.clear(0x5a);
+  kept.spans.kept = &storage.frame;
+  for (const ScreenPolygon& p : polygons) fillPolygon(p, kept.viewport, kept.spans);
+  writeFrameSpans(kept.viewport, storage.frame);
+
+  int64_t different = 0;
+  for (int32_t y = 0; y < painted.height(); ++y) {
+    for (int32_t x = 0; x < painted.width(); ++x) different += painted.at(x, y) != kept.at(x, y);
+  }
+  EXPECT_EQ(different, 0);
+  EXPECT_TRUE(kept.guardIntact());
+  EXPECT_TRUE(storage.empty()) << "the rows are emptied for the next frame";
+}
+
+ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
+  std::uniform_real_distribution<double> x(-40.0, width + 40.0), y(-40.0, height + 40.0);
+  return ScreenPoint{x(random), y(random)};
+}
+
+// Triangles, quads and pentagons anywhere on and around the frame, convex or not, in
+// any colour: rows overlap, leave gaps, and some rows get more spans than they keep.
+TEST(FrameSpans, KeptFramesEqualFramesPaintedInOrder) {
+  std::mt19937 random(7);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t width = 4 * std::uniform_int_distribution<int32_t>(1, 40)(random);
+    const int32_t height = std::uniform_int_distribution<int32_t>(1, 70)(random);
+    const bool bottomUp = trial % 2 == 1;
+    Frame painted(width, height, bottomUp), kept(width, height, bottomUp);
+    std::vector<ScreenPolygon> polygons(size_t(std::uniform_int_distribution<int>(0, 40)(random)));
+    for (ScreenPolygon& p : polygons) {
+      p = ScreenPolygon{};
+      p.colourIndex = std::uniform_int_distribution<int32_t>(1, 255)(random);
+      p.vertexCount = std::uniform_int_distribution<int32_t>(3, 5)(random);
+      for (int32_t k = 0; k < p.vertexCount; ++k) p.points[k] = randomPoint(random, width, height);
+    }
+    SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << width << "x" << height);
+    expectSameFrames(painted, kept, polygons);
+  }
+}
+
+// Side-by-side strips, painted in a shuffled order, tile each row as a room's walls do:
+// the rows are written left to right from the sorted spans, the strips' gaps cleared.
+// Up to 30 strips: rows beyond the 16 a row keeps are painted on the spot.
+TEST(FrameSpans, StripsInAnyOrderGiveTheSameRows) {
+  std::mt19937 random(11);
+  for (int strips = 1; strips <= 30; ++strips) {
+    const int32_t width = 160, height = 12;
+    Frame painted(width, height), kept(width, height, true);
+    std::vector<int32_t> edges;
+    for (int i = 0; i <= strips; ++i) edges.push_back(std::uniform_int_distribution<int32_t>(-5, width + 5)(random));
+    std::sort(edges.begin(), edges.end());
+    std::vector<ScreenPolygon> polygons;
+    for (int i = 0; i < strips; ++i) {
+      // Every third strip leaves a gap of one column after it.
+      const double left = edges[size_t(i)], right = edges[size_t(i) + 1] - (i % 3 == 2 ? 1 : 0);
+      polygons.push_back(screenPolygon({{left, -0.5}, {right, -0.5}, {right, height - 0.5}, {left, height - 0.5}},
+                                       10 + i));
+    }
+    std::shuffle(polygons.begin(), polygons.end(), random);
+    SCOPED_TRACE(testing::Message() << strips << " strips");
+    expectSameFrames(painted, kept, polygons);
+  }
+}
+
+TEST(FrameSpans, RowsTheStorageDoesNotHaveAreCleared) {
+  Frame frame(16, 6);
+  frame.clear(3);
+  KeptStorage storage(4);
+  frame.spans.kept = &storage.frame;
+  fillPolygon(screenPolygon({{-1, -1}, {20, -1}, {20, 10}, {-1, 10}}, 8), frame.viewport, frame.spans);
+  writeFrameSpans(frame.viewport, storage.frame);
+  for (int32_t y = 0; y < 6; ++y) {
+    for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(frame.at(x, y), y < 4 ? 8 : 0) << x << "," << y;
+  }
+  EXPECT_TRUE(frame.guardIntact());
+}
+
+}  // namespace

@@ -2,10 +2,6 @@
 
 #include <cmath>
 
-double dot(const Vec3& a, const Vec3& b) {
-  return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
-}
-
 void cross(const Vec3& a, const Vec3& b, Vec3& out) {
   out.x = float(double(a.y) * b.z - double(a.z) * b.y);
   out.y = float(-(double(a.x) * b.z - double(a.z) * b.x));

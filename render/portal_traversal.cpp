@@ -45,7 +45,7 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
     if (classifyPoint(polygon.plane, eye) != SideFront) continue;
 
     copyPolygon(polygon.outline, buffers[0]);
-    copyPolygon(polygon.outline, buffers[1]);
+    buffers[1].colourIndex = polygon.outline.colourIndex;  // the clipping writes the rest
     WorkingPolygon* input = &buffers[0];
     WorkingPolygon* output = &buffers[1];
     ClipResult status = ClipVisible;

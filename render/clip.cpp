@@ -1,5 +1,7 @@
 #include "render/clip.h"
 
+#include <cstring>
+
 namespace {
 
 // A vertex survives unless classifyPoint would call it SideBehind; a distance that is
@@ -11,16 +13,29 @@ inline bool survives(float distance) { return distance >= -SideEpsilon; }
 ClipResult clipPolygon(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output) {
   const int n = input.vertexCount;
   output.vertexCount = 0;  // stays 0 if the result is dropped for capacity
-  if (n <= 0) return ClipCulled;
+  if (n <= 0 || n > WorkingPolygon::capacity) return ClipCulled;
 
   // Each vertex's distance is formed once and serves as si for its own edge and as sj
   // for the edge before it: exactly the float that classifyPoint compares.
-  const float firstDistance = signedDistance(plane, input.vertices[0]);
-  float si = firstDistance;
+  float distance[WorkingPolygon::capacity];
+  bool allSurvive = true;
+  for (int i = 0; i < n; ++i) {
+    distance[i] = signedDistance(plane, input.vertices[i]);
+    allSurvive &= survives(distance[i]);
+  }
+  if (allSurvive) {
+    // Most planes cut nothing: the polygon goes through whole.
+    std::memcpy(output.vertices, input.vertices, sizeof(Vec3) * size_t(n));
+    std::memcpy(output.colours, input.colours, sizeof(Vec3) * size_t(n));
+    std::memcpy(output.flags, input.flags, sizeof(input.flags[0]) * size_t(n));
+    output.vertexCount = n;
+    return n > 2 ? ClipVisible : ClipCulled;
+  }
+  float si = distance[0];
   int count = 0;
   for (int i = 0; i < n; ++i) {
     const int j = i + 1 == n ? 0 : i + 1;
-    const float sj = j == 0 ? firstDistance : signedDistance(plane, input.vertices[j]);
+    const float sj = distance[j];
     const bool keepI = survives(si);
     if (keepI) {
       // A convex polygon gains at most one vertex per plane; only a broken one can

@@ -27,9 +27,7 @@ magick=/usr/bin/convert-im6.q16
 work="$build_dir/e2e-deform"
 rm -rf "$work" && mkdir -p "$work"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/x_window.bash"
 
 for tool in "$deform" "$check"; do
   [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
@@ -38,34 +36,7 @@ for tool in xdotool xwininfo xwd valgrind "$magick"; do
   command -v "$tool" > /dev/null || { echo "FAIL: $tool missing (run tools/install-deps.sh)"; exit 1; }
 done
 
-# Waits up to $2 seconds for a window named exactly "Deform" and prints its id.
-find_window() {
-  local pid=$1 limit=$2 id=""
-  for ((i = 0; i < limit * 10; i++)); do
-    id=$(xdotool search --name '^Deform$' 2> /dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2> /dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
 
-# Waits up to $2 seconds for process $1 to end; sets exit_status (or "timeout").
-# Not run in a subshell: only this shell can collect its child's status.
-wait_exit() {
-  local pid=$1 limit=$2
-  exit_status=timeout
-  for ((i = 0; i < limit * 10; i++)); do
-    if ! kill -0 "$pid" 2> /dev/null; then
-      wait "$pid"
-      exit_status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  kill "$pid" 2> /dev/null
-  wait "$pid" 2> /dev/null
-}
 
 press_escape() {
   xdotool windowfocus --sync "$1" key Escape
@@ -81,7 +52,7 @@ fi
 # 2. Window title and size, screenshot, ignored key, Escape.
 "$deform" > "$work/run.out" 2>&1 &
 pid=$!
-if id=$(find_window "$pid" 15); then
+if id=$(find_window "$pid" 15 Deform); then
   pass "window titled Deform"
   size=""
   for ((i = 0; i < 30; i++)); do
@@ -125,7 +96,7 @@ fi
 valgrind --leak-check=full --show-leak-kinds=all --log-file="$work/valgrind.log" "$deform" \
   > "$work/valgrind.out" 2>&1 &
 pid=$!
-if id=$(find_window "$pid" 60); then
+if id=$(find_window "$pid" 60 Deform); then
   sleep 1
   press_escape "$id"
   wait_exit "$pid" 60

@@ -49,37 +49,9 @@ work="$build_dir/e2e-viewer-window"
 rm -rf "$work" && mkdir -p "$work/run" "$work/nolevel" "$work/replay"
 cp "$level" "$work/run/3rooms.b2"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/x_window.bash"
 
-# Waits up to $2 seconds for a shown window named exactly "Ambrelle" and prints its id.
-find_window() {
-  local pid=$1 limit=$2 id=""
-  for ((i = 0; i < limit * 10; i++)); do
-    id=$(xdotool search --onlyvisible --name '^Ambrelle$' 2> /dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2> /dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
 
-# Waits up to $2 seconds for process $1 to end; sets exit_status (or "timeout").
-wait_exit() {
-  local pid=$1 limit=$2
-  exit_status=timeout
-  for ((i = 0; i < limit * 10; i++)); do
-    if ! kill -0 "$pid" 2> /dev/null; then
-      wait "$pid"
-      exit_status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  kill "$pid" 2> /dev/null
-  wait "$pid" 2> /dev/null
-}
 
 client_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
@@ -159,7 +131,7 @@ nolevel=$(cd "$work/nolevel" && "$replay" --passes 1 --format pgm --out "$work/r
 # 1. Window, start view, overview, sizes, turning, Up then Q.
 (cd "$work/run" && exec "$quellor" > "$work/run.out" 2> "$work/run.err") &
 pid=$!
-if id=$(find_window "$pid" 10); then
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   name=$(xdotool getwindowname "$id")
   [ "$name" = "Ambrelle" ] && pass "window titled Ambrelle" || fail "window titled '$name'"
   wait_size "$id" 320x240 && pass "client area 320x240" || fail "client area is not 320x240"
@@ -228,7 +200,7 @@ fi
 # 2. A window manager's close request (WM_DELETE_WINDOW) ends the program with status 0.
 (cd "$work/run" && exec "$quellor" > /dev/null 2> "$work/close.err") &
 pid=$!
-if id=$(find_window "$pid" 10); then
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   sleep 0.3
   "$probe" close "$id"
   wait_exit "$pid" 10
@@ -242,7 +214,7 @@ fi
 # 3. Without 3rooms.b2 the file reader's report appears and the window still runs.
 (cd "$work/nolevel" && exec "$quellor" > /dev/null 2> "$work/nolevel.err") &
 pid=$!
-if id=$(find_window "$pid" 10); then
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   sleep 0.5
   grep -q "Couldn't open file" "$work/nolevel.err" && pass "missing level: \"Couldn't open file\" reported" \
     || fail "missing level: no report, standard error was: $(cat "$work/nolevel.err")"

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "generated_level.h"
+#include "render/frame_spans.h"
 #include "render/portal_traversal.h"
 #include "support/heap_counter.h"
 #include "viewer/heap_frame.h"
@@ -109,10 +110,14 @@ class GuardedPlatform {
 };
 
 // A second frame, padded on every side, into which the same view is drawn again through
-// the traversal's counting overload.
+// the traversal's counting overload, its spans written the other way from the viewer's
+// (kept and written row by row, or painted at once).
 struct PaddedFrame {
   std::vector<uint8_t> memory;
   std::vector<Span> spanRows;
+  std::vector<PendingSpan> keptSpans;
+  std::vector<uint8_t> keptCounts;
+  FrameSpans kept{};
   Viewport viewport{};
   int32_t stride = 0, rows = 0;
 
@@ -122,6 +127,9 @@ struct PaddedFrame {
     rows = like.height + 2 * SidePad;
     memory.assign(size_t(stride) * size_t(rows), GuardValue);
     spanRows.resize(size_t(like.height));
+    keptSpans.resize(size_t(like.height) * SpansPerRow);
+    keptCounts.assign(size_t(like.height), 0);
+    kept = FrameSpans{keptSpans.data(), keptCounts.data(), like.height};
     uint8_t* top = memory.data() + size_t(SidePad) * size_t(stride) + size_t(SidePad);
     if (bottomUp) {
       viewport.rowOrigin = top + std::ptrdiff_t(like.height - 1) * stride;
@@ -396,8 +404,10 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
     side.shape(v, !bottomUp);
     TraversalCounts counts{};
     const int64_t heapBeforeSide = heapAllocationCount();
-    SpanTable spans{side.spanRows.data(), v.height};
+    const bool viewerKept = size_t(v.width) * size_t(v.height) >= viewer->keptSpansFrameBytes;
+    SpanTable spans{side.spanRows.data(), v.height, viewerKept ? nullptr : &side.kept};
     renderRoom(world, camera, side.viewport, spans, world.currentRoom, viewer->initialFrustum, counts);
+    if (!viewerKept) writeFrameSpans(side.viewport, side.kept);
     if (heapAllocationCount() != heapBeforeSide) {
       report.fault = passText(pass) + "drawing a frame allocated from the heap";
       break;
@@ -408,7 +418,9 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
     }
     for (int32_t y = 0; y < v.height; ++y) {
       if (std::memcmp(pixelRow(v, y), pixelRow(side.viewport, y), size_t(v.width)) != 0) {
-        report.fault = passText(pass) + "the frame differs when drawn again at another pitch, row " + std::to_string(y);
+        report.fault = passText(pass) + "the frame differs when drawn again at another pitch" +
+                       (viewerKept ? " with its spans painted at once" : " with its spans kept") + ", row " +
+                       std::to_string(y);
         break;
       }
     }

@@ -48,7 +48,7 @@ struct Viewer {
   std::unique_ptr<uint8_t[]> keptCounts;
   FrameSpans frameSpans{nullptr, nullptr, 0};
   SpanTable spans{nullptr, 0, nullptr};
-  // Frames of at least this many pixels keep their spans and write each row once; a
+  // Frames of at least this many bytes keep their spans and write each row once; a
   // smaller frame stays in the processor's cache between its clear and its spans, and
   // painting each span at once costs less there.
   size_t keptSpansFrameBytes = KeptSpansFrameBytes;

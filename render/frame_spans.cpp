@@ -4,19 +4,6 @@
 
 namespace {
 
-// Puts the row's spans in the given order and says whether they then run left to
-// right without overlapping.
-bool arrangeSpans(const PendingSpan* kept, const uint8_t* order, int32_t count, PendingSpan* sorted) {
-  int32_t end = 0;
-  bool disjoint = true;
-  for (int32_t i = 0; i < count; ++i) {
-    sorted[i] = kept[order[i]];
-    disjoint &= sorted[i].left >= end;
-    end = sorted[i].right;
-  }
-  return disjoint;
-}
-
 void orderByLeft(const PendingSpan* kept, int32_t count, uint8_t* order) {
   for (int32_t i = 0; i < count; ++i) {
     int32_t j = i;
@@ -25,16 +12,20 @@ void orderByLeft(const PendingSpan* kept, int32_t count, uint8_t* order) {
   }
 }
 
-// Left to right with the gaps cleared: every pixel of the row written once.
-void writeSortedRow(uint8_t* row, int32_t width, const PendingSpan* sorted, int32_t count) {
+// Writes the row from its spans taken in `order`, left to right, the gaps cleared: every
+// pixel once. Gives up, the row part written, at a span that starts left of where the one
+// before it ended: the order does not sort them, or two of them overlap.
+bool writeInOrder(uint8_t* row, int32_t width, const PendingSpan* kept, const uint8_t* order, int32_t count) {
   int32_t x = 0;
   for (int32_t i = 0; i < count; ++i) {
-    const PendingSpan& s = sorted[i];
+    const PendingSpan s = kept[order[i]];
+    if (s.left < x) return false;
     if (s.left > x) fillRow(row + x, 0, size_t(s.left - x));
     fillRow(row + s.left, s.colour, size_t(s.right - s.left));
     x = s.right;
   }
   if (x < width) fillRow(row + x, 0, size_t(width - x));
+  return true;
 }
 
 // The row cleared and its spans painted in the order they were kept.
@@ -64,7 +55,6 @@ void writeFrameSpans(const Viewport& viewport, FrameSpans& frame) {
   // that sorted the row above is tried first; a wrong guess costs one check.
   uint8_t order[SpansPerRow];
   int32_t orderedCount = -1;
-  PendingSpan sorted[SpansPerRow];
   for (int32_t y = 0; y < viewport.height; ++y) {
     uint8_t* const row = pixelRow(viewport, y);
     if (y >= frame.rows) {
@@ -75,18 +65,12 @@ void writeFrameSpans(const Viewport& viewport, FrameSpans& frame) {
     frame.counts[y] = 0;
     if (count == PaintedRow) continue;
     const PendingSpan* kept = frame.spans + std::ptrdiff_t(y) * SpansPerRow;
-    bool disjoint = count == orderedCount && arrangeSpans(kept, order, count, sorted);
-    if (!disjoint) {
-      orderByLeft(kept, count, order);
-      orderedCount = count;
-      disjoint = arrangeSpans(kept, order, count, sorted);
-    }
-    // Spans that overlap are rare (a pixel where two polygons' edges round alike):
-    // then the later one wins, as painted in order.
-    if (disjoint) {
-      writeSortedRow(row, width, sorted, count);
-    } else {
-      paintRowInOrder(row, width, kept, count);
-    }
+    if (count == orderedCount && writeInOrder(row, width, kept, order, count)) continue;
+    orderByLeft(kept, count, order);
+    orderedCount = count;
+    if (writeInOrder(row, width, kept, order, count)) continue;
+    // Spans that overlap are rare (a pixel where two polygons' edges round alike): then
+    // the later one wins, as painted in order.
+    paintRowInOrder(row, width, kept, count);
   }
 }

@@ -14,6 +14,7 @@ constexpr int32_t SpansPerRow = 16;
 struct PendingSpan {
   uint16_t left, right;  // columns left up to, not including, right; never empty
   uint8_t colour;
+  uint8_t unused[3];  // eight bytes: a span moves as one word
 };
 
 // Storage sized with the frame: SpansPerRow spans and a count per row. A count of
@@ -38,7 +39,7 @@ inline void keepSpan(FrameSpans& frame, const Viewport& viewport, int32_t row, i
                      uint8_t colour) {
   uint8_t& count = frame.counts[row];
   if (count < SpansPerRow) {
-    frame.spans[std::ptrdiff_t(row) * SpansPerRow + count] = PendingSpan{uint16_t(left), uint16_t(right), colour};
+    frame.spans[std::ptrdiff_t(row) * SpansPerRow + count] = PendingSpan{uint16_t(left), uint16_t(right), colour, {}};
     ++count;
     return;
   }

@@ -42,7 +42,7 @@ void paintSpanNow(FrameSpans& frame, const Viewport& viewport, int32_t row, int3
   uint8_t* const pixels = pixelRow(viewport, row);
   if (count != PaintedRow) {
     // The row becomes what writeFrameSpans would have made of it so far.
-    paintRowInOrder(pixels, viewport.width, frame.spans + std::ptrdiff_t(row) * SpansPerRow, count);
+    paintRowInOrder(pixels, viewport.width, rowSpans(frame, row), count);
     count = PaintedRow;
   }
   fillRow(pixels + left, colour, size_t(right - left));
@@ -64,7 +64,7 @@ void writeFrameSpans(const Viewport& viewport, FrameSpans& frame) {
     const int32_t count = frame.counts[y];
     frame.counts[y] = 0;
     if (count == PaintedRow) continue;
-    const PendingSpan* kept = frame.spans + std::ptrdiff_t(y) * SpansPerRow;
+    const PendingSpan* kept = rowSpans(frame, y);
     if (count == orderedCount && writeInOrder(row, width, kept, order, count)) continue;
     orderByLeft(kept, count, order);
     orderedCount = count;

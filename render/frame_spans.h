@@ -27,6 +27,10 @@ struct FrameSpans {
 constexpr uint8_t PaintedRow = 0xff;
 static_assert(SpansPerRow < PaintedRow, "a row's count must not reach the painted mark");
 
+inline PendingSpan* rowSpans(const FrameSpans& frame, int32_t row) {
+  return frame.spans + std::ptrdiff_t(row) * SpansPerRow;
+}
+
 // Paints a span of a row that has no room left to keep it (see keepSpan).
 void paintSpanNow(FrameSpans& frame, const Viewport& viewport, int32_t row, int32_t left, int32_t right,
                   uint8_t colour);
@@ -39,7 +43,7 @@ inline void keepSpan(FrameSpans& frame, const Viewport& viewport, int32_t row, i
                      uint8_t colour) {
   uint8_t& count = frame.counts[row];
   if (count < SpansPerRow) {
-    frame.spans[std::ptrdiff_t(row) * SpansPerRow + count] = PendingSpan{uint16_t(left), uint16_t(right), colour, {}};
+    rowSpans(frame, row)[count] = PendingSpan{uint16_t(left), uint16_t(right), colour, {}};
     ++count;
     return;
   }

@@ -70,11 +70,10 @@ void drawFrame(Viewer& viewer) {
   // A large frame keeps its spans row by row and is written once at the end, the
   // clearing included; a small one is cleared and painted span by span.
   const bool keep = size_t(viewer.viewport.width) * size_t(viewer.viewport.height) >= viewer.keptSpansFrameBytes;
-  viewer.spans.kept = keep ? &viewer.frameSpans : nullptr;
+  SpanTable spans = viewer.spans;
+  spans.kept = keep ? &viewer.frameSpans : nullptr;
   if (!keep) detail::clearFrame(viewer);
-  if (world.roomCount > 0) {
-    renderRoom(world, camera, viewer.viewport, viewer.spans, world.currentRoom, frustum);
-  }
+  if (world.roomCount > 0) renderRoom(world, camera, viewer.viewport, spans, world.currentRoom, frustum);
   if (keep) writeFrameSpans(viewer.viewport, viewer.frameSpans);
 }
 

@@ -32,8 +32,6 @@ inline void layRows(FrameMemory& frame, int32_t width, int32_t height, RowOrder 
   }
 }
 
-constexpr size_t KeptSpansFrameBytes = size_t(1536) * 1024;
-
 // The viewer's process-wide instances, made once by the program's entry.
 struct Viewer {
   Camera camera;
@@ -47,11 +45,11 @@ struct Viewer {
   std::unique_ptr<PendingSpan[]> keptSpans;
   std::unique_ptr<uint8_t[]> keptCounts;
   FrameSpans frameSpans{nullptr, nullptr, 0};
-  SpanTable spans{nullptr, 0, nullptr};
+  SpanTable spans{nullptr, 0, nullptr};  // never keeps: drawFrame decides per frame
   // Frames of at least this many bytes keep their spans and write each row once; a
   // smaller frame stays in the processor's cache between its clear and its spans, and
   // painting each span at once costs less there.
-  size_t keptSpansFrameBytes = KeptSpansFrameBytes;
+  size_t keptSpansFrameBytes = size_t(1536) * 1024;
   float walkSpeed = 0.0f;
   int32_t quitRequested = 0;
   Frustum initialFrustum{};

@@ -223,8 +223,6 @@ SimdPath runnable(SimdPath path) { return path <= WidestPath ? path : WidestPath
 
 SimdPath widestSimdPath() { return WidestPath; }
 
-bool runsSimdPath(SimdPath path) { return path <= WidestPath; }
-
 Vec3 transformPoint(const float m[16], const Vec3& p) {
   const double x = p.x, y = p.y, z = p.z;
   return Vec3{float(m[0] * x + m[4] * y + m[8] * z + m[12]), float(m[1] * x + m[5] * y + m[9] * z + m[13]),

@@ -13,12 +13,9 @@ namespace deform {
 // computes the same bits; the wider ones only do more values per instruction.
 enum class SimdPath { Sse2, Avx2, Avx512 };
 
-// The widest path this processor runs; the per-frame functions use it by default.
+// The widest path this processor runs (it runs every narrower one too); the per-frame
+// functions use it by default, and asked for a wider one they take it instead.
 SimdPath widestSimdPath();
-
-// Whether this processor runs `path`. Asked for a path it lacks, the functions below
-// take the widest it has.
-bool runsSimdPath(SimdPath path);
 
 // (m0 x + m4 y + m8 z + m12, m1 x + m5 y + m9 z + m13, m2 x + m6 y + m10 z + m14):
 // the column-major matrix without its fourth row, no division.

@@ -80,7 +80,7 @@ void expectNormalsByRule(SimdPath path, const Vec3* vertices, const std::uint16_
 class SimdPathTest : public ::testing::TestWithParam<SimdPath> {
  protected:
   void SetUp() override {
-    if (!deform::runsSimdPath(GetParam())) GTEST_SKIP() << "this processor lacks the instructions";
+    if (GetParam() > deform::widestSimdPath()) GTEST_SKIP() << "this processor lacks the instructions";
   }
 };
 

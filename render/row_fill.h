@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
-
 // Sets `count` bytes at p to `colour`. Short runs, most of the spans of a small frame,
 // are written inline with stores that may overlap; long ones go to the C library,
 // which picks the widest stores the processor has.
@@ -45,5 +43,3 @@ inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
     p[count / 2] = colour;
   }
 }
-
-}  // namespace

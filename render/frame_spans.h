@@ -50,7 +50,14 @@ inline void keepSpan(FrameSpans& frame, const Viewport& viewport, int32_t row, i
   paintSpanNow(frame, viewport, row, left, right, colour);
 }
 
+// How writeFrameSpans writes a row: a byte fill per span and per gap, or (on processors
+// with AVX-512) one aligned 64-byte store per cache line, composed in a register.
+enum class RowWriter { Portable, Avx512 };
+// The quickest this processor runs.
+RowWriter fastestRowWriter();
+
 // Writes every row of the viewport: the row's kept spans as if painted one after the
 // other in the order they were kept, every pixel no span covers set to 0 (rows beyond
-// frame.rows are only cleared). Empties the rows for the next frame.
-void writeFrameSpans(const Viewport& viewport, FrameSpans& frame);
+// frame.rows are only cleared). Empties the rows for the next frame. Both writers give
+// the same pixels; one this processor cannot run is replaced by the portable one.
+void writeFrameSpans(const Viewport& viewport, FrameSpans& frame, RowWriter writer = fastestRowWriter());

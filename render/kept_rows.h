@@ -1,0 +1,59 @@
+#pragma once
+// The frame loop of writeFrameSpans, shared by its ways of writing a row. Each file that
+// includes it gets its own copy (an unnamed namespace), so one file can compile it for
+// AVX-512 without that code standing in for the baseline copy of another.
+#include <cstdint>
+
+#include "render/frame_spans.h"
+#include "render/row_fill.h"
+
+namespace {
+
+inline void orderByLeft(const PendingSpan* kept, int32_t count, uint8_t* order) {
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t j = i;
+    for (; j > 0 && kept[order[j - 1]].left > kept[i].left; --j) order[j] = order[j - 1];
+    order[j] = uint8_t(i);
+  }
+}
+
+// The row cleared and its spans painted in the order they were kept.
+inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* kept, int32_t count) {
+  fillRow(row, 0, size_t(width));
+  for (int32_t i = 0; i < count; ++i) fillRow(row + kept[i].left, kept[i].colour, size_t(kept[i].right - kept[i].left));
+}
+
+// Writes every row of the viewport as writeFrameSpans says. `writeRow(row, width, kept,
+// order, count)` writes a row from its spans taken in `order`, left to right, the gaps
+// cleared, and returns false, the row part written, at a span that starts left of where
+// the one before it ended: the order does not sort them, or two of them overlap.
+template <class WriteRow>
+inline void writeRows(const Viewport& viewport, FrameSpans& frame,
+                      const WriteRow& writeRow) {
+  const int32_t width = viewport.width;
+  if (width <= 0 || !viewport.rowOrigin) return;
+  // Neighbouring rows mostly cross the same polygons in the same order, so the order
+  // that sorted the row above is tried first; a wrong guess costs one check.
+  uint8_t order[SpansPerRow];
+  int32_t orderedCount = -1;
+  for (int32_t y = 0; y < viewport.height; ++y) {
+    uint8_t* const row = pixelRow(viewport, y);
+    if (y >= frame.rows) {
+      fillRow(row, 0, size_t(width));
+      continue;
+    }
+    const int32_t count = frame.counts[y];
+    frame.counts[y] = 0;
+    if (count == PaintedRow) continue;
+    const PendingSpan* kept = rowSpans(frame, y);
+    if (count == orderedCount && writeRow(row, width, kept, order, count)) continue;
+    orderByLeft(kept, count, order);
+    orderedCount = count;
+    if (writeRow(row, width, kept, order, count)) continue;
+    // Spans that overlap are rare (a pixel where two polygons' edges round alike): then
+    // the later one wins, as painted in order.
+    paintInOrder(row, width, kept, count);
+  }
+}
+
+}  // namespace

@@ -27,7 +27,7 @@ struct FillRow {
 
 RowWriter fastestRowWriter() { return avx512RowsRun() ? RowWriter::Avx512 : RowWriter::Portable; }
 
-void paintSpanNow(FrameSpans& frame, const Viewport& viewport, int32_t row, int32_t left, int32_t right,
+void paintSpanNow(FrameSpans frame, const Viewport& viewport, int32_t row, int32_t left, int32_t right,
                   uint8_t colour) {
   uint8_t& count = frame.counts[row];
   uint8_t* const pixels = pixelRow(viewport, row);

@@ -123,7 +123,7 @@ class ChainWalker {
 // all the others: when those lie on the frame, no row needs clamping; and two vertical
 // edges give the same span in every row.
 template <class Rows>
-inline void paintStretch(const Rows& out, int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right,
+inline void paintStretch(const Rows out, int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right,
                          int32_t width) {
   const int64_t leftEnd = left.acc + left.step * (rows - 1);
   const int64_t rightEnd = right.acc + right.step * (rows - 1);
@@ -160,7 +160,7 @@ inline void paintStretch(const Rows& out, int32_t row, int32_t rows, EdgeStep& l
 // each handed to `out` as the columns it covers on the frame.
 template <class Rows>
 void paintRows(const ScreenPoint* points, int32_t n, int32_t top, int32_t bottom, int32_t firstRow,
-               int32_t endRow, int32_t width, Span* table, const Rows& out) {
+               int32_t endRow, int32_t width, Span* table, const Rows out) {
   // Lower indices give the left side, higher indices the right; each chain runs from
   // the top to the bottom vertex and so covers every row between them.
   int32_t rowOf[MaxWorkingVertices];
@@ -207,7 +207,8 @@ struct PaintRows {
   }
 };
 struct KeepRows {
-  FrameSpans& frame;
+  // A copy: held in registers, not read again after every byte the keeping stores.
+  FrameSpans frame;
   const Viewport& viewport;
   uint8_t colour;
   void operator()(int32_t row, int32_t left, int32_t right) const {

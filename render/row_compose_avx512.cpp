@@ -8,8 +8,12 @@
 
 // Everything below, the frame loop included, is AVX-512 code; the headers above stay
 // baseline code, as other files see them.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,bmi,bmi2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,bmi,bmi2")
+#endif
 #include "render/kept_rows.h"
 
 namespace {
@@ -72,7 +76,11 @@ void writeFrameSpansAvx512(const Viewport& viewport, FrameSpans& frame) {
   writeRows(viewport, frame, ComposeRow{});
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 bool avx512RowsRun() {
   static const bool runs = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&

@@ -20,17 +20,19 @@ namespace {
 
 // Composes a row from its spans, left to right. Positions count from the 64-byte
 // boundary at or before the row's first pixel, so every store is aligned; the bytes of
-// the first and last block outside the row are masked off and never written.
+// the first and last block outside the row are masked off and never written. Rows that
+// are whole cache lines (LineRows) need no masks.
+template <bool LineRows>
 struct ComposeRow {
   bool operator()(uint8_t* row, int32_t width, const PendingSpan* kept, const uint8_t* order, int32_t count) const {
-    const int32_t offset = int32_t(reinterpret_cast<uintptr_t>(row) & 63);
+    const int32_t offset = LineRows ? 0 : int32_t(reinterpret_cast<uintptr_t>(row) & 63);
     uint8_t* const base = row - offset;
     const __mmask64 headMask = ~0ull << offset;
     __m512i block = _mm512_setzero_si512();
     int32_t x = offset;
     // Every block is stored once: when the pixels reach its end.
     const auto store = [&](int32_t start, __m512i v) {
-      if (start == 0) {
+      if (!LineRows && start == 0) {
         _mm512_mask_storeu_epi8(base, headMask, v);
       } else {
         _mm512_store_si512(base + start, v);
@@ -61,7 +63,7 @@ struct ComposeRow {
     }
     const int32_t end = offset + width;
     if (x < end) extend(end, clear);
-    if (end & 63) {
+    if (!LineRows && (end & 63)) {
       const int32_t start = end & ~63;
       const __mmask64 tail = _bzhi_u64(~0ull, unsigned(end & 63));
       _mm512_mask_storeu_epi8(base + start, start == 0 ? tail & headMask : tail, block);
@@ -73,7 +75,13 @@ struct ComposeRow {
 }  // namespace
 
 void writeFrameSpansAvx512(const Viewport& viewport, FrameSpans& frame) {
-  writeRows(viewport, frame, ComposeRow{});
+  const bool lineRows = (reinterpret_cast<uintptr_t>(viewport.rowOrigin) & 63) == 0 && viewport.pitch % 64 == 0 &&
+                        viewport.width % 64 == 0;
+  if (lineRows) {
+    writeRows(viewport, frame, ComposeRow<true>{});
+  } else {
+    writeRows(viewport, frame, ComposeRow<false>{});
+  }
 }
 
 #if defined(__clang__)

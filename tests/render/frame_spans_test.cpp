@@ -74,10 +74,13 @@ TEST_P(FrameSpans, KeptFramesEqualFramesPaintedInOrder) {
   std::mt19937 random(7);
   for (int trial = 0; trial < 300; ++trial) {
     const int32_t widest = trial % 5 == 0 ? 250 : 40;
-    const int32_t width = 4 * std::uniform_int_distribution<int32_t>(1, widest)(random);
+    // Every third frame has rows of whole cache lines, written without masks.
+    const bool lineRows = trial % 3 == 0;
+    const int32_t width = lineRows ? 64 * std::uniform_int_distribution<int32_t>(1, 6)(random)
+                                   : 4 * std::uniform_int_distribution<int32_t>(1, widest)(random);
     const int32_t height = std::uniform_int_distribution<int32_t>(1, 70)(random);
     const bool bottomUp = trial % 2 == 1;
-    Frame painted(width, height, bottomUp), kept(width, height, bottomUp);
+    Frame painted(width, height, bottomUp), kept(width, height, bottomUp, lineRows ? 64 : 16);
     std::vector<ScreenPolygon> polygons(size_t(std::uniform_int_distribution<int>(0, 40)(random)));
     for (ScreenPolygon& p : polygons) {
       p = ScreenPolygon{};
@@ -125,6 +128,27 @@ TEST_P(FrameSpans, RowsTheStorageDoesNotHaveAreCleared) {
     for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(frame.at(x, y), y < 4 ? 8 : 0) << x << "," << y;
   }
   EXPECT_TRUE(frame.guardIntact());
+}
+
+// The first row on a cache line does not make the others so: with a pitch that is not a
+// multiple of 64, the bytes between the rows stay untouched.
+TEST_P(FrameSpans, RowsOffTheLinesBelowAnAlignedFirstRow) {
+  constexpr int32_t Width = 64, Pitch = 96, Height = 5;
+  alignas(64) uint8_t memory[Pitch * Height];
+  std::fill(std::begin(memory), std::end(memory), uint8_t(0xEE));
+  Viewport viewport{};
+  viewport.width = Width;
+  viewport.height = Height;
+  updateViewport(viewport);
+  viewport.rowOrigin = memory;
+  viewport.pitch = Pitch;
+  std::vector<Span> rows(Height);
+  SpanTable spans{rows.data(), Height};
+  KeptStorage storage(Height);
+  spans.kept = &storage.frame;
+  fillPolygon(screenPolygon({{-1, -1}, {70, -1}, {70, 10}, {-1, 10}}, 8), viewport, spans);
+  writeFrameSpans(viewport, storage.frame, GetParam());
+  for (int32_t i = 0; i < Pitch * Height; ++i) ASSERT_EQ(memory[i], i % Pitch < Width ? 8 : 0xEE) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, FrameSpans, testing::Values(RowWriter::Portable, RowWriter::Avx512),

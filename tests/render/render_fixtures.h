@@ -17,20 +17,24 @@ namespace render_test {
 constexpr uint8_t GuardValue = 0xEE;
 
 // A frame buffer of width x height pixels, stored top-down or bottom-up, surrounded by a
-// band of guard bytes on every side that nothing may write.
+// band of guard bytes on every side that nothing may write. The memory starts on a
+// 64-byte boundary, so a guard of 64 and a width that is a multiple of 64 give rows of
+// whole cache lines.
 class Frame {
  public:
   Frame(int32_t width, int32_t height, bool bottomUp = false, int32_t guard = 16)
       : guard_(guard), stride_(width + 2 * guard), rows_(height + 2 * guard),
-        memory_(size_t(stride_) * size_t(rows_), GuardValue), spanRows_(size_t(height)) {
+        memory_(size_t(stride_) * size_t(rows_) + 64, GuardValue),
+        base_(memory_.data() + (64 - reinterpret_cast<uintptr_t>(memory_.data()) % 64) % 64),
+        spanRows_(size_t(height)) {
     viewport.width = width;
     viewport.height = height;
     updateViewport(viewport);
     if (bottomUp) {
-      viewport.rowOrigin = memory_.data() + size_t(guard + height - 1) * size_t(stride_) + size_t(guard);
+      viewport.rowOrigin = base_ + size_t(guard + height - 1) * size_t(stride_) + size_t(guard);
       viewport.pitch = -stride_;
     } else {
-      viewport.rowOrigin = memory_.data() + size_t(guard) * size_t(stride_) + size_t(guard);
+      viewport.rowOrigin = base_ + size_t(guard) * size_t(stride_) + size_t(guard);
       viewport.pitch = stride_;
     }
     spans.rows = spanRows_.data();
@@ -52,7 +56,7 @@ class Frame {
     for (int32_t r = 0; r < rows_; ++r) {
       for (int32_t c = 0; c < stride_; ++c) {
         const bool inside = r >= guard_ && r < rows_ - guard_ && c >= guard_ && c < stride_ - guard_;
-        if (!inside && memory_[size_t(r) * size_t(stride_) + size_t(c)] != GuardValue) return false;
+        if (!inside && base_[size_t(r) * size_t(stride_) + size_t(c)] != GuardValue) return false;
       }
     }
     return true;
@@ -72,6 +76,7 @@ class Frame {
  private:
   int32_t guard_, stride_, rows_;
   std::vector<uint8_t> memory_;
+  uint8_t* base_;
   std::vector<Span> spanRows_;
 };
 

@@ -3,6 +3,7 @@
 // includes it gets its own copy (an unnamed namespace), so one file can compile it for
 // AVX-512 without that code standing in for the baseline copy of another.
 #include <cstdint>
+#include <cstring>
 
 #include "render/frame_spans.h"
 #include "render/row_fill.h"
@@ -27,6 +28,17 @@ inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* kept, i
 // order, count)` writes a row from its spans taken in `order`, left to right, the gaps
 // cleared, and returns false, the row part written, at a span that starts left of where
 // the one before it ended: the order does not sort them, or two of them overlap.
+// Whether two rows kept the same spans in the same order: then they have the same pixels.
+inline bool sameSpans(const PendingSpan* a, const PendingSpan* b, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, sizeof x);
+    std::memcpy(&y, b + i, sizeof y);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 template <class WriteRow>
 inline void writeRows(const Viewport& viewport, FrameSpans& frame,
                       const WriteRow& writeRow) {
@@ -36,6 +48,13 @@ inline void writeRows(const Viewport& viewport, FrameSpans& frame,
   // that sorted the row above is tried first; a wrong guess costs one check.
   uint8_t order[SpansPerRow];
   int32_t orderedCount = -1;
+  // Where walls' sides stand upright, rows keep exactly the spans of the row above
+  // (half to three quarters of the rows of a walk through the levels); such a row is a
+  // copy of the row above, still in the cache. (Above a row painted on the spot, the
+  // last row written from its spans serves as well: the same spans, the same pixels.)
+  const uint8_t* rowAbove = nullptr;
+  const PendingSpan* keptAbove = nullptr;
+  int32_t countAbove = -1;
   for (int32_t y = 0; y < viewport.height; ++y) {
     uint8_t* const row = pixelRow(viewport, y);
     if (y >= frame.rows) {
@@ -46,13 +65,18 @@ inline void writeRows(const Viewport& viewport, FrameSpans& frame,
     frame.counts[y] = 0;
     if (count == PaintedRow) continue;
     const PendingSpan* kept = rowSpans(frame, y);
-    if (count == orderedCount && writeRow(row, width, kept, order, count)) continue;
-    orderByLeft(kept, count, order);
-    orderedCount = count;
-    if (writeRow(row, width, kept, order, count)) continue;
-    // Spans that overlap are rare (a pixel where two polygons' edges round alike): then
-    // the later one wins, as painted in order.
-    paintInOrder(row, width, kept, count);
+    if (count == countAbove && sameSpans(kept, keptAbove, count)) {
+      std::memcpy(row, rowAbove, size_t(width));
+    } else if (!(count == orderedCount && writeRow(row, width, kept, order, count))) {
+      orderByLeft(kept, count, order);
+      orderedCount = count;
+      // Spans that overlap are rare (a pixel where two polygons' edges round alike):
+      // then the later one wins, as painted in order.
+      if (!writeRow(row, width, kept, order, count)) paintInOrder(row, width, kept, count);
+    }
+    rowAbove = row;
+    keptAbove = kept;
+    countAbove = count;
   }
 }
 

@@ -11,7 +11,22 @@ inline bool survives(float distance) { return distance >= -SideEpsilon; }
 }  // namespace
 
 ClipResult clipPolygon(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output) {
+  bool whole = false;
+  const ClipResult result = clipPolygonUnlessWhole(input, plane, output, whole);
+  if (whole) {
+    const int n = input.vertexCount;
+    std::memcpy(output.vertices, input.vertices, sizeof(Vec3) * size_t(n));
+    std::memcpy(output.colours, input.colours, sizeof(Vec3) * size_t(n));
+    std::memcpy(output.flags, input.flags, sizeof(input.flags[0]) * size_t(n));
+    output.vertexCount = n;
+  }
+  return result;
+}
+
+ClipResult clipPolygonUnlessWhole(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output,
+                                  bool& whole) {
   const int n = input.vertexCount;
+  whole = false;
   output.vertexCount = 0;  // stays 0 if the result is dropped for capacity
   if (n <= 0 || n > WorkingPolygon::capacity) return ClipCulled;
 
@@ -25,10 +40,7 @@ ClipResult clipPolygon(const WorkingPolygon& input, const Plane& plane, WorkingP
   }
   if (allSurvive) {
     // Most planes cut nothing: the polygon goes through whole.
-    std::memcpy(output.vertices, input.vertices, sizeof(Vec3) * size_t(n));
-    std::memcpy(output.colours, input.colours, sizeof(Vec3) * size_t(n));
-    std::memcpy(output.flags, input.flags, sizeof(input.flags[0]) * size_t(n));
-    output.vertexCount = n;
+    whole = true;
     return n > 2 ? ClipVisible : ClipCulled;
   }
   float si = distance[0];

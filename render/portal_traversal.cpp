@@ -50,8 +50,9 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
     WorkingPolygon* output = &buffers[1];
     ClipResult status = ClipVisible;
     for (int32_t k = 0; k < planeCount && status == ClipVisible; ++k) {
-      status = clipPolygon(*input, frustum.planes[k], *output);
-      std::swap(input, output);
+      bool whole;
+      status = clipPolygonUnlessWhole(*input, frustum.planes[k], *output, whole);
+      if (!whole) std::swap(input, output);
     }
     if (status != ClipVisible) continue;
 

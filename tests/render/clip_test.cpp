@@ -70,6 +70,29 @@ TEST(ClipPolygon, WhollyInFrontComesOutUnchanged) {
   }
 }
 
+// The traversal's form: a polygon no plane cuts is not copied, one that is cut is
+// clipped exactly as clipPolygon clips it, and a whole polygon too small to draw is culled.
+TEST(ClipPolygon, UnlessWholeCopiesNothingForAnUncutPolygon) {
+  const WorkingPolygon in = workingPolygon({{1, 0, 0}, {2, 3, 4}, {5, -1, 2}});
+  WorkingPolygon out = emptyOutput();
+  bool whole = false;
+  EXPECT_EQ(clipPolygonUnlessWhole(in, KeepPositiveX, out, whole), ClipVisible);
+  EXPECT_TRUE(whole);
+  EXPECT_EQ(out.vertices[0].x, 0.0f) << "nothing copied";
+
+  const WorkingPolygon cut = workingPolygon({{-1, 0, 0}, {5, 1, 0}, {5, -1, 0}});
+  WorkingPolygon viaWhole = emptyOutput(), viaClip = emptyOutput();
+  EXPECT_EQ(clipPolygonUnlessWhole(cut, KeepPositiveX, viaWhole, whole), ClipVisible);
+  EXPECT_FALSE(whole);
+  ASSERT_EQ(clipPolygon(cut, KeepPositiveX, viaClip), ClipVisible);
+  ASSERT_EQ(viaWhole.vertexCount, viaClip.vertexCount);
+  for (int i = 0; i < viaClip.vertexCount; ++i) expectVertex(viaWhole, i, viaClip.vertices[i]);
+
+  const WorkingPolygon line = workingPolygon({{1, 0, 0}, {2, 3, 4}});
+  EXPECT_EQ(clipPolygonUnlessWhole(line, KeepPositiveX, out, whole), ClipCulled);
+  EXPECT_TRUE(whole);
+}
+
 TEST(ClipPolygon, WhollyBehindIsCulledWithNoVertices) {
   const WorkingPolygon in = workingPolygon({{-1, 0, 0}, {-2, 3, 4}, {-5, -1, 2}});
   WorkingPolygon out = emptyOutput();

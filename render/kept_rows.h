@@ -24,10 +24,6 @@ inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* kept, i
   for (int32_t i = 0; i < count; ++i) fillRow(row + kept[i].left, kept[i].colour, size_t(kept[i].right - kept[i].left));
 }
 
-// Writes every row of the viewport as writeFrameSpans says. `writeRow(row, width, kept,
-// order, count)` writes a row from its spans taken in `order`, left to right, the gaps
-// cleared, and returns false, the row part written, at a span that starts left of where
-// the one before it ended: the order does not sort them, or two of them overlap.
 // Whether two rows kept the same spans in the same order: then they have the same pixels.
 inline bool sameSpans(const PendingSpan* a, const PendingSpan* b, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
@@ -39,6 +35,10 @@ inline bool sameSpans(const PendingSpan* a, const PendingSpan* b, int32_t count)
   return true;
 }
 
+// Writes every row of the viewport as writeFrameSpans says. `writeRow(row, width, kept,
+// order, count)` writes a row from its spans taken in `order`, left to right, the gaps
+// cleared, and returns false, the row part written, at a span that starts left of where
+// the one before it ended: the order does not sort them, or two of them overlap.
 template <class WriteRow>
 inline void writeRows(const Viewport& viewport, FrameSpans& frame,
                       const WriteRow& writeRow) {

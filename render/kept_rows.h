@@ -1,82 +1,110 @@
 #pragma once
-// The frame loop of writeFrameSpans, shared by its ways of writing a row. Each file that
-// includes it gets its own copy (an unnamed namespace), so one file can compile it for
-// AVX-512 without that code standing in for the baseline copy of another.
+// The frame loop of writeFrameStretches, shared by its ways of writing a row. Each file
+// that includes it gets its own copy (an unnamed namespace), so one file can compile it
+// for AVX-512 without that code standing in for the baseline copy of another.
 #include <cstdint>
 #include <cstring>
 
-#include "render/frame_spans.h"
+#include "render/frame_stretches.h"
 #include "render/row_fill.h"
 
 namespace {
 
-inline void orderByLeft(const PendingSpan* kept, int32_t count, uint8_t* order) {
+// Rows of more spans than this (none in the levels) are painted span by span.
+constexpr int32_t OrderedSpans = 64;
+
+inline void orderByLeft(const PendingSpan* spans, int32_t count, uint8_t* order) {
   for (int32_t i = 0; i < count; ++i) {
     int32_t j = i;
-    for (; j > 0 && kept[order[j - 1]].left > kept[i].left; --j) order[j] = order[j - 1];
+    for (; j > 0 && spans[order[j - 1]].left > spans[i].left; --j) order[j] = order[j - 1];
     order[j] = uint8_t(i);
   }
 }
 
 // The row cleared and its spans painted in the order they were kept.
-inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* kept, int32_t count) {
+inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* spans, int32_t count) {
   fillRow(row, 0, size_t(width));
-  for (int32_t i = 0; i < count; ++i) fillRow(row + kept[i].left, kept[i].colour, size_t(kept[i].right - kept[i].left));
+  for (int32_t i = 0; i < count; ++i) fillRow(row + spans[i].left, spans[i].colour, size_t(spans[i].right - spans[i].left));
 }
 
-// Whether two rows kept the same spans in the same order: then they have the same pixels.
-inline bool sameSpans(const PendingSpan* a, const PendingSpan* b, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    uint64_t x, y;
-    std::memcpy(&x, a + i, sizeof x);
-    std::memcpy(&y, b + i, sizeof y);
-    if (x != y) return false;
+// A row's spans, one per live stretch that covers a pixel of it, in the order the
+// stretches were kept; the stretches move on to the next row.
+inline int32_t takeRowSpans(KeptStretch* stretches, const uint16_t* live, int32_t liveCount, int32_t width,
+                            PendingSpan* spans) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < liveCount; ++i) {
+    KeptStretch& s = stretches[live[i]];
+    int32_t l = int32_t(s.left >> 16), r = int32_t(s.right >> 16);
+    s.left += s.leftStep;
+    s.right += s.rightStep;
+    l = l > 0 ? l : 0;
+    r = r < width ? r : width;
+    if (r > l) spans[count++] = PendingSpan{l, r, s.colour};
   }
-  return true;
+  return count;
 }
 
-// Writes every row of the viewport as writeFrameSpans says. `writeRow(row, width, kept,
-// order, count)` writes a row from its spans taken in `order`, left to right, the gaps
-// cleared, and returns false, the row part written, at a span that starts left of where
-// the one before it ended: the order does not sort them, or two of them overlap.
+// Writes every row of the viewport as writeFrameStretches says, the stretches' indices
+// sorted by first row in frame.byFirstRow. `writeRow(row, width, spans, order, count)`
+// writes a row from its spans taken in `order`, left to right, the gaps cleared, and
+// returns false, the row part written, at a span that starts left of where the one
+// before it ended: the order does not sort them, or two of them overlap.
 template <class WriteRow>
-inline void writeRows(const Viewport& viewport, FrameSpans& frame,
-                      const WriteRow& writeRow) {
+inline void writeRows(const Viewport& viewport, FrameStretches& frame, const WriteRow& writeRow) {
   const int32_t width = viewport.width;
   if (width <= 0 || !viewport.rowOrigin) return;
+  KeptStretch* const stretches = frame.stretches;
+  uint16_t* const live = frame.live;
+  PendingSpan* const spans = frame.rowSpans;
   // Neighbouring rows mostly cross the same polygons in the same order, so the order
   // that sorted the row above is tried first; a wrong guess costs one check.
-  uint8_t order[SpansPerRow];
+  uint8_t order[OrderedSpans];
   int32_t orderedCount = -1;
-  // Where walls' sides stand upright, rows keep exactly the spans of the row above
-  // (half to three quarters of the rows of a walk through the levels); such a row is a
-  // copy of the row above, still in the cache. (Above a row painted on the spot, the
-  // last row written from its spans serves as well: the same spans, the same pixels.)
-  const uint8_t* rowAbove = nullptr;
-  const PendingSpan* keptAbove = nullptr;
-  int32_t countAbove = -1;
-  for (int32_t y = 0; y < viewport.height; ++y) {
-    uint8_t* const row = pixelRow(viewport, y);
-    if (y >= frame.rows) {
-      fillRow(row, 0, size_t(width));
-      continue;
-    }
-    const int32_t count = frame.counts[y];
-    frame.counts[y] = 0;
-    if (count == PaintedRow) continue;
-    const PendingSpan* kept = rowSpans(frame, y);
-    if (count == countAbove && sameSpans(kept, keptAbove, count)) {
-      std::memcpy(row, rowAbove, size_t(width));
-    } else if (!(count == orderedCount && writeRow(row, width, kept, order, count))) {
-      orderByLeft(kept, count, order);
+  const auto write = [&](uint8_t* row, int32_t count) {
+    if (count > OrderedSpans) {
+      paintInOrder(row, width, spans, count);
+    } else if (!(count == orderedCount && writeRow(row, width, spans, order, count))) {
+      orderByLeft(spans, count, order);
       orderedCount = count;
       // Spans that overlap are rare (a pixel where two polygons' edges round alike):
       // then the later one wins, as painted in order.
-      if (!writeRow(row, width, kept, order, count)) paintInOrder(row, width, kept, count);
+      if (!writeRow(row, width, spans, order, count)) paintInOrder(row, width, spans, count);
     }
-    rowAbove = row;
-    keptAbove = kept;
-    countAbove = count;
+  };
+  int32_t next = 0;  // the next stretch to start, in byFirstRow
+  int32_t liveCount = 0;
+  for (int32_t y = 0; y < viewport.height;) {
+    // Stretches that end here leave; those that start here join, in the order kept.
+    int32_t stay = 0;
+    for (int32_t i = 0; i < liveCount; ++i) {
+      if (stretches[live[i]].endRow > y) live[stay++] = live[i];
+    }
+    liveCount = stay;
+    for (; next < frame.count && stretches[frame.byFirstRow[next]].firstRow <= y; ++next) {
+      const uint16_t joining = frame.byFirstRow[next];
+      if (stretches[joining].endRow <= y) continue;  // no rows (never kept so)
+      int32_t i = liveCount++;
+      for (; i > 0 && live[i - 1] > joining; --i) live[i] = live[i - 1];
+      live[i] = joining;
+    }
+    // Up to the next row where one starts or ends, the same stretches cover every row.
+    int32_t until = viewport.height;
+    if (next < frame.count) until = stretches[frame.byFirstRow[next]].firstRow;
+    bool upright = true;
+    for (int32_t i = 0; i < liveCount; ++i) {
+      const KeptStretch& s = stretches[live[i]];
+      if (s.endRow < until) until = s.endRow;
+      upright = upright && s.leftStep == 0 && s.rightStep == 0;
+    }
+    if (upright) {
+      // Where walls' sides stand upright (half or more of the rows of a walk through
+      // the levels) the rows are all alike: copies of the first, still in the cache.
+      uint8_t* const first = pixelRow(viewport, y);
+      write(first, takeRowSpans(stretches, live, liveCount, width, spans));
+      for (++y; y < until; ++y) std::memcpy(pixelRow(viewport, y), first, size_t(width));
+    } else {
+      for (; y < until; ++y) write(pixelRow(viewport, y), takeRowSpans(stretches, live, liveCount, width, spans));
+    }
   }
 }
 

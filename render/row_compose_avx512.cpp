@@ -24,7 +24,7 @@ namespace {
 // are whole cache lines (LineRows) need no masks.
 template <bool LineRows>
 struct ComposeRow {
-  bool operator()(uint8_t* row, int32_t width, const PendingSpan* kept, const uint8_t* order, int32_t count) const {
+  bool operator()(uint8_t* row, int32_t width, const PendingSpan* spans, const uint8_t* order, int32_t count) const {
     const int32_t offset = LineRows ? 0 : int32_t(reinterpret_cast<uintptr_t>(row) & 63);
     uint8_t* const base = row - offset;
     const __mmask64 headMask = ~0ull << offset;
@@ -53,7 +53,7 @@ struct ComposeRow {
     };
     const __m512i clear = _mm512_setzero_si512();
     for (int32_t i = 0; i < count; ++i) {
-      const PendingSpan s = kept[order[i]];
+      const PendingSpan s = spans[order[i]];
       const int32_t left = s.left + offset;
       if (left != x) {
         if (left < x) return false;
@@ -74,7 +74,7 @@ struct ComposeRow {
 
 }  // namespace
 
-void writeFrameSpansAvx512(const Viewport& viewport, FrameSpans& frame) {
+void writeFrameStretchesAvx512(const Viewport& viewport, FrameStretches& frame) {
   const bool lineRows = (reinterpret_cast<uintptr_t>(viewport.rowOrigin) & 63) == 0 && viewport.pitch % 64 == 0 &&
                         viewport.width % 64 == 0;
   if (lineRows) {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/frame_spans.h"
+#include "render/frame_stretches.h"
 #include "render/row_fill.h"
 
 namespace {
@@ -176,7 +176,7 @@ void paintRows(const ScreenPoint* points, int32_t n, int32_t top, int32_t bottom
     for (;;) {
       const int32_t stop = left.endRow() < right.endRow() ? left.endRow() : right.endRow();
       const int32_t last = stop < endRow ? stop : endRow;
-      paintStretch(out, r, last - r, left.edge(), right.edge(), width);
+      out.stretch(r, last - r, left.edge(), right.edge(), width);
       r = last;
       if (r >= endRow) return;
       if (r >= left.endRow() && !left.reach(r)) return;
@@ -198,21 +198,47 @@ void paintRows(const ScreenPoint* points, int32_t n, int32_t top, int32_t bottom
 }
 
 // Where the rows of a polygon go: painted into the frame at once, or kept for the
-// frame's final pass.
+// frame's final pass. `stretch(row, rows, left, right, width)` takes the rows between
+// two edges and moves the edges past them; `(row, left, right)` one row on the frame.
 struct PaintRows {
   const Viewport& viewport;
   uint8_t colour;
+  void stretch(int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right, int32_t width) const {
+    paintStretch(*this, row, rows, left, right, width);
+  }
   void operator()(int32_t row, int32_t left, int32_t right) const {
     fillRow(pixelRow(viewport, row) + left, colour, size_t(right - left));
   }
 };
 struct KeepRows {
-  // A copy: held in registers, not read again after every byte the keeping stores.
-  FrameSpans frame;
+  FrameStretches& frame;
   const Viewport& viewport;
   uint8_t colour;
+  void stretch(int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right, int32_t width) const {
+    if (frame.count == frame.capacity) writeFullFrame(viewport, frame);
+    if (frame.written) {
+      paintStretch(PaintRows{viewport, colour}, row, rows, left, right, width);
+      return;
+    }
+    const KeptStretch s{left.acc, left.step, right.acc, right.step, row, row + rows, colour};
+    const int64_t leftEnd = left.acc + left.step * (rows - 1);
+    const int64_t rightEnd = right.acc + right.step * (rows - 1);
+    left.acc += left.step * rows;
+    right.acc += right.step * rows;
+    // Along an edge x moves one way only, so the first and last row bound the others:
+    // rows that are all empty on the frame are not kept.
+    const int64_t leftMin = (s.left < leftEnd ? s.left : leftEnd) >> 16;
+    const int64_t rightMax = (s.right > rightEnd ? s.right : rightEnd) >> 16;
+    if ((rightMax < width ? rightMax : width) <= (leftMin > 0 ? leftMin : 0)) return;
+    frame.stretches[frame.count++] = s;
+  }
   void operator()(int32_t row, int32_t left, int32_t right) const {
-    keepSpan(frame, viewport, row, left, right, colour);
+    if (frame.count == frame.capacity) writeFullFrame(viewport, frame);
+    if (frame.written) {
+      PaintRows{viewport, colour}(row, left, right);
+      return;
+    }
+    frame.stretches[frame.count++] = KeptStretch{int64_t(left) << 16, 0, int64_t(right) << 16, 0, row, row + 1, colour};
   }
 };
 
@@ -247,14 +273,13 @@ void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, SpanTab
   if (yTop == yBottom) return;
 
   // Only the rows the frame buffer has are traced and painted.
-  int32_t rowLimit = viewport.height < spans.capacity ? viewport.height : spans.capacity;
-  if (spans.kept && spans.kept->rows < rowLimit) rowLimit = spans.kept->rows;
+  const int32_t rowLimit = viewport.height < spans.capacity ? viewport.height : spans.capacity;
   const int32_t firstRow = yTop > 0 ? yTop : 0;
   const int32_t endRow = yBottom < rowLimit ? yBottom : rowLimit;
   if (firstRow >= endRow || viewport.width <= 0 || !spans.rows || !viewport.rowOrigin) return;
 
   const uint8_t colour = uint8_t(polygon.colourIndex);
-  if (spans.kept) {
+  if (spans.kept && !spans.kept->written) {
     paintRows(points, n, top, bottom, firstRow, endRow, viewport.width, spans.rows,
               KeepRows{*spans.kept, viewport, colour});
   } else {

@@ -18,15 +18,15 @@ struct ScreenPolygon {
 struct Span {
   int32_t left, right;
 };
-struct FrameSpans;
+struct FrameStretches;
 
 // Row storage for fillPolygon, sized with the frame buffer (one entry per row). With
-// `kept` set, the rows of every polygon are kept there for writeFrameSpans instead of
-// being painted.
+// `kept` set, every polygon is kept there for writeFrameStretches instead of being
+// painted.
 struct SpanTable {
   Span* rows;
   int32_t capacity;
-  FrameSpans* kept = nullptr;
+  FrameStretches* kept = nullptr;
 };
 
 // Projects a camera-space polygon (every vertex in front of the eye), in reverse order.

@@ -67,14 +67,14 @@ void drawFrame(Viewer& viewer) {
   for (int i = 0; i < 4; ++i) frustum.planes[i] = camera.worldPlanes[i];
   frustum.planeCount = 4;
   if (!viewer.frameExists) return;
-  // A large frame keeps its spans row by row and is written once at the end, the
-  // clearing included; a small one is cleared and painted span by span.
+  // A large frame keeps its polygons and is written once at the end, the clearing
+  // included; a small one is cleared and painted span by span.
   const bool keep = size_t(viewer.viewport.width) * size_t(viewer.viewport.height) >= viewer.keptSpansFrameBytes;
   SpanTable spans = viewer.spans;
-  spans.kept = keep ? &viewer.frameSpans : nullptr;
+  spans.kept = keep ? viewer.keptStretches.get() : nullptr;
   if (!keep) detail::clearFrame(viewer);
   if (world.roomCount > 0) renderRoom(world, camera, viewer.viewport, spans, world.currentRoom, frustum);
-  if (keep) writeFrameSpans(viewer.viewport, viewer.frameSpans);
+  if (keep) writeFrameStretches(viewer.viewport, *viewer.keptStretches);
 }
 
 namespace detail {
@@ -94,13 +94,9 @@ void releaseFrame(Viewer& viewer) {
 bool makeSpanRows(Viewer& viewer, int32_t height) {
   if (viewer.spanRows && viewer.spans.capacity == height) return true;
   std::unique_ptr<Span[]> rows(new (std::nothrow) Span[size_t(height)]);
-  std::unique_ptr<PendingSpan[]> kept(new (std::nothrow) PendingSpan[size_t(height) * SpansPerRow]);
-  std::unique_ptr<uint8_t[]> counts(new (std::nothrow) uint8_t[size_t(height)]());
-  if (!rows || !kept || !counts) return false;
+  if (!viewer.keptStretches) viewer.keptStretches.reset(new (std::nothrow) FrameStretches);
+  if (!rows || !viewer.keptStretches) return false;
   viewer.spanRows = std::move(rows);
-  viewer.keptSpans = std::move(kept);
-  viewer.keptCounts = std::move(counts);
-  viewer.frameSpans = {viewer.keptSpans.get(), viewer.keptCounts.get(), height};
   viewer.spans = {viewer.spanRows.get(), height, nullptr};
   return true;
 }

@@ -6,7 +6,7 @@
 #include "geometry/camera.h"
 #include "geometry/polygon.h"
 #include "geometry/viewport.h"
-#include "render/frame_spans.h"
+#include "render/frame_stretches.h"
 #include "render/span_fill.h"
 #include "world/world.h"
 
@@ -39,12 +39,10 @@ struct Viewer {
   Viewport viewport{};
   FrameMemory frame{};
   bool frameExists = false;
-  // Made with the frame: one entry per frame-buffer row, and the spans each row keeps
-  // until the frame is written.
+  // Made with the frame: one entry per frame-buffer row, and the stretches of polygons
+  // a frame keeps until it is written.
   std::unique_ptr<Span[]> spanRows;
-  std::unique_ptr<PendingSpan[]> keptSpans;
-  std::unique_ptr<uint8_t[]> keptCounts;
-  FrameSpans frameSpans{nullptr, nullptr, 0};
+  std::unique_ptr<FrameStretches> keptStretches;
   SpanTable spans{nullptr, 0, nullptr};  // never keeps: drawFrame decides per frame
   // Frames of at least this many bytes keep their spans and write each row once; a
   // smaller frame stays in the processor's cache between its clear and its spans, and

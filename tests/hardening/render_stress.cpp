@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "generated_level.h"
-#include "render/frame_spans.h"
+#include "render/frame_stretches.h"
 #include "render/portal_traversal.h"
 #include "support/heap_counter.h"
 #include "viewer/heap_frame.h"
@@ -115,9 +115,7 @@ class GuardedPlatform {
 struct PaddedFrame {
   std::vector<uint8_t> memory;
   std::vector<Span> spanRows;
-  std::vector<PendingSpan> keptSpans;
-  std::vector<uint8_t> keptCounts;
-  FrameSpans kept{};
+  std::unique_ptr<FrameStretches> kept = std::make_unique<FrameStretches>();
   Viewport viewport{};
   int32_t stride = 0, rows = 0;
 
@@ -127,9 +125,6 @@ struct PaddedFrame {
     rows = like.height + 2 * SidePad;
     memory.assign(size_t(stride) * size_t(rows), GuardValue);
     spanRows.resize(size_t(like.height));
-    keptSpans.resize(size_t(like.height) * SpansPerRow);
-    keptCounts.assign(size_t(like.height), 0);
-    kept = FrameSpans{keptSpans.data(), keptCounts.data(), like.height};
     uint8_t* top = memory.data() + size_t(SidePad) * size_t(stride) + size_t(SidePad);
     if (bottomUp) {
       viewport.rowOrigin = top + std::ptrdiff_t(like.height - 1) * stride;
@@ -405,11 +400,14 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
     TraversalCounts counts{};
     const int64_t heapBeforeSide = heapAllocationCount();
     const bool viewerKept = size_t(v.width) * size_t(v.height) >= viewer->keptSpansFrameBytes;
-    SpanTable spans{side.spanRows.data(), v.height, viewerKept ? nullptr : &side.kept};
+    // Every other pass writes the kept polygons the portable way, so both writers meet
+    // the frames the painted spans make; every third keeps only a few, so the frame is
+    // written when they fill and the rest painted over it.
+    side.kept->writer = pass % 2 == 0 ? RowWriter::Portable : fastestRowWriter();
+    side.kept->capacity = pass % 3 == 2 ? 3 : MaxKeptStretches;
+    SpanTable spans{side.spanRows.data(), v.height, viewerKept ? nullptr : side.kept.get()};
     renderRoom(world, camera, side.viewport, spans, world.currentRoom, viewer->initialFrustum, counts);
-    // Every other pass writes the kept rows the portable way, so both writers meet the
-    // frames the painted spans make.
-    if (!viewerKept) writeFrameSpans(side.viewport, side.kept, pass % 2 == 0 ? RowWriter::Portable : fastestRowWriter());
+    if (!viewerKept) writeFrameStretches(side.viewport, *side.kept);
     if (heapAllocationCount() != heapBeforeSide) {
       report.fault = passText(pass) + "drawing a frame allocated from the heap";
       break;

@@ -1,10 +1,11 @@
-// Keeping a frame's spans and writing each row once must give the very frame that
+// Keeping a frame's polygons and writing each row once must give the very frame that
 // clearing it and painting the polygons one after the other gives.
-#include "render/frame_spans.h"
+#include "render/frame_stretches.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -15,32 +16,21 @@ namespace {
 using render_test::Frame;
 using render_test::screenPolygon;
 
-// A frame's span storage for the tests.
-struct KeptStorage {
-  explicit KeptStorage(int32_t rows)
-      : spans(size_t(rows) * SpansPerRow), counts(size_t(rows), 0), frame{spans.data(), counts.data(), rows} {}
-  bool empty() const {
-    for (uint8_t c : counts) {
-      if (c != 0) return false;
-    }
-    return true;
-  }
-  std::vector<PendingSpan> spans;
-  std::vector<uint8_t> counts;
-  FrameSpans frame;
-};
-
-// Paints the polygons in order into `painted` (cleared first) and through kept spans
+// Paints the polygons in order into `painted` (cleared first) and through kept stretches
 // into `kept` (which starts with other pixels, so the write must clear), then compares.
-void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolygon>& polygons, RowWriter writer) {
+// A capacity below the polygons' stretches makes the frame be written when it fills.
+void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolygon>& polygons, RowWriter writer,
+                      int32_t capacity = MaxKeptStretches) {
   painted.clear(0);
   for (const ScreenPolygon& p : polygons) fillPolygon(p, painted.viewport, painted.spans);
 
-  KeptStorage storage(kept.height());
+  const auto storage = std::make_unique<FrameStretches>();
+  storage->writer = writer;
+  storage->capacity = capacity;
   kept.clear(0x5a);
-  kept.spans.kept = &storage.frame;
+  kept.spans.kept = storage.get();
   for (const ScreenPolygon& p : polygons) fillPolygon(p, kept.viewport, kept.spans);
-  writeFrameSpans(kept.viewport, storage.frame, writer);
+  writeFrameStretches(kept.viewport, *storage);
 
   int64_t different = 0;
   for (int32_t y = 0; y < painted.height(); ++y) {
@@ -48,7 +38,7 @@ void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolyg
   }
   EXPECT_EQ(different, 0);
   EXPECT_TRUE(kept.guardIntact());
-  EXPECT_TRUE(storage.empty()) << "the rows are emptied for the next frame";
+  EXPECT_TRUE(storage->count == 0 && !storage->written) << "the storage is emptied for the next frame";
 }
 
 ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
@@ -57,9 +47,9 @@ ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
 }
 
 // Triangles, quads and pentagons anywhere on and around the frame, convex or not, in
-// any colour: rows overlap, leave gaps, and some rows get more spans than they keep.
+// any colour: rows overlap and leave gaps; in every fourth frame the storage fills.
 // Both ways of writing a row, the vector one where this processor has it.
-class FrameSpans : public testing::TestWithParam<RowWriter> {
+class KeptFrames : public testing::TestWithParam<RowWriter> {
  protected:
   void SetUp() override {
     if (GetParam() == RowWriter::Avx512 && fastestRowWriter() != RowWriter::Avx512) {
@@ -70,7 +60,7 @@ class FrameSpans : public testing::TestWithParam<RowWriter> {
 
 // The frames' rows start anywhere in a cache line (the frame has guard bands), so rows
 // begin and end inside 64-byte blocks, or lie within one.
-TEST_P(FrameSpans, KeptFramesEqualFramesPaintedInOrder) {
+TEST_P(KeptFrames, KeptFramesEqualFramesPaintedInOrder) {
   std::mt19937 random(7);
   for (int trial = 0; trial < 300; ++trial) {
     const int32_t widest = trial % 5 == 0 ? 250 : 40;
@@ -88,18 +78,20 @@ TEST_P(FrameSpans, KeptFramesEqualFramesPaintedInOrder) {
       p.vertexCount = std::uniform_int_distribution<int32_t>(3, 5)(random);
       for (int32_t k = 0; k < p.vertexCount; ++k) p.points[k] = randomPoint(random, width, height);
     }
-    SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << width << "x" << height);
-    expectSameFrames(painted, kept, polygons, GetParam());
+    const int32_t capacity = trial % 4 == 3 ? std::uniform_int_distribution<int32_t>(1, 12)(random) : MaxKeptStretches;
+    SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << width << "x" << height << ", capacity "
+                                    << capacity);
+    expectSameFrames(painted, kept, polygons, GetParam(), capacity);
   }
 }
 
 // Side-by-side strips, painted in a shuffled order, tile each row as a room's walls do:
 // the rows are written left to right from the sorted spans, the strips' gaps cleared.
-// Up to 30 strips: rows beyond the 16 a row keeps are painted on the spot.
-TEST_P(FrameSpans, StripsInAnyOrderGiveTheSameRows) {
+// Up to 90 strips: rows of more spans than the writer sorts are painted in order.
+TEST_P(KeptFrames, StripsInAnyOrderGiveTheSameRows) {
   std::mt19937 random(11);
-  for (int strips = 1; strips <= 30; ++strips) {
-    const int32_t width = 160, height = 12;
+  for (int strips = 1; strips <= 90; strips += strips < 20 ? 1 : 7) {
+    const int32_t width = 400, height = 12;
     Frame painted(width, height), kept(width, height, true);
     std::vector<int32_t> edges;
     for (int i = 0; i <= strips; ++i) edges.push_back(std::uniform_int_distribution<int32_t>(-5, width + 5)(random));
@@ -117,13 +109,15 @@ TEST_P(FrameSpans, StripsInAnyOrderGiveTheSameRows) {
   }
 }
 
-TEST_P(FrameSpans, RowsTheStorageDoesNotHaveAreCleared) {
+TEST_P(KeptFrames, RowsTheSpanTableDoesNotHaveAreCleared) {
   Frame frame(16, 6);
   frame.clear(3);
-  KeptStorage storage(4);
-  frame.spans.kept = &storage.frame;
+  const auto storage = std::make_unique<FrameStretches>();
+  storage->writer = GetParam();
+  frame.spans.kept = storage.get();
+  frame.spans.capacity = 4;
   fillPolygon(screenPolygon({{-1, -1}, {20, -1}, {20, 10}, {-1, 10}}, 8), frame.viewport, frame.spans);
-  writeFrameSpans(frame.viewport, storage.frame, GetParam());
+  writeFrameStretches(frame.viewport, *storage);
   for (int32_t y = 0; y < 6; ++y) {
     for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(frame.at(x, y), y < 4 ? 8 : 0) << x << "," << y;
   }
@@ -132,7 +126,7 @@ TEST_P(FrameSpans, RowsTheStorageDoesNotHaveAreCleared) {
 
 // The first row on a cache line does not make the others so: with a pitch that is not a
 // multiple of 64, the bytes between the rows stay untouched.
-TEST_P(FrameSpans, RowsOffTheLinesBelowAnAlignedFirstRow) {
+TEST_P(KeptFrames, RowsOffTheLinesBelowAnAlignedFirstRow) {
   constexpr int32_t Width = 64, Pitch = 96, Height = 5;
   alignas(64) uint8_t memory[Pitch * Height];
   std::fill(std::begin(memory), std::end(memory), uint8_t(0xEE));
@@ -144,14 +138,15 @@ TEST_P(FrameSpans, RowsOffTheLinesBelowAnAlignedFirstRow) {
   viewport.pitch = Pitch;
   std::vector<Span> rows(Height);
   SpanTable spans{rows.data(), Height};
-  KeptStorage storage(Height);
-  spans.kept = &storage.frame;
+  const auto storage = std::make_unique<FrameStretches>();
+  storage->writer = GetParam();
+  spans.kept = storage.get();
   fillPolygon(screenPolygon({{-1, -1}, {70, -1}, {70, 10}, {-1, 10}}, 8), viewport, spans);
-  writeFrameSpans(viewport, storage.frame, GetParam());
+  writeFrameStretches(viewport, *storage);
   for (int32_t i = 0; i < Pitch * Height; ++i) ASSERT_EQ(memory[i], i % Pitch < Width ? 8 : 0xEE) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWriter, FrameSpans, testing::Values(RowWriter::Portable, RowWriter::Avx512),
+INSTANTIATE_TEST_SUITE_P(EveryWriter, KeptFrames, testing::Values(RowWriter::Portable, RowWriter::Avx512),
                          [](const testing::TestParamInfo<RowWriter>& info) {
                            return info.param == RowWriter::Portable ? "Portable" : "Avx512";
                          });

@@ -149,52 +149,65 @@ __attribute__((target("avx2"))) inline void columnsAvx2(const __m256d p[4], __m2
   c2 = _mm256_permute2f128_pd(t0, t2, 0x31);
 }
 
-// Four triangles from first corners and rotated cross products to unit normals, written
-// as twelve floats, and their facing flags.
-__attribute__((target("avx2"))) inline void finishFourAvx2(const __m256d first[4], const __m256d cross[4],
-                                                           float normals[12], std::uint8_t facing[4]) {
-  __m256d x, y, z;
-  columnsAvx2(cross, z, x, y);
-  const __m256d length =
-      _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
-  const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(x, length));
-  const __m128 fy = _mm256_cvtpd_ps(_mm256_div_pd(y, length));
-  const __m128 fz = _mm256_cvtpd_ps(_mm256_div_pd(z, length));
+// Groups of four triangles from first corners and rotated cross products to unit
+// normals, written as twelve floats a group, and their facing flags. The square roots
+// and divisions dominate; two groups side by side give the processor a second group's
+// to start while the first's are still running.
+template <int Groups>
+__attribute__((target("avx2"), always_inline)) inline void finishAvx2(const __m256d* first, const __m256d* cross,
+                                                                    float* normals, std::uint8_t* facing) {
+  __m256d x[Groups], y[Groups], z[Groups], length[Groups];
+  for (int g = 0; g < Groups; ++g) {
+    columnsAvx2(cross + 4 * g, z[g], x[g], y[g]);
+    length[g] = _mm256_sqrt_pd(
+        _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x[g], x[g]), _mm256_mul_pd(y[g], y[g])), _mm256_mul_pd(z[g], z[g])));
+  }
+  __m128 fx[Groups], fy[Groups], fz[Groups];
+  for (int g = 0; g < Groups; ++g) {
+    fx[g] = _mm256_cvtpd_ps(_mm256_div_pd(x[g], length[g]));
+    fy[g] = _mm256_cvtpd_ps(_mm256_div_pd(y[g], length[g]));
+    fz[g] = _mm256_cvtpd_ps(_mm256_div_pd(z[g], length[g]));
+  }
+  for (int g = 0; g < Groups; ++g) {
+    // facesEye on the normals as stored, its finiteness test left out because it cannot
+    // fail here alone: see NormalIsFiniteOrNaN.
+    __m256d ax, ay, az;
+    columnsAvx2(first + 4 * g, ax, ay, az);
+    const __m256d nx = _mm256_cvtps_pd(fx[g]), ny = _mm256_cvtps_pd(fy[g]), nz = _mm256_cvtps_pd(fz[g]);
+    __m256d dot = _mm256_add_pd(_mm256_mul_pd(ax, nx), _mm256_mul_pd(ay, ny));
+    dot = _mm256_add_pd(dot, _mm256_mul_pd(az, nz));
+    const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
+    for (int i = 0; i < 4; ++i) facing[4 * g + i] = std::uint8_t((below >> i) & 1);
 
-  // facesEye on the normals as stored, its finiteness test left out because it cannot
-  // fail here alone: see NormalIsFiniteOrNaN.
-  __m256d ax, ay, az;
-  columnsAvx2(first, ax, ay, az);
-  const __m256d nx = _mm256_cvtps_pd(fx), ny = _mm256_cvtps_pd(fy), nz = _mm256_cvtps_pd(fz);
-  __m256d dot = _mm256_add_pd(_mm256_mul_pd(ax, nx), _mm256_mul_pd(ay, ny));
-  dot = _mm256_add_pd(dot, _mm256_mul_pd(az, nz));
-  const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
-  for (int i = 0; i < 4; ++i) facing[i] = std::uint8_t((below >> i) & 1);
-
-  // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
-  const __m128 a = _mm_unpacklo_ps(fx, fy), b = _mm_unpackhi_ps(fx, fy);
-  const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz, a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
-  const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz, _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
-  const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz, b, _MM_SHUFFLE(2, 2, 2, 2)),
-                                     _mm_shuffle_ps(b, fz, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
-  _mm_storeu_ps(normals, out0);
-  _mm_storeu_ps(normals + 4, out1);
-  _mm_storeu_ps(normals + 8, out2);
+    // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
+    const __m128 a = _mm_unpacklo_ps(fx[g], fy[g]), b = _mm_unpackhi_ps(fx[g], fy[g]);
+    const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz[g], a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
+    const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz[g], _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
+    const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz[g], b, _MM_SHUFFLE(2, 2, 2, 2)),
+                                       _mm_shuffle_ps(b, fz[g], _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+    _mm_storeu_ps(normals + 12 * g, out0);
+    _mm_storeu_ps(normals + 12 * g + 4, out1);
+    _mm_storeu_ps(normals + 12 * g + 8, out2);
+  }
 }
 
-// Triangles t to t + count - 1 (count 1 to 4): lanes past the last repeat it and are not stored.
-__attribute__((target("avx2"))) inline void fourTrianglesAvx2(Vec3* movedNormals, std::uint8_t* facing,
-                                                              const Vec3* movedVertices, const std::uint16_t* indices,
-                                                              std::int32_t t, int count) {
-  __m256d first[4], cross[4];
-  for (int i = 0; i < 4; ++i) triangleAvx2(movedVertices, indices, t + (i < count ? i : count - 1), first[i], cross[i]);
-  if (count == 4) {
-    finishFourAvx2(first, cross, &movedNormals[t].x, facing + t);
+// Triangles t to t + count - 1 (count 1 to 4 x Groups): lanes past the last repeat it and
+// are not stored.
+template <int Groups>
+__attribute__((target("avx2"), always_inline)) inline void trianglesAvx2(Vec3* movedNormals, std::uint8_t* facing,
+                                                                       const Vec3* movedVertices,
+                                                                       const std::uint16_t* indices, std::int32_t t,
+                                                                       int count) {
+  constexpr int Lanes = 4 * Groups;
+  __m256d first[Lanes], cross[Lanes];
+  for (int i = 0; i < Lanes; ++i) triangleAvx2(movedVertices, indices, t + (i < count ? i : count - 1), first[i], cross[i]);
+  if (count == Lanes) {
+    finishAvx2<Groups>(first, cross, &movedNormals[t].x, facing + t);
     return;
   }
-  float normals[12];
-  std::uint8_t flags[4];
-  finishFourAvx2(first, cross, normals, flags);
+  float normals[3 * Lanes];
+  std::uint8_t flags[Lanes];
+  finishAvx2<Groups>(first, cross, normals, flags);
   std::memcpy(&movedNormals[t].x, normals, sizeof(Vec3) * std::size_t(count));
   std::memcpy(facing + t, flags, std::size_t(count));
 }
@@ -203,8 +216,10 @@ __attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, st
                                                           const Vec3* movedVertices, const std::uint16_t* indices,
                                                           std::int32_t triangleCount) {
   std::int32_t t = 0;
-  for (; t + 4 <= triangleCount; t += 4) fourTrianglesAvx2(movedNormals, facing, movedVertices, indices, t, 4);
-  if (t < triangleCount) fourTrianglesAvx2(movedNormals, facing, movedVertices, indices, t, int(triangleCount - t));
+  for (; t + 8 <= triangleCount; t += 8) trianglesAvx2<2>(movedNormals, facing, movedVertices, indices, t, 8);
+  for (; t < triangleCount; t += 4) {
+    trianglesAvx2<1>(movedNormals, facing, movedVertices, indices, t, triangleCount - t < 4 ? int(triangleCount - t) : 4);
+  }
 }
 
 // The wider registers only where the processor has them.

@@ -24,7 +24,7 @@ struct KeptStretch {
 
 // One row's part of a stretch, as the row writers take it.
 struct PendingSpan {
-  int32_t left, right;  // columns left up to, not including, right; never empty
+  int32_t left, right;  // columns left up to, not including, right; empty only at the row end
   uint8_t colour;
 };
 
@@ -51,6 +51,7 @@ struct FrameStretches {
   // Working space of writeFrameStretches.
   uint16_t byFirstRow[MaxKeptStretches];
   uint16_t live[MaxKeptStretches];
+  uint16_t sloped[MaxKeptStretches];
   PendingSpan rowSpans[MaxKeptStretches];
 };
 

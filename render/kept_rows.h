@@ -27,21 +27,14 @@ inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* spans, 
   for (int32_t i = 0; i < count; ++i) fillRow(row + spans[i].left, spans[i].colour, size_t(spans[i].right - spans[i].left));
 }
 
-// A row's spans, one per live stretch that covers a pixel of it, in the order the
-// stretches were kept; the stretches move on to the next row.
-inline int32_t takeRowSpans(KeptStretch* stretches, const uint16_t* live, int32_t liveCount, int32_t width,
-                            PendingSpan* spans) {
-  int32_t count = 0;
-  for (int32_t i = 0; i < liveCount; ++i) {
-    KeptStretch& s = stretches[live[i]];
-    int32_t l = int32_t(s.left >> 16), r = int32_t(s.right >> 16);
-    s.left += s.leftStep;
-    s.right += s.rightStep;
-    l = l > 0 ? l : 0;
-    r = r < width ? r : width;
-    if (r > l) spans[count++] = PendingSpan{l, r, s.colour};
-  }
-  return count;
+// The span a stretch gives its current row, clamped to the frame. An empty one becomes
+// the empty span at the row's end, which the row writers pass over: sorted by left end it
+// comes last, where nothing is left to write.
+inline PendingSpan spanOf(const KeptStretch& s, int32_t width) {
+  int32_t l = int32_t(s.left >> 16), r = int32_t(s.right >> 16);
+  l = l > 0 ? l : 0;
+  r = r < width ? r : width;
+  return r > l ? PendingSpan{l, r, s.colour} : PendingSpan{width, width, s.colour};
 }
 
 // Writes every row of the viewport as writeFrameStretches says, the stretches' indices
@@ -55,6 +48,7 @@ inline void writeRows(const Viewport& viewport, FrameStretches& frame, const Wri
   if (width <= 0 || !viewport.rowOrigin) return;
   KeptStretch* const stretches = frame.stretches;
   uint16_t* const live = frame.live;
+  uint16_t* const sloped = frame.sloped;
   PendingSpan* const spans = frame.rowSpans;
   // Neighbouring rows mostly cross the same polygons in the same order, so the order
   // that sorted the row above is tried first; a wrong guess costs one check.
@@ -87,23 +81,34 @@ inline void writeRows(const Viewport& viewport, FrameStretches& frame, const Wri
       for (; i > 0 && live[i - 1] > joining; --i) live[i] = live[i - 1];
       live[i] = joining;
     }
-    // Up to the next row where one starts or ends, the same stretches cover every row.
+    // Up to the next row where one starts or ends, the same stretches cover every row;
+    // each gives one span a row, only those with a sloped edge a different one.
     int32_t until = viewport.height;
     if (next < frame.count) until = stretches[frame.byFirstRow[next]].firstRow;
-    bool upright = true;
+    int32_t slopedCount = 0;
     for (int32_t i = 0; i < liveCount; ++i) {
       const KeptStretch& s = stretches[live[i]];
       if (s.endRow < until) until = s.endRow;
-      upright = upright && s.leftStep == 0 && s.rightStep == 0;
+      spans[i] = spanOf(s, width);
+      if (s.leftStep != 0 || s.rightStep != 0) sloped[slopedCount++] = uint16_t(i);
     }
-    if (upright) {
+    if (slopedCount == 0) {
       // Where walls' sides stand upright (half or more of the rows of a walk through
       // the levels) the rows are all alike: copies of the first, still in the cache.
       uint8_t* const first = pixelRow(viewport, y);
-      write(first, takeRowSpans(stretches, live, liveCount, width, spans));
+      write(first, liveCount);
       for (++y; y < until; ++y) std::memcpy(pixelRow(viewport, y), first, size_t(width));
-    } else {
-      for (; y < until; ++y) write(pixelRow(viewport, y), takeRowSpans(stretches, live, liveCount, width, spans));
+      continue;
+    }
+    for (;;) {
+      write(pixelRow(viewport, y), liveCount);
+      for (int32_t k = 0; k < slopedCount; ++k) {
+        KeptStretch& s = stretches[live[sloped[k]]];
+        s.left += s.leftStep;
+        s.right += s.rightStep;
+        spans[sloped[k]] = spanOf(s, width);
+      }
+      if (++y == until) break;
     }
   }
 }

@@ -38,12 +38,6 @@ inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
     if (count > 32) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 32), v);
-      if (count > 64) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 64), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 48), v);
-      }
     }
     return;
   }

@@ -118,17 +118,25 @@ class ChainWalker {
   int32_t endRow_ = 0;
 };
 
-// Hands `rows` rows from `row` on between two edges to `out` and moves both edges past them.
-// Along an edge x moves one way only, so the columns of its first and last row bound
-// all the others: when those lie on the frame, no row needs clamping; and two vertical
-// edges give the same span in every row.
+// The leftmost left column and the rightmost right column of `rows` rows between two
+// edges. Along an edge x moves one way only, so the columns of its first and last row
+// bound all the others.
+struct ColumnBounds {
+  int64_t leftMin, rightMax;
+};
+inline ColumnBounds columnBounds(const EdgeStep& left, const EdgeStep& right, int32_t rows) {
+  const int64_t leftEnd = left.acc + left.step * (rows - 1);
+  const int64_t rightEnd = right.acc + right.step * (rows - 1);
+  return {(left.acc < leftEnd ? left.acc : leftEnd) >> 16, (right.acc > rightEnd ? right.acc : rightEnd) >> 16};
+}
+
+// Hands `rows` rows from `row` on between two edges to `out` and moves both edges past
+// them. When the bounds lie on the frame no row needs clamping; and two vertical edges
+// give the same span in every row.
 template <class Rows>
 inline void paintStretch(const Rows out, int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right,
                          int32_t width) {
-  const int64_t leftEnd = left.acc + left.step * (rows - 1);
-  const int64_t rightEnd = right.acc + right.step * (rows - 1);
-  const int64_t leftMin = (left.acc < leftEnd ? left.acc : leftEnd) >> 16;
-  const int64_t rightMax = (right.acc > rightEnd ? right.acc : rightEnd) >> 16;
+  const auto [leftMin, rightMax] = columnBounds(left, right, rows);
   const int32_t end = row + rows;
   if (leftMin >= 0 && rightMax <= width) {
     if (left.step == 0 && right.step == 0) {
@@ -214,27 +222,27 @@ struct KeepRows {
   FrameStretches& frame;
   const Viewport& viewport;
   uint8_t colour;
+  // Whether there is room to keep one more stretch; once the storage is full the frame
+  // is written and every later row painted over it.
+  bool roomToKeep() const {
+    if (frame.count >= frame.capacity || frame.count >= MaxKeptStretches) writeFullFrame(viewport, frame);
+    return !frame.written;
+  }
   void stretch(int32_t row, int32_t rows, EdgeStep& left, EdgeStep& right, int32_t width) const {
-    if (frame.count == frame.capacity) writeFullFrame(viewport, frame);
-    if (frame.written) {
+    if (!roomToKeep()) {
       paintStretch(PaintRows{viewport, colour}, row, rows, left, right, width);
       return;
     }
     const KeptStretch s{left.acc, left.step, right.acc, right.step, row, row + rows, colour};
-    const int64_t leftEnd = left.acc + left.step * (rows - 1);
-    const int64_t rightEnd = right.acc + right.step * (rows - 1);
+    // Rows that are all empty on the frame are not kept.
+    const auto [leftMin, rightMax] = columnBounds(left, right, rows);
     left.acc += left.step * rows;
     right.acc += right.step * rows;
-    // Along an edge x moves one way only, so the first and last row bound the others:
-    // rows that are all empty on the frame are not kept.
-    const int64_t leftMin = (s.left < leftEnd ? s.left : leftEnd) >> 16;
-    const int64_t rightMax = (s.right > rightEnd ? s.right : rightEnd) >> 16;
     if ((rightMax < width ? rightMax : width) <= (leftMin > 0 ? leftMin : 0)) return;
     frame.stretches[frame.count++] = s;
   }
   void operator()(int32_t row, int32_t left, int32_t right) const {
-    if (frame.count == frame.capacity) writeFullFrame(viewport, frame);
-    if (frame.written) {
+    if (!roomToKeep()) {
       PaintRows{viewport, colour}(row, left, right);
       return;
     }

@@ -1,5 +1,6 @@
 #include "deform/array_alloc.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace deform {
@@ -13,7 +14,10 @@ void* allocateBytes(std::size_t bytes) {
   if (allocationsBeforeFailure == 0) return nullptr;
   if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
   // An empty region still gets its own block, so every member array can be released alike.
-  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  // Blocks start on a cache line, so no register-wide record of an array straddles two.
+  constexpr std::size_t Line = 64;
+  if (bytes > SIZE_MAX - Line) return nullptr;
+  void* block = std::aligned_alloc(Line, bytes == 0 ? Line : (bytes + Line - 1) / Line * Line);
   if (block != nullptr) ++liveBlocks;
   return block;
 }

@@ -6,7 +6,7 @@
 
 namespace deform {
 
-void* allocateBytes(std::size_t bytes);  // nullptr when the allocation fails
+void* allocateBytes(std::size_t bytes);  // 64-byte aligned; nullptr when the allocation fails
 void releaseBytes(void* block);          // accepts nullptr
 
 // Number of blocks from allocateBytes not yet released.

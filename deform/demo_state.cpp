@@ -12,7 +12,11 @@ bool buildDemoGeometry(DemoState& state) {
   state.movedVertices = allocateArray<Vec3>(state.mesh.vertexCount);
   state.movedNormals = allocateArray<Vec3>(state.mesh.triangleCount);
   state.facing = allocateArray<std::uint8_t>(state.mesh.triangleCount);
-  if (state.movedVertices == nullptr || state.movedNormals == nullptr || state.facing == nullptr) return false;
+  state.normalScratch = allocateArray<WidePoint>(state.mesh.vertexCount);
+  if (state.movedVertices == nullptr || state.movedNormals == nullptr || state.facing == nullptr ||
+      state.normalScratch == nullptr) {
+    return false;
+  }
   for (int r = 0; r < RegionCount; ++r) {
     state.regions[r].planes = RegionPlaneTables[r];
     state.regions[r].planeCount = RegionPlaneCount;
@@ -32,8 +36,8 @@ void stepDemoMotion(DemoState& state) {
 void prepareFrame(DemoState& state) {
   moveVertices(state.movedVertices, state.mesh.vertices, state.mesh.vertexCount, state.regionMembers,
                state.regionMemberCounts, state.regionMatrices, RegionCount);
-  recomputeNormals(state.movedNormals, state.facing, state.movedVertices, state.mesh.indices,
-                   state.mesh.triangleCount);
+  recomputeNormals(state.movedNormals, state.facing, state.movedVertices, state.mesh.vertexCount,
+                   state.normalScratch, state.mesh.indices, state.mesh.triangleCount);
 }
 
 void releaseDemoArrays(DemoState& state) {
@@ -43,6 +47,7 @@ void releaseDemoArrays(DemoState& state) {
   releaseArray(state.mesh.faceNormals);
   releaseArray(state.movedNormals);
   releaseArray(state.facing);
+  releaseArray(state.normalScratch);
   for (int r = RegionCount - 1; r >= 0; --r) {
     releaseArray(state.regionMembers[r]);
     state.regionMemberCounts[r] = 0;

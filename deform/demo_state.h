@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "deform/deform_regions.h"
+#include "deform/frame_geometry.h"
 #include "deform/region_motion.h"
 #include "deform/sphere_mesh.h"
 
@@ -18,6 +19,7 @@ struct DemoState {
   Vec3* movedVertices = nullptr;  // eye space, handed to GL as the vertex array
   Vec3* movedNormals = nullptr;
   std::uint8_t* facing = nullptr;  // per triangle: 1 when it faces the eye this frame
+  WidePoint* normalScratch = nullptr;  // per vertex: the normals pass's working copy
   DeformRegion regions[RegionCount]{};
   std::uint16_t* regionMembers[RegionCount]{};
   std::int32_t regionMemberCounts[RegionCount]{};
@@ -26,7 +28,7 @@ struct DemoState {
   RegionMotion bottomMotion;  // region 2, always equal to topMotion
 };
 
-// Builds the sphere, allocates the three work arrays, fills the region table and
+// Builds the sphere, allocates the four work arrays, fills the region table and
 // assigns the vertices. Returns false when an allocation failed; whatever was
 // allocated stays in `state` for releaseDemoArrays.
 bool buildDemoGeometry(DemoState& state);
@@ -39,8 +41,9 @@ void stepDemoMotion(DemoState& state);
 // decides which triangles face the eye.
 void prepareFrame(DemoState& state);
 
-// Releases the nine arrays (mesh vertices, moved vertices, mesh indices, mesh face
-// normals, moved normals, facing flags, members of regions 2, 1, 0), nulling each pointer.
+// Releases the ten arrays (mesh vertices, moved vertices, mesh indices, mesh face
+// normals, moved normals, facing flags, normal scratch, members of regions 2, 1, 0),
+// nulling each pointer.
 void releaseDemoArrays(DemoState& state);
 
 }  // namespace deform

@@ -94,31 +94,31 @@ void normaliseSse2(const CrossBatch& n, NormalBatchOut& out, int count) {
   }
 }
 
-// With AVX2, a vertex is one register of doubles (x, y, z and a zero), and four
-// triangles go from corners to stored normals without leaving the registers.
-__attribute__((target("avx2"))) inline __m256d pointAvx2(const Vec3& p) {
-  // The fourth lane is not read, so the last vertex of an array is loaded safely.
-  return _mm256_cvtps_pd(_mm_maskload_ps(&p.x, _mm_set_epi32(0, -1, -1, -1)));
-}
-
-__attribute__((target("avx2"))) inline void storePointAvx2(const __m256d v, Vec3& out) {
-  const __m128 f = _mm256_cvtpd_ps(v);
-  _mm_storel_pi(reinterpret_cast<__m64*>(&out.x), f);
-  _mm_store_ss(&out.z, _mm_movehl_ps(f, f));
-}
-
+// With AVX2 a moved point is one register of doubles (x, y, z, 0); each coordinate is
+// converted and broadcast straight from memory, which costs less than spreading it
+// across the register after one load.
 __attribute__((target("avx2"))) void moveMembersAvx2(Vec3* movedVertices, const Vec3* vertices,
                                                      const std::uint16_t* members, std::int32_t count,
                                                      const float m[16]) {
   __m256d column[4];
   for (int c = 0; c < 4; ++c) column[c] = _mm256_set_pd(0.0, m[4 * c + 2], m[4 * c + 1], m[4 * c]);
   for (std::int32_t e = count - 1; e >= 0; --e) {
-    const std::uint16_t k = members[e];
-    const __m256d p = pointAvx2(vertices[k]);
-    const __m256d x = _mm256_permute4x64_pd(p, 0x00), y = _mm256_permute4x64_pd(p, 0x55);
-    const __m256d z = _mm256_permute4x64_pd(p, 0xAA);
+    const Vec3& p = vertices[members[e]];
+    const __m256d x = _mm256_set1_pd(p.x), y = _mm256_set1_pd(p.y), z = _mm256_set1_pd(p.z);
     const __m256d sum = _mm256_add_pd(_mm256_mul_pd(column[0], x), _mm256_mul_pd(column[1], y));
-    storePointAvx2(_mm256_add_pd(_mm256_add_pd(sum, _mm256_mul_pd(column[2], z)), column[3]), movedVertices[k]);
+    const __m128 f = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_add_pd(sum, _mm256_mul_pd(column[2], z)), column[3]));
+    Vec3& out = movedVertices[members[e]];
+    _mm_storel_pi(reinterpret_cast<__m64*>(&out.x), f);
+    _mm_store_ss(&out.z, _mm_movehl_ps(f, f));
+  }
+}
+
+__attribute__((target("avx2"))) void widenAvx2(WidePoint* wide, const Vec3* points, std::int32_t count) {
+  // Sixteen bytes from a point reach into the next one; the last point is loaded with a mask.
+  std::int32_t k = 0;
+  for (; k + 1 < count; ++k) _mm256_storeu_pd(&wide[k].x, _mm256_cvtps_pd(_mm_loadu_ps(&points[k].x)));
+  if (k < count) {
+    _mm256_storeu_pd(&wide[k].x, _mm256_cvtps_pd(_mm_maskload_ps(&points[k].x, _mm_set_epi32(0, -1, -1, -1))));
   }
 }
 
@@ -127,99 +127,114 @@ __attribute__((target("avx2"))) void moveMembersAvx2(Vec3* movedVertices, const 
 // normal component is finite or NaN, never infinite. A NaN makes the dot product NaN,
 // which is not below 0, so for these normals facesEye is the dot product test alone.
 
-// A triangle's first corner, and its cross product rotated: (nz, nx, ny, 0) =
-// d * e.yzx - d.yzx * e, that is (dx ey - dy ex, dy ez - dz ey, dz ex - dx ez, 0).
-__attribute__((target("avx2"))) inline void triangleAvx2(const Vec3* vertices, const std::uint16_t* indices,
-                                                         std::int32_t t, __m256d& first, __m256d& cross) {
-  const std::uint16_t* corner = indices + 3 * t;
-  first = pointAvx2(vertices[corner[0]]);
-  const __m256d s = pointAvx2(vertices[corner[1]]);
-  const __m256d d = _mm256_sub_pd(first, s);
-  const __m256d e = _mm256_sub_pd(pointAvx2(vertices[corner[2]]), s);
-  constexpr int Yzx = _MM_SHUFFLE(3, 0, 2, 1);
-  cross = _mm256_sub_pd(_mm256_mul_pd(d, _mm256_permute4x64_pd(e, Yzx)), _mm256_mul_pd(_mm256_permute4x64_pd(d, Yzx), e));
+// Four triangles, one to a lane: their first corners, cross products and lengths.
+struct NormalGroup {
+  __m256d firstX, firstY, firstZ;
+  __m256d x, y, z, length;
+};
+
+// x, y and z of four wide points, one register each, the points in lane order.
+__attribute__((target("avx2"), always_inline)) inline void pointColumns(const WidePoint* wide, const std::uint16_t* corner,
+                                                                      __m256d& x, __m256d& y, __m256d& z) {
+  const __m256d p0 = _mm256_loadu_pd(&wide[corner[0]].x), p1 = _mm256_loadu_pd(&wide[corner[3]].x);
+  const __m256d p2 = _mm256_loadu_pd(&wide[corner[6]].x), p3 = _mm256_loadu_pd(&wide[corner[9]].x);
+  const __m256d t0 = _mm256_unpacklo_pd(p0, p1), t1 = _mm256_unpackhi_pd(p0, p1);
+  const __m256d t2 = _mm256_unpacklo_pd(p2, p3), t3 = _mm256_unpackhi_pd(p2, p3);
+  x = _mm256_permute2f128_pd(t0, t2, 0x20);
+  y = _mm256_permute2f128_pd(t1, t3, 0x20);
+  z = _mm256_permute2f128_pd(t0, t2, 0x31);
 }
 
-// Lanes 0, 1 and 2 of four registers, one register per lane.
-__attribute__((target("avx2"))) inline void columnsAvx2(const __m256d p[4], __m256d& c0, __m256d& c1, __m256d& c2) {
-  const __m256d t0 = _mm256_unpacklo_pd(p[0], p[1]), t1 = _mm256_unpackhi_pd(p[0], p[1]);
-  const __m256d t2 = _mm256_unpacklo_pd(p[2], p[3]), t3 = _mm256_unpackhi_pd(p[2], p[3]);
-  c0 = _mm256_permute2f128_pd(t0, t2, 0x20);
-  c1 = _mm256_permute2f128_pd(t1, t3, 0x20);
-  c2 = _mm256_permute2f128_pd(t0, t2, 0x31);
+// The triangles whose corners are listed from `corners` on: faceNormal's cross product
+// of (first - second) and (third - second), and its length.
+__attribute__((target("avx2"), always_inline)) inline void startGroup(const WidePoint* wide,
+                                                                    const std::uint16_t* corners, NormalGroup& g) {
+  __m256d sx, sy, sz, tx, ty, tz;
+  pointColumns(wide, corners, g.firstX, g.firstY, g.firstZ);
+  pointColumns(wide, corners + 1, sx, sy, sz);
+  pointColumns(wide, corners + 2, tx, ty, tz);
+  const __m256d dx = _mm256_sub_pd(g.firstX, sx), dy = _mm256_sub_pd(g.firstY, sy), dz = _mm256_sub_pd(g.firstZ, sz);
+  const __m256d ex = _mm256_sub_pd(tx, sx), ey = _mm256_sub_pd(ty, sy), ez = _mm256_sub_pd(tz, sz);
+  g.x = _mm256_sub_pd(_mm256_mul_pd(dy, ez), _mm256_mul_pd(dz, ey));
+  g.y = _mm256_sub_pd(_mm256_mul_pd(dz, ex), _mm256_mul_pd(dx, ez));
+  g.z = _mm256_sub_pd(_mm256_mul_pd(dx, ey), _mm256_mul_pd(dy, ex));
+  g.length = _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(g.x, g.x), _mm256_mul_pd(g.y, g.y)),
+                                          _mm256_mul_pd(g.z, g.z)));
 }
 
-// Groups of four triangles from first corners and rotated cross products to unit
-// normals, written as twelve floats a group, and their facing flags. The square roots
-// and divisions dominate; two groups side by side give the processor a second group's
-// to start while the first's are still running.
-template <int Groups>
-__attribute__((target("avx2"), always_inline)) inline void finishAvx2(const __m256d* first, const __m256d* cross,
-                                                                    float* normals, std::uint8_t* facing) {
-  __m256d x[Groups], y[Groups], z[Groups], length[Groups];
-  for (int g = 0; g < Groups; ++g) {
-    columnsAvx2(cross + 4 * g, z[g], x[g], y[g]);
-    length[g] = _mm256_sqrt_pd(
-        _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x[g], x[g]), _mm256_mul_pd(y[g], y[g])), _mm256_mul_pd(z[g], z[g])));
+// Triangle t and the `count` - 1 after it (count 1 to 4); lanes past the last repeat it.
+__attribute__((target("avx2"), always_inline)) inline void startGroup(const WidePoint* wide,
+                                                                    const std::uint16_t* indices, std::int32_t t,
+                                                                    int count, NormalGroup& g) {
+  const std::uint16_t* corners = indices + 3 * t;
+  std::uint16_t repeated[12];
+  if (count < 4) {
+    for (int lane = 0; lane < 4; ++lane) {
+      for (int c = 0; c < 3; ++c) repeated[3 * lane + c] = corners[3 * (lane < count ? lane : count - 1) + c];
+    }
+    corners = repeated;
   }
-  __m128 fx[Groups], fy[Groups], fz[Groups];
-  for (int g = 0; g < Groups; ++g) {
-    fx[g] = _mm256_cvtpd_ps(_mm256_div_pd(x[g], length[g]));
-    fy[g] = _mm256_cvtpd_ps(_mm256_div_pd(y[g], length[g]));
-    fz[g] = _mm256_cvtpd_ps(_mm256_div_pd(z[g], length[g]));
-  }
-  for (int g = 0; g < Groups; ++g) {
-    // facesEye on the normals as stored, its finiteness test left out because it cannot
-    // fail here alone: see NormalIsFiniteOrNaN.
-    __m256d ax, ay, az;
-    columnsAvx2(first + 4 * g, ax, ay, az);
-    const __m256d nx = _mm256_cvtps_pd(fx[g]), ny = _mm256_cvtps_pd(fy[g]), nz = _mm256_cvtps_pd(fz[g]);
-    __m256d dot = _mm256_add_pd(_mm256_mul_pd(ax, nx), _mm256_mul_pd(ay, ny));
-    dot = _mm256_add_pd(dot, _mm256_mul_pd(az, nz));
-    const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
-    for (int i = 0; i < 4; ++i) facing[4 * g + i] = std::uint8_t((below >> i) & 1);
-
-    // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
-    const __m128 a = _mm_unpacklo_ps(fx[g], fy[g]), b = _mm_unpackhi_ps(fx[g], fy[g]);
-    const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz[g], a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
-    const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz[g], _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
-    const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz[g], b, _MM_SHUFFLE(2, 2, 2, 2)),
-                                       _mm_shuffle_ps(b, fz[g], _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
-    _mm_storeu_ps(normals + 12 * g, out0);
-    _mm_storeu_ps(normals + 12 * g + 4, out1);
-    _mm_storeu_ps(normals + 12 * g + 8, out2);
-  }
+  startGroup(wide, corners, g);
 }
 
-// Triangles t to t + count - 1 (count 1 to 4 x Groups): lanes past the last repeat it and
-// are not stored.
-template <int Groups>
-__attribute__((target("avx2"), always_inline)) inline void trianglesAvx2(Vec3* movedNormals, std::uint8_t* facing,
-                                                                       const Vec3* movedVertices,
-                                                                       const std::uint16_t* indices, std::int32_t t,
-                                                                       int count) {
-  constexpr int Lanes = 4 * Groups;
-  __m256d first[Lanes], cross[Lanes];
-  for (int i = 0; i < Lanes; ++i) triangleAvx2(movedVertices, indices, t + (i < count ? i : count - 1), first[i], cross[i]);
-  if (count == Lanes) {
-    finishAvx2<Groups>(first, cross, &movedNormals[t].x, facing + t);
+// Facing flags of four lanes as the four bytes that store them, for each 4-bit mask.
+constexpr std::uint32_t FacingBytes[16] = {
+    0x00000000u, 0x00000001u, 0x00000100u, 0x00000101u, 0x00010000u, 0x00010001u, 0x00010100u, 0x00010101u,
+    0x01000000u, 0x01000001u, 0x01000100u, 0x01000101u, 0x01010000u, 0x01010001u, 0x01010100u, 0x01010101u};
+
+// The group's unit normals, written as twelve floats, and their four facing flags.
+__attribute__((target("avx2"), always_inline)) inline void finishGroup(const NormalGroup& g, float* normals,
+                                                                     std::uint8_t* facing) {
+  const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(g.x, g.length));
+  const __m128 fy = _mm256_cvtpd_ps(_mm256_div_pd(g.y, g.length));
+  const __m128 fz = _mm256_cvtpd_ps(_mm256_div_pd(g.z, g.length));
+
+  // facesEye on the normals as stored, its finiteness test left out because it cannot
+  // fail here alone: see NormalIsFiniteOrNaN.
+  __m256d dot = _mm256_add_pd(_mm256_mul_pd(g.firstX, _mm256_cvtps_pd(fx)), _mm256_mul_pd(g.firstY, _mm256_cvtps_pd(fy)));
+  dot = _mm256_add_pd(dot, _mm256_mul_pd(g.firstZ, _mm256_cvtps_pd(fz)));
+  const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
+  std::memcpy(facing, &FacingBytes[below], 4);
+
+  // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
+  const __m128 a = _mm_unpacklo_ps(fx, fy), b = _mm_unpackhi_ps(fx, fy);
+  const __m128 out0 = _mm_shuffle_ps(a, _mm_shuffle_ps(fz, a, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
+  const __m128 out1 = _mm_shuffle_ps(_mm_shuffle_ps(a, fz, _MM_SHUFFLE(1, 1, 3, 3)), b, _MM_SHUFFLE(1, 0, 2, 0));
+  const __m128 out2 = _mm_shuffle_ps(_mm_shuffle_ps(fz, b, _MM_SHUFFLE(2, 2, 2, 2)),
+                                     _mm_shuffle_ps(b, fz, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  _mm_storeu_ps(normals, out0);
+  _mm_storeu_ps(normals + 4, out1);
+  _mm_storeu_ps(normals + 8, out2);
+}
+
+// The square roots and divisions of a group take long and need few other instructions,
+// so each group's are started before the next group's corners are gathered, and its
+// results are stored after: the divider works while the rest of the processor prepares.
+__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, std::uint8_t* facing,
+                                                          const Vec3* movedVertices, std::int32_t vertexCount,
+                                                          WidePoint* wide, const std::uint16_t* indices,
+                                                          std::int32_t triangleCount) {
+  if (triangleCount <= 0) return;
+  widenAvx2(wide, movedVertices, vertexCount);
+  NormalGroup next;
+  startGroup(wide, indices, 0, triangleCount < 4 ? int(triangleCount) : 4, next);
+  std::int32_t t = 0;
+  for (; t + 4 < triangleCount; t += 4) {
+    const NormalGroup group = next;
+    const std::int32_t left = triangleCount - (t + 4);
+    startGroup(wide, indices, t + 4, left < 4 ? int(left) : 4, next);
+    finishGroup(group, &movedNormals[t].x, facing + t);
+  }
+  const int count = int(triangleCount - t);
+  if (count == 4) {
+    finishGroup(next, &movedNormals[t].x, facing + t);
     return;
   }
-  float normals[3 * Lanes];
-  std::uint8_t flags[Lanes];
-  finishAvx2<Groups>(first, cross, normals, flags);
+  float normals[12];
+  std::uint8_t flags[4];
+  finishGroup(next, normals, flags);
   std::memcpy(&movedNormals[t].x, normals, sizeof(Vec3) * std::size_t(count));
   std::memcpy(facing + t, flags, std::size_t(count));
-}
-
-__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, std::uint8_t* facing,
-                                                          const Vec3* movedVertices, const std::uint16_t* indices,
-                                                          std::int32_t triangleCount) {
-  std::int32_t t = 0;
-  for (; t + 8 <= triangleCount; t += 8) trianglesAvx2<2>(movedNormals, facing, movedVertices, indices, t, 8);
-  for (; t < triangleCount; t += 4) {
-    trianglesAvx2<1>(movedNormals, facing, movedVertices, indices, t, triangleCount - t < 4 ? int(triangleCount - t) : 4);
-  }
 }
 
 // The wider registers only where the processor has them.
@@ -274,15 +289,15 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
   }
 }
 
-void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
-                      const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path) {
+void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
+                      WidePoint* scratch, const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path) {
   path = runnable(path);
   if (path == SimdPath::Avx512) {
     recomputeNormalsAvx512(movedNormals, facing, movedVertices, indices, triangleCount);
     return;
   }
   if (path == SimdPath::Avx2) {
-    recomputeNormalsAvx2(movedNormals, facing, movedVertices, indices, triangleCount);
+    recomputeNormalsAvx2(movedNormals, facing, movedVertices, vertexCount, scratch, indices, triangleCount);
     return;
   }
   // Every normal depends on its own triangle only, so batches may run in any order.

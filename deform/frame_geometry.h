@@ -21,6 +21,13 @@ SimdPath widestSimdPath();
 // the column-major matrix without its fourth row, no division.
 Vec3 transformPoint(const float m[16], const Vec3& p);
 
+// A moved vertex as the doubles its floats convert to, padded to one 32-byte register.
+// The AVX2 normals pass converts each vertex once a frame into an array of these,
+// instead of once for every triangle that uses it.
+struct alignas(32) WidePoint {
+  double x, y, z, unused;
+};
+
 // Writes every moved vertex: regions from the last to the first, members from the
 // last entry to the first. If the regions leave vertices unclaimed, every vertex is
 // first carried by the middle region's matrix (the rest position itself when there
@@ -32,9 +39,11 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 
 // movedNormals[t] = faceNormal of triangle t's moved corners, and facing[t] = 1 when
 // facesEye(its first corner, that normal), else 0: the drawing reads the flags instead
-// of testing each triangle again.
-void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
-                      const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path = widestSimdPath());
+// of testing each triangle again. Every index is below vertexCount; `scratch` has room
+// for vertexCount points and is overwritten.
+void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
+                      WidePoint* scratch, const std::uint16_t* indices, std::int32_t triangleCount,
+                      SimdPath path = widestSimdPath());
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.

@@ -74,7 +74,8 @@ TEST(CullingRule, ZeroAreaTriangleIsNeverDrawn) {
   const std::uint16_t indices[3] = {0, 1, 2};
   Vec3 normal{};
   std::uint8_t facing = 1;
-  deform::recomputeNormals(&normal, &facing, corners, indices, 1);
+  deform::WidePoint scratch[3];
+  deform::recomputeNormals(&normal, &facing, corners, 3, scratch, indices, 1);
   EXPECT_FALSE(facesEye(corners[0], normal));
   EXPECT_EQ(facing, 0);
 }

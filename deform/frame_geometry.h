@@ -40,7 +40,7 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 // movedNormals[t] = faceNormal of triangle t's moved corners, and facing[t] = 1 when
 // facesEye(its first corner, that normal), else 0: the drawing reads the flags instead
 // of testing each triangle again. Every index is below vertexCount; `scratch` has room
-// for vertexCount points and is overwritten.
+// for vertexCount points, working space that a path may overwrite.
 void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
                       WidePoint* scratch, const std::uint16_t* indices, std::int32_t triangleCount,
                       SimdPath path = widestSimdPath());

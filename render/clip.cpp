@@ -1,5 +1,7 @@
 #include "render/clip.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 namespace {
@@ -7,6 +9,35 @@ namespace {
 // A vertex survives unless classifyPoint would call it SideBehind; a distance that is
 // not a number fails the comparison and counts as behind, as it does there.
 inline bool survives(float distance) { return distance >= -SideEpsilon; }
+
+// Writes signedDistance(plane, vertices[i]) for each of the n vertices to distance and
+// says whether every one survives. Two vertices go through each double-precision
+// operation of the scalar sum side by side, in the same order, so each distance is the
+// same float.
+bool allSurvive(const Vec3* vertices, int n, const Plane& plane, float* distance) {
+  const __m128d nx = _mm_set1_pd(plane.normal.x), ny = _mm_set1_pd(plane.normal.y);
+  const __m128d nz = _mm_set1_pd(plane.normal.z), d = _mm_set1_pd(plane.d);
+  const __m128d limit = _mm_set1_pd(-SideEpsilon);
+  __m128d all = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    const Vec3* v = vertices + i;
+    const __m128d a = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&v[0].x))));
+    const __m128d b = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&v[1].x))));
+    const __m128d z = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(&v[0].z), _mm_load_ss(&v[1].z)));
+    const __m128d x = _mm_unpacklo_pd(a, b), y = _mm_unpackhi_pd(a, b);
+    const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, x), _mm_mul_pd(ny, y)), _mm_mul_pd(nz, z)), d);
+    const __m128 rounded = _mm_cvtpd_ps(sum);
+    _mm_storel_pi(reinterpret_cast<__m64*>(distance + i), rounded);
+    all = _mm_and_pd(all, _mm_cmpge_pd(_mm_cvtps_pd(rounded), limit));
+  }
+  bool result = _mm_movemask_pd(all) == 3;
+  if (i < n) {
+    distance[i] = signedDistance(plane, vertices[i]);
+    result &= survives(distance[i]);
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -33,12 +64,7 @@ ClipResult clipPolygonUnlessWhole(const WorkingPolygon& input, const Plane& plan
   // Each vertex's distance is formed once and serves as si for its own edge and as sj
   // for the edge before it: exactly the float that classifyPoint compares.
   float distance[WorkingPolygon::capacity];
-  bool allSurvive = true;
-  for (int i = 0; i < n; ++i) {
-    distance[i] = signedDistance(plane, input.vertices[i]);
-    allSurvive &= survives(distance[i]);
-  }
-  if (allSurvive) {
+  if (allSurvive(input.vertices, n, plane, distance)) {
     // Most planes cut nothing: the polygon goes through whole.
     whole = true;
     return n > 2 ? ClipVisible : ClipCulled;

@@ -10,7 +10,12 @@ namespace {
 constexpr double FixedOne = 65536.0;  // 16.16 fixed point
 constexpr int64_t FixedRound = 0xffff;
 
-inline int32_t ceilToRow(double y) { return int32_t(std::ceil(y)); }
+// std::ceil for the coordinates the fill takes (|y| < ScreenCoordinateLimit), without
+// the library's handling of the values it never meets.
+inline int32_t ceilToRow(double y) {
+  const int32_t truncated = int32_t(y);
+  return truncated + (double(truncated) < y ? 1 : 0);
+}
 
 // One edge of a chain, from its first row on: the edge's x at each whole-number row,
 // rounded up, carried from row to row in 16.16 fixed point. The arithmetic is 64-bit,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "render/clip.h"
@@ -91,6 +92,32 @@ TEST(ClipPolygon, UnlessWholeCopiesNothingForAnUncutPolygon) {
   const WorkingPolygon line = workingPolygon({{1, 0, 0}, {2, 3, 4}});
   EXPECT_EQ(clipPolygonUnlessWhole(line, KeepPositiveX, out, whole), ClipCulled);
   EXPECT_TRUE(whole);
+}
+
+// Distances are formed two vertices at a time with an odd one left over: a corner just
+// behind the tolerance is found in either half of a pair and as the last one, and one
+// just within it is kept there, for every polygon size.
+TEST(ClipPolygon, EveryCornerIsTestedWhateverItsPlaceAmongTheOthers) {
+  const Plane plane{{0.6f, 0.8f, 0}, 2.5f};  // distances not exact in float
+  for (int n = 3; n <= 9; ++n) {
+    for (int at = 0; at < n; ++at) {
+      for (const float offset : {-0.0011f, -0.0009f, std::numeric_limits<float>::quiet_NaN()}) {
+        WorkingPolygon in{};
+        for (int i = 0; i < n; ++i) {
+          const float angle = 6.2831853f * float(i) / float(n);
+          in.vertices[i] = {std::cos(angle), std::sin(angle), 0};  // well in front
+        }
+        // On the plane's normal through the origin, offset from the plane.
+        in.vertices[at] = {0.6f * (offset - 2.5f), 0.8f * (offset - 2.5f), 0};
+        in.vertexCount = n;
+        const bool behind = classifyPoint(plane, in.vertices[at]) == SideBehind;
+        WorkingPolygon out = emptyOutput();
+        bool whole = false;
+        clipPolygonUnlessWhole(in, plane, out, whole);
+        EXPECT_EQ(whole, !behind) << n << " corners, offset " << offset << " at " << at;
+      }
+    }
+  }
 }
 
 TEST(ClipPolygon, WhollyBehindIsCulledWithNoVertices) {

@@ -210,12 +210,9 @@ __attribute__((target("avx2"), always_inline)) inline void finishGroup(const Nor
 // The square roots and divisions of a group take long and need few other instructions,
 // so each group's are started before the next group's corners are gathered, and its
 // results are stored after: the divider works while the rest of the processor prepares.
-__attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, std::uint8_t* facing,
-                                                          const Vec3* movedVertices, std::int32_t vertexCount,
-                                                          WidePoint* wide, const std::uint16_t* indices,
-                                                          std::int32_t triangleCount) {
+__attribute__((target("avx2"))) void normalsAvx2(Vec3* movedNormals, std::uint8_t* facing, const WidePoint* wide,
+                                                 const std::uint16_t* indices, std::int32_t triangleCount) {
   if (triangleCount <= 0) return;
-  widenAvx2(wide, movedVertices, vertexCount);
   NormalGroup next;
   startGroup(wide, indices, 0, triangleCount < 4 ? int(triangleCount) : 4, next);
   std::int32_t t = 0;
@@ -235,6 +232,28 @@ __attribute__((target("avx2"))) void recomputeNormalsAvx2(Vec3* movedNormals, st
   finishGroup(next, normals, flags);
   std::memcpy(&movedNormals[t].x, normals, sizeof(Vec3) * std::size_t(count));
   std::memcpy(facing + t, flags, std::size_t(count));
+}
+
+// Every normal depends on its own triangle only, so batches may run in any order.
+void normalsSse2(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, const std::uint16_t* indices,
+                 std::int32_t triangleCount) {
+  CrossBatch products;
+  NormalBatchOut normals;
+  for (std::int32_t start = 0; start < triangleCount; start += NormalBatch) {
+    const int count = triangleCount - start < NormalBatch ? int(triangleCount - start) : NormalBatch;
+    for (int k = 0; k < count; ++k) {
+      const std::uint16_t* corner = indices + 3 * (start + k);
+      cross(movedVertices[corner[0]], movedVertices[corner[1]], movedVertices[corner[2]], products, k);
+    }
+    // Lanes past the end of a short batch are computed and not used.
+    if (count % 2 != 0) products.x[count] = products.y[count] = products.z[count] = 1.0;
+    normaliseSse2(products, normals, count);
+    Vec3* out = movedNormals + start;
+    for (int k = 0; k < count; ++k) {
+      out[k] = Vec3{normals.x[k], normals.y[k], normals.z[k]};
+      facing[start + k] = facesEye(movedVertices[indices[3 * (start + k)]], out[k]);
+    }
+  }
 }
 
 // The wider registers only where the processor has them.
@@ -272,50 +291,53 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
     }
   }
   for (std::int32_t r = regionCount - 1; r >= 0; --r) {
-    if (path == SimdPath::Avx512) {
-      moveMembersAvx512(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
-      continue;
-    }
-    if (path == SimdPath::Avx2) {
-      moveMembersAvx2(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r]);
-      continue;
-    }
-    const CarryMatrix m = carryMatrix(regionMatrices[r]);
-    const std::uint16_t* members = regionMembers[r];
-    for (std::int32_t e = regionMemberCounts[r] - 1; e >= 0; --e) {
-      const std::uint16_t k = members[e];
-      carry(m, vertices[k], movedVertices[k]);
-    }
+    moveRegionMembers(movedVertices, vertices, regionMembers[r], regionMemberCounts[r], regionMatrices[r], path);
+  }
+}
+
+void moveRegionMembers(Vec3* movedVertices, const Vec3* vertices, const std::uint16_t* members, std::int32_t count,
+                       const float matrix[16], SimdPath path) {
+  path = runnable(path);
+  if (path == SimdPath::Avx512) {
+    moveMembersAvx512(movedVertices, vertices, members, count, matrix);
+    return;
+  }
+  if (path == SimdPath::Avx2) {
+    moveMembersAvx2(movedVertices, vertices, members, count, matrix);
+    return;
+  }
+  const CarryMatrix m = carryMatrix(matrix);
+  for (std::int32_t e = count - 1; e >= 0; --e) {
+    const std::uint16_t k = members[e];
+    carry(m, vertices[k], movedVertices[k]);
   }
 }
 
 void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
                       WidePoint* scratch, const std::uint16_t* indices, std::int32_t triangleCount, SimdPath path) {
+  if (triangleCount <= 0) return;
+  const TriangleSpan all{0, triangleCount};
+  recomputeNormalSpans(movedNormals, facing, movedVertices, vertexCount, scratch, indices, &all, 1, path);
+}
+
+void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
+                          std::int32_t vertexCount, WidePoint* scratch, const std::uint16_t* indices,
+                          const TriangleSpan* spans, std::int32_t spanCount, SimdPath path) {
   path = runnable(path);
-  if (path == SimdPath::Avx512) {
-    recomputeNormalsAvx512(movedNormals, facing, movedVertices, indices, triangleCount);
-    return;
-  }
-  if (path == SimdPath::Avx2) {
-    recomputeNormalsAvx2(movedNormals, facing, movedVertices, vertexCount, scratch, indices, triangleCount);
-    return;
-  }
-  // Every normal depends on its own triangle only, so batches may run in any order.
-  CrossBatch products;
-  NormalBatchOut normals;
-  for (std::int32_t start = 0; start < triangleCount; start += NormalBatch) {
-    const int count = triangleCount - start < NormalBatch ? int(triangleCount - start) : NormalBatch;
-    for (int k = 0; k < count; ++k) {
-      const std::uint16_t* corner = indices + 3 * (start + k);
-      cross(movedVertices[corner[0]], movedVertices[corner[1]], movedVertices[corner[2]], products, k);
-    }
-    // Lanes past the end of a short batch are computed and not used.
-    if (count % 2 != 0) products.x[count] = products.y[count] = products.z[count] = 1.0;
-    normaliseSse2(products, normals, count);
-    Vec3* out = movedNormals + start;
-    for (int k = 0; k < count; ++k) {
-      out[k] = Vec3{normals.x[k], normals.y[k], normals.z[k]};
-      facing[start + k] = facesEye(movedVertices[indices[3 * (start + k)]], out[k]);
+  if (path == SimdPath::Avx2 && spanCount > 0) widenAvx2(scratch, movedVertices, vertexCount);
+  for (std::int32_t s = 0; s < spanCount; ++s) {
+    const std::int32_t first = spans[s].first;
+    const std::int32_t count = spans[s].end - first;
+    if (count <= 0) continue;
+    Vec3* const normals = movedNormals + first;
+    std::uint8_t* const flags = facing + first;
+    const std::uint16_t* const corners = indices + 3 * first;
+    if (path == SimdPath::Avx512) {
+      recomputeNormalsAvx512(normals, flags, movedVertices, corners, count);
+    } else if (path == SimdPath::Avx2) {
+      normalsAvx2(normals, flags, scratch, corners, count);
+    } else {
+      normalsSse2(normals, flags, movedVertices, corners, count);
     }
   }
 }

@@ -37,6 +37,15 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
                   const float regionMatrices[][16], std::int32_t regionCount,
                   SimdPath path = widestSimdPath());
 
+// moveVertices for the members of one region alone, from the last entry to the first.
+void moveRegionMembers(Vec3* movedVertices, const Vec3* vertices, const std::uint16_t* members, std::int32_t count,
+                       const float matrix[16], SimdPath path = widestSimdPath());
+
+// The triangles first up to, not including, end.
+struct TriangleSpan {
+  std::int32_t first, end;
+};
+
 // movedNormals[t] = faceNormal of triangle t's moved corners, and facing[t] = 1 when
 // facesEye(its first corner, that normal), else 0: the drawing reads the flags instead
 // of testing each triangle again. Every index is below vertexCount; `scratch` has room
@@ -44,6 +53,12 @@ void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertex
 void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
                       WidePoint* scratch, const std::uint16_t* indices, std::int32_t triangleCount,
                       SimdPath path = widestSimdPath());
+
+// recomputeNormals for the triangles of the spans only; every other triangle's normal
+// and flag are left as they are.
+void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
+                          std::int32_t vertexCount, WidePoint* scratch, const std::uint16_t* indices,
+                          const TriangleSpan* spans, std::int32_t spanCount, SimdPath path = widestSimdPath());
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.

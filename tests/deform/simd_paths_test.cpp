@@ -178,6 +178,35 @@ TEST_P(SimdPathTest, MovedVerticesMatchTransformPointForAnyMatrixAndMemberCount)
   }
 }
 
+// Spans starting anywhere, of any length: the triangles in them get their rule's
+// normals and flags, every other triangle keeps what it had.
+TEST_P(SimdPathTest, NormalSpansWriteTheirTrianglesOnly) {
+  std::mt19937 random(31337u);
+  const std::vector<Vec3> vertices = awkwardVertices(random, 40);
+  std::vector<std::uint16_t> indices;
+  for (int k = 0; k < 3 * 60; ++k) indices.push_back(std::uint16_t(random() % vertices.size()));
+  const std::int32_t triangles = std::int32_t(indices.size() / 3);
+  const deform::TriangleSpan spans[] = {{1, 2}, {3, 10}, {10, 10}, {13, 30}, {33, 35}, {41, 60}};
+  const Vec3 untouched{1234.5f, -1234.5f, 99.0f};
+  std::vector<Vec3> normals(triangles, untouched);
+  std::vector<std::uint8_t> facing(triangles, 7);
+  std::vector<deform::WidePoint> scratch(vertices.size());
+  deform::recomputeNormalSpans(normals.data(), facing.data(), vertices.data(), std::int32_t(vertices.size()),
+                               scratch.data(), indices.data(), spans, 6, GetParam());
+  for (std::int32_t t = 0; t < triangles; ++t) {
+    bool inSpan = false;
+    for (const deform::TriangleSpan& span : spans) inSpan = inSpan || (span.first <= t && t < span.end);
+    const std::uint16_t* c = indices.data() + 3 * t;
+    if (inSpan) {
+      ASSERT_TRUE(sameBits(normals[t], deform::faceNormal(vertices[c[0]], vertices[c[1]], vertices[c[2]]))) << t;
+      ASSERT_EQ(facing[t], deform::facesEye(vertices[c[0]], normals[t]) ? 1 : 0) << t;
+    } else {
+      ASSERT_TRUE(sameBits(normals[t], untouched)) << t;
+      ASSERT_EQ(facing[t], 7) << t;
+    }
+  }
+}
+
 std::string pathName(const ::testing::TestParamInfo<SimdPath>& info) {
   switch (info.param) {
     case SimdPath::Sse2: return "Sse2";

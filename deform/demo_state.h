@@ -14,6 +14,27 @@ constexpr std::int32_t DemoSegments = 40;
 constexpr std::int32_t DemoRings = 40;
 constexpr double DemoRadius = 1.0;
 
+// The triangles a frame recomputes when the regions of one set have moved: up to
+// MaxMovedSpans runs of them, or all.
+constexpr std::int32_t MaxMovedSpans = 8;
+struct MovedTriangles {
+  bool all = true;
+  std::int32_t spanCount = 0;
+  TriangleSpan spans[MaxMovedSpans]{};
+};
+
+// What the last prepared frame was made from. A moved vertex is a function of its rest
+// position and its region's matrix, a normal and a flag of their triangle's moved
+// corners: so a region whose matrix is the same again (bit for bit) keeps its members
+// where they are, and a triangle whose corners all lie in such regions keeps its normal
+// and flag. The middle band's matrix never changes, and a third of the triangles lie
+// wholly in it.
+struct FrameCache {
+  bool valid = false;  // the moved arrays hold the frame made from `matrices`
+  float matrices[RegionCount][16]{};
+  MovedTriangles moved[1 << RegionCount];  // by the set of regions that moved: bit r for region r
+};
+
 struct DemoState {
   SphereMesh mesh{};
   Vec3* movedVertices = nullptr;  // eye space, handed to GL as the vertex array
@@ -26,6 +47,9 @@ struct DemoState {
   float regionMatrices[RegionCount][16]{};
   RegionMotion topMotion;     // region 0
   RegionMotion bottomMotion;  // region 2, always equal to topMotion
+  // prepareFrame's memory of the last frame; it relies on the mesh and the region
+  // members staying as buildDemoGeometry made them.
+  FrameCache frameCache;
 };
 
 // Builds the sphere, allocates the four work arrays, fills the region table and
@@ -38,7 +62,8 @@ bool buildDemoGeometry(DemoState& state);
 void stepDemoMotion(DemoState& state);
 
 // Moves the vertices by the current region matrices, recomputes their normals and
-// decides which triangles face the eye.
+// decides which triangles face the eye: only for the regions whose matrices changed
+// since the last frame, and the triangles with a corner in one of them.
 void prepareFrame(DemoState& state);
 
 // Releases the ten arrays (mesh vertices, moved vertices, mesh indices, mesh face

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "deform/array_alloc.h"
 #include "deform/demo_state.h"
@@ -198,4 +200,91 @@ TEST(MoveVertices, WithoutRegionsEveryVertexKeepsItsRestPosition) {
   deform::moveVertices(moved, rest, 2, nullptr, nullptr, nullptr, 0);
   EXPECT_EQ(moved[1].z, -3.0f);
   EXPECT_EQ(moved[0].y, 2.0f);
+}
+
+namespace {
+
+// The frame made from scratch out of the state's current matrices, into arrays of its own.
+struct FreshFrame {
+  std::vector<Vec3> vertices, normals;
+  std::vector<std::uint8_t> facing;
+  std::vector<deform::WidePoint> scratch;
+  explicit FreshFrame(const DemoState& state)
+      : vertices(size_t(state.mesh.vertexCount)),
+        normals(size_t(state.mesh.triangleCount)),
+        facing(size_t(state.mesh.triangleCount)),
+        scratch(size_t(state.mesh.vertexCount)) {
+    deform::moveVertices(vertices.data(), state.mesh.vertices, state.mesh.vertexCount, state.regionMembers,
+                         state.regionMemberCounts, state.regionMatrices, deform::RegionCount);
+    deform::recomputeNormals(normals.data(), facing.data(), vertices.data(), state.mesh.vertexCount, scratch.data(),
+                             state.mesh.indices, state.mesh.triangleCount);
+  }
+  bool matches(const DemoState& state) const {
+    return std::memcmp(vertices.data(), state.movedVertices, sizeof(Vec3) * vertices.size()) == 0 &&
+           std::memcmp(normals.data(), state.movedNormals, sizeof(Vec3) * normals.size()) == 0 &&
+           std::memcmp(facing.data(), state.facing, facing.size()) == 0;
+  }
+};
+
+}  // namespace
+
+// prepareFrame redoes only the regions whose matrices changed and the triangles that
+// touch them; whatever the matrices do from frame to frame (step, stay, change in one
+// region only, go back, turn NaN), every frame is the one made from scratch, bit for bit.
+TEST(DemoFrame, EveryFrameIsTheFrameMadeFromScratch) {
+  DemoState state;
+  ASSERT_TRUE(deform::buildDemoGeometry(state));
+  const auto check = [&](const char* what, int frame) {
+    deform::prepareFrame(state);
+    ASSERT_TRUE(FreshFrame(state).matches(state)) << what << ", frame " << frame;
+  };
+  for (int step = 0; step < 300; ++step) {
+    deform::stepDemoMotion(state);
+    check("stepped", step);
+    if (step % 50 == 0) check("not stepped", step);
+  }
+  float saved[16];
+  std::memcpy(saved, state.regionMatrices[1], sizeof(saved));
+  state.regionMatrices[1][13] += 0.25f;
+  check("middle band lifted alone", 0);
+  std::memcpy(state.regionMatrices[1], saved, sizeof(saved));
+  check("middle band back", 0);
+  state.regionMatrices[0][0] = std::numeric_limits<float>::quiet_NaN();
+  check("top cap NaN", 0);
+  check("top cap NaN again", 1);
+  state.regionMatrices[0][0] = 1.0f;
+  state.regionMatrices[2][5] = -0.0f;
+  check("signed zero in the bottom cap", 0);
+  deform::releaseDemoArrays(state);
+}
+
+// When the caps alone move, the triangles wholly in the middle band (a third of them)
+// are left alone; for any set of moved regions, a triangle is recomputed exactly when a
+// corner of it is in one of them.
+TEST(DemoFrame, TrianglesAreRecomputedExactlyWhenACornerMoved) {
+  DemoState state;
+  ASSERT_TRUE(deform::buildDemoGeometry(state));
+  std::vector<int> regionOf(size_t(state.mesh.vertexCount), -1);
+  for (int r = 0; r < deform::RegionCount; ++r) {
+    for (int e = 0; e < state.regionMemberCounts[r]; ++e) regionOf[state.regionMembers[r][e]] = r;
+  }
+  for (unsigned set = 0; set + 1 < (1u << deform::RegionCount); ++set) {
+    const deform::MovedTriangles& moved = state.frameCache.moved[set];
+    ASSERT_FALSE(moved.all) << "set " << set;
+    std::vector<bool> recomputed(size_t(state.mesh.triangleCount), false);
+    for (int s = 0; s < moved.spanCount; ++s) {
+      for (int t = moved.spans[s].first; t < moved.spans[s].end; ++t) recomputed[size_t(t)] = true;
+    }
+    for (int t = 0; t < state.mesh.triangleCount; ++t) {
+      bool touched = false;
+      for (int c = 0; c < 3; ++c) touched = touched || (set >> regionOf[state.mesh.indices[3 * t + c]] & 1u) != 0;
+      ASSERT_EQ(recomputed[size_t(t)], touched) << "set " << set << ", triangle " << t;
+    }
+  }
+  const deform::MovedTriangles& caps = state.frameCache.moved[(1u << deform::TopCapRegion) | (1u << deform::BottomCapRegion)];
+  int count = 0;
+  for (int s = 0; s < caps.spanCount; ++s) count += caps.spans[s].end - caps.spans[s].first;
+  EXPECT_EQ(count, 3200 - 1040);
+  EXPECT_TRUE(state.frameCache.moved[(1u << deform::RegionCount) - 1].all);
+  deform::releaseDemoArrays(state);
 }

@@ -9,74 +9,84 @@ namespace deform {
 
 namespace {
 
-// The region a vertex belongs to, or -1: its members are listed from the highest index
-// down, as assignRegions lists them.
+// Whether a member list, from the highest index down as assignRegions lists them,
+// holds the vertex.
+bool listed(const std::uint16_t* members, std::int32_t count, std::uint16_t vertex) {
+  std::int32_t low = 0, high = count;
+  while (low < high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    if (members[middle] > vertex) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < count && members[low] == vertex;
+}
+
+// The first region listing the vertex, or -1.
 int regionOf(const DemoState& state, std::uint16_t vertex) {
   for (int r = 0; r < RegionCount; ++r) {
-    const std::uint16_t* members = state.regionMembers[r];
-    std::int32_t low = 0, high = state.regionMemberCounts[r];
-    while (low < high) {
-      const std::int32_t middle = low + (high - low) / 2;
-      if (members[middle] == vertex) return r;
-      if (members[middle] > vertex) {
-        low = middle + 1;
-      } else {
-        high = middle;
-      }
-    }
+    if (listed(state.regionMembers[r], state.regionMemberCounts[r], vertex)) return r;
   }
   return -1;
 }
 
-bool listedDownwards(const DemoState& state) {
-  std::int32_t claimed = 0;
+// Whether each region lists its members from the highest index down and every vertex is
+// in exactly one region: then moving a region moves its own members and nothing else.
+bool oneRegionEach(const DemoState& state) {
   for (int r = 0; r < RegionCount; ++r) {
     const std::uint16_t* members = state.regionMembers[r];
     for (std::int32_t e = 1; e < state.regionMemberCounts[r]; ++e) {
       if (members[e] >= members[e - 1]) return false;
     }
-    claimed += state.regionMemberCounts[r];
   }
-  return claimed == state.mesh.vertexCount;
-}
-
-// For every set of moved regions, the runs of triangles with a corner in one of them.
-// Unless every vertex is in a region (then moving one means moving all), or a set needs
-// more runs than there is room for, the set recomputes all triangles.
-void findMovedTriangles(DemoState& state) {
-  FrameCache& cache = state.frameCache;
-  for (MovedTriangles& moved : cache.moved) moved = MovedTriangles{};
-  if (!listedDownwards(state)) return;
-  const std::int32_t triangles = state.mesh.triangleCount;
-  for (unsigned set = 0; set + 1 < (1u << RegionCount); ++set) {
-    MovedTriangles& moved = cache.moved[set];
-    moved.all = false;
-    bool open = false;
-    for (std::int32_t t = 0; t < triangles && !moved.all; ++t) {
-      bool touched = false;
-      for (int c = 0; c < 3; ++c) {
-        const int r = regionOf(state, state.mesh.indices[3 * t + c]);
-        if (r < 0) {  // a vertex listed twice, so another is in no list
-          for (MovedTriangles& any : cache.moved) any = MovedTriangles{};
-          return;
-        }
-        touched = touched || (set & (1u << r)) != 0;
-      }
-      if (touched && open) {
-        moved.spans[moved.spanCount - 1].end = t + 1;
-      } else if (touched) {
-        if (moved.spanCount == MaxMovedSpans) {
-          moved = MovedTriangles{};
-          break;
-        }
-        moved.spans[moved.spanCount++] = TriangleSpan{t, t + 1};
-      }
-      open = touched;
+  for (std::int32_t k = 0; k < state.mesh.vertexCount; ++k) {
+    const std::uint16_t vertex = std::uint16_t(k);
+    const int r = regionOf(state, vertex);
+    if (r < 0) return false;
+    for (int later = r + 1; later < RegionCount; ++later) {
+      if (listed(state.regionMembers[later], state.regionMemberCounts[later], vertex)) return false;
     }
   }
+  return true;
 }
 
 }  // namespace
+
+void findMovedTriangles(DemoState& state) {
+  FrameCache& cache = state.frameCache;
+  for (MovedTriangles& moved : cache.moved) moved = MovedTriangles{};
+  if (!oneRegionEach(state)) return;
+  constexpr unsigned AllRegions = (1u << RegionCount) - 1;
+  for (unsigned set = 0; set < AllRegions; ++set) cache.moved[set].all = false;
+  bool open[AllRegions] = {};  // whether the set's last run reaches the triangle before
+  for (std::int32_t t = 0; t < state.mesh.triangleCount; ++t) {
+    unsigned regions = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int r = regionOf(state, state.mesh.indices[3 * t + c]);
+      if (r < 0) {  // a corner that is no vertex of the mesh
+        for (MovedTriangles& moved : cache.moved) moved = MovedTriangles{};
+        return;
+      }
+      regions |= 1u << r;
+    }
+    for (unsigned set = 0; set < AllRegions; ++set) {
+      MovedTriangles& moved = cache.moved[set];
+      const bool touched = (set & regions) != 0;
+      if (moved.all || !touched) {
+        open[set] = false;
+      } else if (open[set]) {
+        moved.spans[moved.spanCount - 1].end = t + 1;
+      } else if (moved.spanCount == MaxMovedSpans) {
+        moved = MovedTriangles{};
+      } else {
+        moved.spans[moved.spanCount++] = TriangleSpan{t, t + 1};
+        open[set] = true;
+      }
+    }
+  }
+}
 
 bool buildDemoGeometry(DemoState& state) {
   state.frameCache.valid = false;

@@ -57,6 +57,13 @@ struct DemoState {
 // allocated stays in `state` for releaseDemoArrays.
 bool buildDemoGeometry(DemoState& state);
 
+// Works out from the mesh and the region members what a frame redoes when some regions
+// move (the runs of triangles with a corner in one of them, for every set of regions).
+// A set redoes everything when it needs more than MaxMovedSpans runs, or when the
+// regions do not each hold their own vertices, every list from the highest index down.
+// buildDemoGeometry calls it.
+void findMovedTriangles(DemoState& state);
+
 // The three region matrices from the current motions, then one advance of each
 // motion: what one animation step does, without the GL stack.
 void stepDemoMotion(DemoState& state);

@@ -288,3 +288,20 @@ TEST(DemoFrame, TrianglesAreRecomputedExactlyWhenACornerMoved) {
   EXPECT_TRUE(state.frameCache.moved[(1u << deform::RegionCount) - 1].all);
   deform::releaseDemoArrays(state);
 }
+
+// A vertex in no region (here the bottom cap's last member, dropped from its list) is
+// carried by the middle band's matrix under every other region's vertices, so there is
+// nothing to skip: every frame is made in full, as moveVertices makes it.
+TEST(DemoFrame, AVertexInNoRegionMakesEveryFrameInFull) {
+  DemoState state;
+  ASSERT_TRUE(deform::buildDemoGeometry(state));
+  --state.regionMemberCounts[deform::BottomCapRegion];
+  deform::findMovedTriangles(state);
+  for (const deform::MovedTriangles& moved : state.frameCache.moved) EXPECT_TRUE(moved.all);
+  for (int step = 0; step < 20; ++step) {
+    deform::stepDemoMotion(state);
+    deform::prepareFrame(state);
+    ASSERT_TRUE(FreshFrame(state).matches(state)) << "frame " << step;
+  }
+  deform::releaseDemoArrays(state);
+}

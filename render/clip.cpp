@@ -22,13 +22,13 @@ bool allSurvive(const Vec3* vertices, int n, const Plane& plane, float* distance
   int i = 0;
   for (; i + 2 <= n; i += 2) {
     const Vec3* v = vertices + i;
-    const __m128d a = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&v[0].x))));
-    const __m128d b = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&v[1].x))));
+    const __m128d a = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&v[0].x))));
+    const __m128d b = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&v[1].x))));
     const __m128d z = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(&v[0].z), _mm_load_ss(&v[1].z)));
     const __m128d x = _mm_unpacklo_pd(a, b), y = _mm_unpackhi_pd(a, b);
     const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, x), _mm_mul_pd(ny, y)), _mm_mul_pd(nz, z)), d);
     const __m128 rounded = _mm_cvtpd_ps(sum);
-    _mm_storel_pi(reinterpret_cast<__m64*>(distance + i), rounded);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(distance + i), _mm_castps_si128(rounded));
     all = _mm_and_pd(all, _mm_cmpge_pd(_mm_cvtps_pd(rounded), limit));
   }
   bool result = _mm_movemask_pd(all) == 3;

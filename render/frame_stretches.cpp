@@ -4,25 +4,14 @@
 
 #include "render/kept_rows.h"
 #include "render/row_compose_avx512.h"
+#include "render/row_fill_avx2.h"
 #include "render/row_fill.h"
 
 namespace {
 
-// One fill per span and per gap.
-struct FillRow {
-  bool operator()(uint8_t* row, int32_t width, const PendingSpan* spans, const uint8_t* order,
-                  int32_t count) const {
-    int32_t x = 0;
-    for (int32_t i = 0; i < count; ++i) {
-      const PendingSpan s = spans[order[i]];
-      if (s.left < x) return false;
-      if (s.left > x) fillRow(row + x, 0, size_t(s.left - x));
-      fillRow(row + s.left, s.colour, size_t(s.right - s.left));
-      x = s.right;
-    }
-    if (x < width) fillRow(row + x, 0, size_t(width - x));
-    return true;
-  }
+// One fill per span and per gap, with the baseline's stores.
+struct BaselineFill {
+  void operator()(uint8_t* p, uint8_t colour, size_t count) const { fillRow(p, colour, count); }
 };
 
 // The stretches' indices by first row, those of a row in the order they were kept.
@@ -36,15 +25,20 @@ void sortByFirstRow(FrameStretches& frame) {
 
 }  // namespace
 
-RowWriter fastestRowWriter() { return avx512RowsRun() ? RowWriter::Avx512 : RowWriter::Portable; }
+RowWriter fastestRowWriter() {
+  if (avx512RowsRun()) return RowWriter::Avx512;
+  return avx2RowsRun() ? RowWriter::Avx2 : RowWriter::Portable;
+}
 
 void writeFrameStretches(const Viewport& viewport, FrameStretches& frame) {
   if (!frame.written) {
     sortByFirstRow(frame);
     if (frame.writer == RowWriter::Avx512 && avx512RowsRun()) {
       writeFrameStretchesAvx512(viewport, frame);
+    } else if (frame.writer == RowWriter::Avx2 && avx2RowsRun()) {
+      writeFrameStretchesAvx2(viewport, frame);
     } else {
-      writeRows(viewport, frame, FillRow{});
+      writeRows(viewport, frame, FillSpans<BaselineFill>{});
     }
   }
   frame.count = 0;

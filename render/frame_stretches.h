@@ -28,10 +28,10 @@ struct PendingSpan {
   uint8_t colour;
 };
 
-// How writeFrameStretches writes a row: a byte fill per span and per gap, or (on
-// processors with AVX-512) one aligned 64-byte store per cache line, composed in a
-// register.
-enum class RowWriter { Portable, Avx512 };
+// How writeFrameStretches writes a row: a byte fill per span and per gap, with 16-byte
+// stores (Portable) or, on processors with AVX2, 32-byte ones; or (with AVX-512) one
+// aligned 64-byte store per cache line, composed in a register.
+enum class RowWriter { Portable, Avx2, Avx512 };
 // The quickest this processor runs.
 RowWriter fastestRowWriter();
 
@@ -58,7 +58,7 @@ struct FrameStretches {
 // Writes every row of the viewport with frame.writer: the spans the row's stretches give
 // it as if painted one after the other in the order they were kept, every pixel no span
 // covers set to 0. Empties the storage for the next frame. After the storage filled
-// (`written`) the frame is complete already and is left alone. Both writers give the
+// (`written`) the frame is complete already and is left alone. Every writer gives the
 // same pixels; one this processor cannot run is replaced by the portable one.
 void writeFrameStretches(const Viewport& viewport, FrameStretches& frame);
 

@@ -27,6 +27,26 @@ inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* spans, 
   for (int32_t i = 0; i < count; ++i) fillRow(row + spans[i].left, spans[i].colour, size_t(spans[i].right - spans[i].left));
 }
 
+// Writes a row as writeRows asks: one fill per span and per gap, by `fill(p, colour,
+// count)`, which each file picks for the stores its processor has.
+template <class Fill>
+struct FillSpans {
+  Fill fill;
+  bool operator()(uint8_t* row, int32_t width, const PendingSpan* spans, const uint8_t* order,
+                  int32_t count) const {
+    int32_t x = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const PendingSpan s = spans[order[i]];
+      if (s.left < x) return false;
+      if (s.left > x) fill(row + x, 0, size_t(s.left - x));
+      fill(row + s.left, s.colour, size_t(s.right - s.left));
+      x = s.right;
+    }
+    if (x < width) fill(row + x, 0, size_t(width - x));
+    return true;
+  }
+};
+
 // The span a stretch gives its current row, clamped to the frame. An empty one becomes
 // the empty span at the row's end, which the row writers pass over: sorted by left end it
 // comes last, where nothing is left to write.

@@ -48,12 +48,15 @@ ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
 
 // Triangles, quads and pentagons anywhere on and around the frame, convex or not, in
 // any colour: rows overlap and leave gaps; in every fourth frame the storage fills.
-// Both ways of writing a row, the vector one where this processor has it.
+// Every way of writing a row, the vector ones where this processor has them.
 class KeptFrames : public testing::TestWithParam<RowWriter> {
  protected:
   void SetUp() override {
     if (GetParam() == RowWriter::Avx512 && fastestRowWriter() != RowWriter::Avx512) {
       GTEST_SKIP() << "this processor lacks AVX-512";
+    }
+    if (GetParam() == RowWriter::Avx2 && fastestRowWriter() == RowWriter::Portable) {
+      GTEST_SKIP() << "this processor lacks AVX2";
     }
   }
 };
@@ -109,6 +112,27 @@ TEST_P(KeptFrames, StripsInAnyOrderGiveTheSameRows) {
   }
 }
 
+// Runs of every length from 1 to 420 bytes, starting anywhere in a 32-byte block, each
+// between a gap and a neighbour, the rest of the row a gap: every size by which a fill
+// picks its stores, for the spans and the gaps alike.
+TEST_P(KeptFrames, RunsOfEveryLengthFromEveryOffset) {
+  constexpr int32_t Width = 512, Rows = 140;
+  for (int32_t offset : {0, 1, 7, 16, 31}) {
+    for (int32_t firstLength = 1; firstLength <= 420; firstLength += Rows) {
+      Frame painted(Width, Rows), kept(Width, Rows, true);
+      std::vector<ScreenPolygon> polygons;
+      for (int32_t y = 0; y < Rows; ++y) {
+        const double top = y - 0.5, bottom = y + 0.5;
+        const double left = 32 + offset, right = left + firstLength + y;
+        polygons.push_back(screenPolygon({{left, top}, {right, top}, {right, bottom}, {left, bottom}}, 1 + y % 200));
+        polygons.push_back(screenPolygon({{right, top}, {right + 9, top}, {right + 9, bottom}, {right, bottom}}, 250));
+      }
+      SCOPED_TRACE(testing::Message() << "offset " << offset << ", lengths from " << firstLength);
+      expectSameFrames(painted, kept, polygons, GetParam());
+    }
+  }
+}
+
 TEST_P(KeptFrames, RowsTheSpanTableDoesNotHaveAreCleared) {
   Frame frame(16, 6);
   frame.clear(3);
@@ -146,9 +170,11 @@ TEST_P(KeptFrames, RowsOffTheLinesBelowAnAlignedFirstRow) {
   for (int32_t i = 0; i < Pitch * Height; ++i) ASSERT_EQ(memory[i], i % Pitch < Width ? 8 : 0xEE) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWriter, KeptFrames, testing::Values(RowWriter::Portable, RowWriter::Avx512),
+INSTANTIATE_TEST_SUITE_P(EveryWriter, KeptFrames, testing::Values(RowWriter::Portable, RowWriter::Avx2, RowWriter::Avx512),
                          [](const testing::TestParamInfo<RowWriter>& info) {
-                           return info.param == RowWriter::Portable ? "Portable" : "Avx512";
+                           return info.param == RowWriter::Portable ? "Portable"
+                                  : info.param == RowWriter::Avx2   ? "Avx2"
+                                                                    : "Avx512";
                          });
 
 }  // namespace

@@ -38,6 +38,10 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
     allMet = allMet && met;
     printSummaryRow(figure, value, unit, target, metMark(met));
   };
+  // A figure shown for what it tells, held to no target.
+  const auto reported = [&](const std::string& figure, double value, const char* unit) {
+    printSummaryRow(figure, value, unit, "(reported)", "-");
+  };
   std::printf("\nTargets:\n\n");
   std::printf("| %-52s | %16s | %-22s | %-3s |\n", "figure", "median", "target", "met");
   std::printf("|%s|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(18, '-').c_str(),
@@ -50,9 +54,13 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
     }
   }
   {
+    // The overhead of a pass above its pixels is what the traversal-alone case measures;
+    // the 320x240 pass less its two memsets also counts what its short spans cost beyond
+    // one memset of the frame, and is shown beside it.
+    const double overhead = medianTime(medians, traversalCase(ShippedLevel));
+    row(traversalCase(ShippedLevel) + " (overhead per pass)", overhead, "us", "<= 3", overhead <= 3.0);
     const std::string name = framePassCase(ShippedLevel, 320, 240);
-    const double over = medianCounter(medians, name, "over_us");
-    row(name + " - two memsets", over, "us", "<= 3", over <= 3.0);
+    reported(name + " - two memsets", medianCounter(medians, name, "over_us"), "us");
   }
   for (const CameraPath& path : paths) {
     const double large = medianCounter(medians, framePassCase(path.level, 2048, 2048), "ns_px");
@@ -64,10 +72,8 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
     const double ratio = medianCounter(medians, name, "ratio");
     row(name + " / memcpy", ratio, "x", "<= 1.5", ratio <= 1.5);
   }
-  for (const CameraPath& path : paths) {
-    const std::string name = traversalCase(path.level);
-    row(name + " (overhead per pass)", medianTime(medians, name), "us", "(reported)", true);
-  }
+  const std::string sampleTraversal = traversalCase(SampleLevel);
+  reported(sampleTraversal + " (overhead per pass)", medianTime(medians, sampleTraversal), "us");
   return allMet;
 }
 

@@ -19,6 +19,8 @@
 
 namespace {
 
+inline void store32(uint8_t* at, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v); }
+
 // fillRow with 32-byte stores that may overlap: half the stores for the same bytes. On
 // frames larger than the nearest caches that is measurably quicker (eight rooms at
 // 1280x960: about 5% less a pass than with the portable fill's 16-byte stores).
@@ -30,29 +32,28 @@ struct WideFill {
     }
     const __m256i v = _mm256_set1_epi8(char(colour));
     uint8_t* const end = p + count;
-    const auto store = [v](uint8_t* at) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v); };
     if (count <= 64) {
-      store(p);
-      store(end - 32);
+      store32(p, v);
+      store32(end - 32, v);
       return;
     }
     if (count <= 128) {
-      store(p);
-      store(p + 32);
-      store(end - 64);
-      store(end - 32);
+      store32(p, v);
+      store32(p + 32, v);
+      store32(end - 64, v);
+      store32(end - 32, v);
       return;
     }
     for (; p + 128 <= end; p += 128) {
-      store(p);
-      store(p + 32);
-      store(p + 64);
-      store(p + 96);
+      store32(p, v);
+      store32(p + 32, v);
+      store32(p + 64, v);
+      store32(p + 96, v);
     }
-    store(end - 128);
-    store(end - 96);
-    store(end - 64);
-    store(end - 32);
+    store32(end - 128, v);
+    store32(end - 96, v);
+    store32(end - 64, v);
+    store32(end - 32, v);
   }
 };
 

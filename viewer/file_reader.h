@@ -4,7 +4,8 @@
 // One open file. Every operation is one platform call; a failure is reported through
 // reportError with a fixed message and the call returns as if it had worked.
 // The file is opened for reading and writing (a file the user may not write does not
-// open) and for exclusive use among openers that take the same lock.
+// open) and for exclusive use among openers that take the same lock. Only a regular file
+// opens: a folder, a FIFO or a device fails at once, without waiting on it.
 class FileReader {
  public:
   enum SeekMethod : int32_t { FromBegin = 0, FromCurrent = 1, FromEnd = 2 };

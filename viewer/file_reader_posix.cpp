@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,12 @@ void report(const char* message) {
     __builtin_trap();
   }
 }
+
+// Only a regular file is a level: a FIFO or a device would block the reads or never end.
+bool isRegular(int fd) {
+  struct stat info;
+  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
 }  // namespace
 
 FileReader::~FileReader() {
@@ -21,9 +28,11 @@ FileReader::~FileReader() {
 }
 
 void FileReader::open(const char* fileName) {
-  int fd = ::open(fileName, O_RDWR | O_CLOEXEC);
+  // Without blocking: a FIFO with no writer, or a device, must not hold up the viewer. For
+  // a regular file the flag changes nothing, so it stays on.
+  int fd = ::open(fileName, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   // Exclusive use: a file that another opener holds does not open.
-  if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (fd >= 0 && (!isRegular(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
     ::close(fd);
     fd = -1;
   }

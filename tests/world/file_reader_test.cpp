@@ -97,6 +97,53 @@ TEST(FileReader, AFileTheUserMayNotWriteDoesNotOpen) {
   testing::internal::GetCapturedStderr();
 }
 
+// Nothing but a regular file is a level: each of these fails at open, without waiting for a
+// writer or reading for ever, and then reads nothing, as a missing file does.
+TEST(FileReader, AnythingButARegularFileDoesNotOpenAndNeverBlocks) {
+  const std::string fifo = ::testing::TempDir() + "reader-fifo.b2";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::string folder = ::testing::TempDir() + "reader-folder.b2";
+  ::rmdir(folder.c_str());
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  for (const std::string& path : {fifo, folder, std::string("/dev/zero"), std::string("/dev/null")}) {
+    FileReader reader;
+    testing::internal::CaptureStderr();
+    reader.open(path.c_str());
+    EXPECT_TRUE(reader.failed()) << path;
+    char buffer[4] = {'a', 'b', 'c', 'd'};
+    uint32_t count = 99;
+    reader.read(buffer, 4, count);
+    EXPECT_EQ(count, 0u) << path;
+    EXPECT_EQ(std::string(buffer, 4), "abcd") << path;
+    reader.close();
+    EXPECT_TRUE(reader.isClosed());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Couldn't open file\nPeux pas lire du fichier\ncouldn't flush file buffers\n")
+        << path;
+  }
+  ::unlink(fifo.c_str());
+  ::rmdir(folder.c_str());
+}
+
+TEST(FileReader, ALinkToARegularFileOpens) {
+  const std::string target = writeFile("linked.bin", "abcd");
+  const std::string link = ::testing::TempDir() + "link.b2";
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  FileReader reader;
+  testing::internal::CaptureStderr();
+  reader.open(link.c_str());
+  EXPECT_TRUE(reader.isOpen());
+  char buffer[4];
+  uint32_t count = 0;
+  reader.read(buffer, 4, count);
+  EXPECT_EQ(std::string(buffer, count), "abcd");
+  reader.close();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ::unlink(link.c_str());
+}
+
 TEST(FileReader, DestroyingAnOpenReaderClosesIt) {
   const std::string path = writeFile("scoped.bin", "abcd");
   {

@@ -7,7 +7,7 @@
 
 #include "viewer/palette.h"
 
-bool writePng(const FrameImage& image, const std::string& path) {
+bool encodePng(const FrameImage& image, std::vector<uint8_t>& bytes) {
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
@@ -22,17 +22,20 @@ bool writePng(const FrameImage& image, const std::string& path) {
     colormap[3 * i + 1] = palette[i].green;
     colormap[3 * i + 2] = palette[i].blue;
   }
-  const int ok = png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), image.width,
-                                         colormap);
+  // Room for the worst case (stored, not compressed), so one encoding always fits.
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
+  if (bytes.size() < size) bytes.resize(size);
+  const int ok = png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(),
+                                           image.width, colormap);
   png_image_free(&png);
-  return ok != 0;
+  if (!ok) return false;
+  bytes.resize(size);
+  return true;
 }
 
-bool writePgm(const FrameImage& image, const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  std::fprintf(f, "P5\n%d %d\n255\n", image.width, image.height);
-  const size_t size = image.pixels.size();
-  const bool ok = std::fwrite(image.pixels.data(), 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
+void encodePgm(const FrameImage& image, std::vector<uint8_t>& bytes) {
+  char header[64];
+  const int n = std::snprintf(header, sizeof header, "P5\n%d %d\n255\n", image.width, image.height);
+  bytes.assign(header, header + n);
+  bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // A presented frame, rows top to bottom, one palette index a pixel.
@@ -9,7 +8,8 @@ struct FrameImage {
   std::vector<uint8_t> pixels;
 };
 
-// An 8-bit indexed PNG carrying the viewer's palette.
-bool writePng(const FrameImage& image, const std::string& path);
+// The image as an 8-bit indexed PNG carrying the viewer's palette, into bytes (grown as
+// needed, reused from call to call). False when the encoder fails.
+bool encodePng(const FrameImage& image, std::vector<uint8_t>& bytes);
 // P5 with maxval 255: grey value = palette index.
-bool writePgm(const FrameImage& image, const std::string& path);
+void encodePgm(const FrameImage& image, std::vector<uint8_t>& bytes);

@@ -4,67 +4,47 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <set>
-#include <sstream>
+#include <memory>
 
+#include "io/input_file.h"
+#include "io/output_file.h"
 #include "tools/replay/frame_image.h"
+#include "tools/replay/replay_options.h"
 #include "tools/replay/replay_script.h"
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
 
 namespace {
 
+// A script is a few bytes a pass; this is room for millions of scripted events.
+constexpr size_t MaxScriptBytes = 4 * MiB;
+
 struct Options {
   std::string level = "3rooms.b2";
   std::string size = "320x240";
   std::string script;
-  int64_t passes = 1;
+  std::string passes = "1";
   std::string shots;  // empty: the last pass
   std::string out = ".";
   std::string format = "png";
   bool topDown = false;
 };
 
-struct ShotPlan {
-  enum Kind { Last, All, None, Listed } kind = Last;
-  std::set<int64_t> passes;
-};
+// SIGINT or SIGTERM: the run stops before its next pass and leaves no half-written file.
+volatile std::sig_atomic_t stopSignal = 0;
+extern "C" void requestStop(int signal) { stopSignal = signal; }
 
-bool parseShots(const std::string& text, ShotPlan& plan, std::string& error) {
-  if (text.empty()) return true;
-  if (text == "all") plan.kind = ShotPlan::All;
-  else if (text == "none") plan.kind = ShotPlan::None;
-  else {
-    plan.kind = ShotPlan::Listed;
-    std::istringstream items(text);
-    for (std::string item; std::getline(items, item, ',');) {
-      char* end = nullptr;
-      errno = 0;
-      const long long pass = std::strtoll(item.c_str(), &end, 10);
-      if (item.empty() || *end != '\0' || errno != 0 || pass < 1) {
-        error = "--shots: '" + item + "' is not a pass number (1 or more), all or none";
-        return false;
-      }
-      plan.passes.insert(pass);
-    }
-  }
-  return true;
-}
-
-bool parseSize(const std::string& text, int32_t& width, int32_t& height) {
-  unsigned w = 0, h = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%ux%u%c", &w, &h, &tail) != 2 || w > 65535 || h > 65535) {
-    return false;
-  }
-  width = int32_t(w);
-  height = int32_t(h);
-  return true;
+void catchStopSignals() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = requestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 class ReplayPlatform {
@@ -72,7 +52,14 @@ class ReplayPlatform {
   ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots)
       : script_(script), options_(options), shots_(shots) {}
 
-  bool nextMessage(Message& message) { return script_.next(presented_, message); }
+  // A stop (a signal, or an output that failed) arrives as a close: the loop ends at once.
+  bool nextMessage(Message& message) {
+    if (stopSignal != 0 || failed_) {
+      message = {MessageKind::Close, 0, 0, 0};
+      return true;
+    }
+    return script_.next(presented_, message);
+  }
 
   void present(const Viewer& viewer) {
     ++presented_;
@@ -89,22 +76,53 @@ class ReplayPlatform {
   }
   void releaseFrame(FrameMemory& frame) { releaseHeapFrame(frame); }
 
-  bool openTrace() {
-    trace_.open(std::filesystem::path(options_.out) / "trace.tsv");
-    trace_ << "pass\troom\tpx\tpy\tpz\tr00\tr01\tr02\tr10\tr11\tr12\tr20\tr21\tr22\twalk\tturnY\t"
-              "overview\twidth\theight\n";
-    return bool(trace_);
+  // The trace goes to a temporary file beside trace.tsv until the run has ended well.
+  bool openTrace(std::string& error) {
+    if (!trace_.open((std::filesystem::path(options_.out) / "trace.tsv").string(), error)) return false;
+    append("pass\troom\tpx\tpy\tpz\tr00\tr01\tr02\tr10\tr11\tr12\tr20\tr21\tr22\twalk\tturnY\t"
+           "overview\twidth\theight\n");
+    return true;
   }
 
-  // The default shot: the last frame presented.
-  void finish() {
-    if (shots_.kind == ShotPlan::Last && presented_ > 0) writeShot(presented_);
-    trace_.flush();
+  // After the last pass: the default shot, then the trace put in place. False, with the
+  // reason already reported, when any output failed; the trace is then not put in place
+  // and an earlier trace.tsv stays as it was.
+  bool finish() {
+    if (!failed_ && shots_.kind == ShotPlan::Last && presented_ > 0) writeShot(presented_);
+    if (failed_) return false;
+    writeTraceBuffer();
+    if (failed_) return false;
+    std::string error;
+    if (!trace_.commit(error)) return report(error);
+    return true;
   }
 
-  bool failed() const { return failed_ || !trace_; }
+  int64_t presented() const { return presented_; }
 
  private:
+  bool report(const std::string& error) {
+    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    failed_ = true;
+    return false;
+  }
+
+  // Trace lines gather in a fixed buffer: one write a few hundred passes, not one a pass.
+  void append(const char* text) {
+    const size_t n = std::strlen(text);
+    if (traceUsed_ + n > sizeof traceBuffer_) writeTraceBuffer();
+    std::memcpy(traceBuffer_ + traceUsed_, text, n);
+    traceUsed_ += n;
+  }
+  void writeTraceBuffer() {
+    std::string error;
+    if (!trace_.write(traceBuffer_, traceUsed_) && !failed_) {
+      // The reason is the write's own: flush reports it and removes the temporary file.
+      trace_.flush(error);
+      report(error);
+    }
+    traceUsed_ = 0;
+  }
+
   void traceLine(const Viewer& viewer) {
     const Camera& c = viewer.camera;
     char line[1024];
@@ -116,7 +134,7 @@ class ReplayPlatform {
     std::snprintf(line + n, sizeof line - size_t(n), "\t%.9g\t%d\t%d\t%d\t%d\n", viewer.walkSpeed,
                   c.turnRateY, viewer.world.overviewEnabled, viewer.viewport.width,
                   viewer.viewport.height);
-    trace_ << line;
+    append(line);
   }
 
   void capture(const Viewer& viewer) {
@@ -133,11 +151,16 @@ class ReplayPlatform {
     char name[64];
     std::snprintf(name, sizeof name, "frame-%06lld.%s", (long long)pass, options_.format.c_str());
     const std::string path = (std::filesystem::path(options_.out) / name).string();
-    const bool ok = options_.format == "png" ? writePng(image_, path) : writePgm(image_, path);
-    if (!ok) {
-      std::fprintf(stderr, "quellor-replay: cannot write %s\n", path.c_str());
-      failed_ = true;
+    if (options_.format == "png") {
+      if (!encodePng(image_, encoded_)) {
+        report(path + ": cannot be written: the PNG encoder failed");
+        return;
+      }
+    } else {
+      encodePgm(image_, encoded_);
     }
+    std::string error;
+    if (!writeFileAtomically(path, encoded_, error)) report(error);
   }
 
   ScriptCursor script_;
@@ -145,9 +168,17 @@ class ReplayPlatform {
   const ShotPlan& shots_;
   int64_t presented_ = 0;
   FrameImage image_;
-  std::ofstream trace_;
+  std::vector<uint8_t> encoded_;
+  OutputFile trace_;
+  char traceBuffer_[65536];
+  size_t traceUsed_ = 0;
   bool failed_ = false;
 };
+
+int refuse(const std::string& message) {
+  std::fprintf(stderr, "quellor-replay: %s\n", message.c_str());
+  return 2;
+}
 
 }  // namespace
 
@@ -155,14 +186,22 @@ int main(int argc, char** argv) {
   Options options;
   CLI::App app{"quellor-replay: runs the viewer's frame pass headless on scripted input"};
   app.add_option("--level", options.level, "level file (default 3rooms.b2)");
-  app.add_option("--size", options.size, "client size at start, WxH (default 320x240)");
-  app.add_option("--script", options.script, "input events, one 'PASS EVENT [ARGS]' a line");
-  app.add_option("--passes", options.passes, "passes at most (default 1)")->check(CLI::NonNegativeNumber);
-  app.add_option("--shots", options.shots, "passes to capture: 1,5,9 or all or none (default: the last)");
+  app.add_option("--size", options.size, "client size at start, WxH from 0 to 65535 (default 320x240)");
+  app.add_option("--script", options.script,
+                 "input events, one 'PASS EVENT [ARGS]' a line; a regular file of at most 4 MiB");
+  app.add_option("--passes", options.passes, "passes at most, 0 to 100000000 (default 1)");
+  app.add_option("--shots", options.shots,
+                 "passes to capture: 1,5,9 (each within --passes) or all or none (default: the last)");
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)");
   app.add_option("--format", options.format, "png or pgm (default png)")
       ->check(CLI::IsMember({"png", "pgm"}));
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
+  app.footer(
+      "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
+      "(earlier files of the same name are left as they were); 2 for an option or script it "
+      "cannot read, before anything runs. SIGINT or SIGTERM stops the run before its next "
+      "pass: frames already written stay, trace.tsv is not replaced, and the program ends by "
+      "that signal.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -171,50 +210,52 @@ int main(int argc, char** argv) {
   }
 
   int32_t width = 0, height = 0;
-  if (!parseSize(options.size, width, height)) {
-    std::fprintf(stderr, "quellor-replay: --size: '%s' is not WxH with W and H from 0 to 65535\n",
-                 options.size.c_str());
-    return 2;
-  }
+  int64_t passes = 0;
   ShotPlan shots;
   std::string error;
-  if (!parseShots(options.shots, shots, error)) {
-    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
-    return 2;
+  if (!parseSizeOption(options.size, width, height, error) || !parsePassesOption(options.passes, passes, error) ||
+      !parseShotsOption(options.shots, passes, shots, error)) {
+    return refuse(error);
   }
   ReplayScript script;
   if (!options.script.empty()) {
-    std::ifstream in(options.script, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "quellor-replay: cannot read script %s: %s\n", options.script.c_str(),
-                   std::strerror(errno));
-      return 2;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!parseReplayScript(text.str(), options.script, script, error)) {
-      std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
-      return 2;
+    std::string text;
+    if (!readInputFile(options.script, MaxScriptBytes, "a script", text, error) ||
+        !parseReplayScript(text, options.script, script, error)) {
+      return refuse(error);
     }
   }
+  catchStopSignals();
   std::error_code ec;
   std::filesystem::create_directories(options.out, ec);
-
-  auto viewer = std::make_unique<Viewer>();
-  ReplayPlatform platform(script, options, shots);
-  if (!platform.openTrace()) {
-    std::fprintf(stderr, "quellor-replay: cannot write %s/trace.tsv\n", options.out.c_str());
+  if (ec) {
+    std::fprintf(stderr, "quellor-replay: %s: cannot be made: %s\n", options.out.c_str(), ec.message().c_str());
     return 1;
   }
-  if (!createFrame(*viewer, platform)) {
+
+  auto viewer = std::make_unique<Viewer>();
+  auto platform = std::make_unique<ReplayPlatform>(script, options, shots);
+  if (!platform->openTrace(error)) {
+    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    return 1;
+  }
+  if (!createFrame(*viewer, *platform)) {
     std::fprintf(stderr, "quellor-replay: cannot allocate a 320x240 frame buffer\n");
     return 1;
   }
-  resizeFrame(*viewer, platform, width, height);
+  resizeFrame(*viewer, *platform, width, height);
   const LevelLoadResult loaded = startViewer(*viewer, options.level.c_str());
   if (!loaded.ok) std::fprintf(stderr, "quellor-replay: %s\n", loaded.message.c_str());
-  runMainLoop(*viewer, platform, options.passes);
-  platform.finish();
-  if (viewer->frameExists) platform.releaseFrame(viewer->frame);
-  return platform.failed() ? 1 : 0;
+  runMainLoop(*viewer, *platform, passes);
+  if (viewer->frameExists) platform->releaseFrame(viewer->frame);
+  if (stopSignal != 0) {
+    const int signal = stopSignal;
+    std::fprintf(stderr, "quellor-replay: stopped by %s after pass %lld; trace.tsv left as it was\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM", (long long)platform->presented());
+    platform.reset();  // removes the unfinished trace
+    // Ended by the signal, as the caller expects of a program it interrupted.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
+  return platform->finish() ? 0 : 1;
 }

@@ -1,0 +1,71 @@
+#include "tools/replay/replay_options.h"
+
+
+bool parseCount(const std::string& text, int64_t max, int64_t& value) {
+  if (text.empty()) return false;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    // Checked before each step, so no value of any length can wrap.
+    const int64_t digit = c - '0';
+    if (digit > max || v > (max - digit) / 10) return false;
+    v = v * 10 + digit;
+  }
+  value = v;
+  return true;
+}
+
+bool parseSizeOption(const std::string& text, int32_t& width, int32_t& height, std::string& error) {
+  const size_t x = text.find('x');
+  int64_t w = 0, h = 0;
+  if (x == std::string::npos || !parseCount(text.substr(0, x), MaxReplaySize, w) ||
+      !parseCount(text.substr(x + 1), MaxReplaySize, h)) {
+    error = "--size: '" + text + "' is not WxH with W and H from 0 to 65535";
+    return false;
+  }
+  width = int32_t(w);
+  height = int32_t(h);
+  return true;
+}
+
+bool parsePassesOption(const std::string& text, int64_t& passes, std::string& error) {
+  if (!parseCount(text, MaxReplayPasses, passes)) {
+    error = "--passes: '" + text + "' is not a count from 0 to " + std::to_string(MaxReplayPasses);
+    return false;
+  }
+  return true;
+}
+
+bool parseShotsOption(const std::string& text, int64_t passes, ShotPlan& plan, std::string& error) {
+  plan = ShotPlan{};
+  if (text.empty()) return true;
+  if (text == "all") {
+    plan.kind = ShotPlan::All;
+    return true;
+  }
+  if (text == "none") {
+    plan.kind = ShotPlan::None;
+    return true;
+  }
+  plan.kind = ShotPlan::Listed;
+  // Every item between commas counts, so "1," and "1,,2" are mistakes, not shorter lists.
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    const bool digits = !item.empty() && item.find_first_not_of("0123456789") == std::string::npos;
+    int64_t pass = 0;
+    const bool withinRun = digits && parseCount(item, passes, pass);
+    if (!digits || (withinRun && pass < 1)) {
+      error = "--shots: '" + item + "' is not a pass number (1 or more), all or none";
+      return false;
+    }
+    if (!withinRun) {
+      error = "--shots: pass " + item + " is beyond the last pass (--passes " + std::to_string(passes) + ")";
+      return false;
+    }
+    plan.passes.insert(pass);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}

@@ -39,12 +39,15 @@ volatile std::sig_atomic_t stopSignal = 0;
 extern "C" void requestStop(int signal) { stopSignal = signal; }
 
 void catchStopSignals() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
+  struct sigaction action {};
   action.sa_handler = requestStop;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGTERM, SIGINT}) {
+    struct sigaction previous {};
+    // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
+    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
 }
 
 class ReplayPlatform {

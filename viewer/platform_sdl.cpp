@@ -2,6 +2,7 @@
 // frame to the screen; everything else is the shell's frame pass, shared with quellor-replay.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,28 @@ namespace {
 const char* const WindowTitle = "Ambrelle";
 const char* const LevelFileName = "3rooms.b2";
 constexpr int32_t GapAboveScreenBottom = 40;
+// While minimised the loop sleeps on events; it wakes this often to see a stop request.
+constexpr Uint32 MinimisedWaitMs = 100;
+
+// SIGTERM or SIGINT: the next pass takes a close message and the viewer ends with status 0.
+volatile std::sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+// Our own handlers, from the first instruction on, rather than SDL's (which it installs only
+// at SDL_Init, and only over the default action): a stop during start-up or loading is then
+// kept for the first pass too.
+void catchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = requestStop;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGTERM, SIGINT}) {
+    struct sigaction previous {};
+    // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
+    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
 
 class SdlPlatform {
  public:
@@ -160,6 +183,10 @@ PixelSize SdlPlatform::drawableSize() const {
 }
 
 bool SdlPlatform::nextMessage(Message& message) {
+  if (stopRequested != 0) {
+    message = {MessageKind::Close, 0, 0, 0};
+    return true;
+  }
   SDL_Event event;
   if (!SDL_PollEvent(&event)) return false;
   const PixelSize drawable = event.type == SDL_WINDOWEVENT ? drawableSize() : known_;
@@ -170,7 +197,7 @@ bool SdlPlatform::nextMessage(Message& message) {
 void SdlPlatform::present(const Viewer& viewer) {
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
-    SDL_WaitEvent(nullptr);
+    if (stopRequested == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
     return;
   }
   if (!viewer.frameExists) return;
@@ -220,6 +247,7 @@ int fail(const std::string& message) {
 
 // The command line is ignored.
 int main(int, char**) {
+  catchStopSignals();
   SdlPlatform platform;
   std::string error;
   if (!platform.open(error)) return fail(error);

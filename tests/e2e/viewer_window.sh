@@ -121,7 +121,8 @@ view_settles() {
 }
 
 still=$(replay_frame still)
-overview=$(replay_frame overview --script <(echo "1 key z"))
+echo "1 key z" > "$work/overview.txt"  # a file: scripts must be regular files, not pipes
+overview=$(replay_frame overview --script "$work/overview.txt")
 declare -A sized
 sized[400x300]=$(replay_frame size400x300 --size 400x300)
 sized[321x200]=$(replay_frame size321x200 --size 321x200)  # a 324-wide frame, 321 columns shown

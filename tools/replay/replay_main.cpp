@@ -188,14 +188,18 @@ int refuse(const std::string& message) {
 int main(int argc, char** argv) {
   Options options;
   CLI::App app{"quellor-replay: runs the viewer's frame pass headless on scripted input"};
-  app.add_option("--level", options.level, "level file (default 3rooms.b2)");
-  app.add_option("--size", options.size, "client size at start, WxH from 0 to 65535 (default 320x240)");
-  app.add_option("--script", options.script,
-                 "input events, one 'PASS EVENT [ARGS]' a line; a regular file of at most 4 MiB");
-  app.add_option("--passes", options.passes, "passes at most, 0 to 100000000 (default 1)");
+  const std::string scriptHelp = "input events, one 'PASS EVENT [ARGS]' a line; a regular file of at most " +
+                                 std::to_string(MaxScriptBytes / MiB) + " MiB";
+  const std::string passesHelp = "passes at most, 0 to " + std::to_string(MaxReplayPasses) + " (default 1)";
+  app.add_option("--level", options.level, "level file (default 3rooms.b2)")->type_name("PATH");
+  app.add_option("--size", options.size, "client size at start, WxH from 0 to 65535 (default 320x240)")
+      ->type_name("WxH");
+  app.add_option("--script", options.script, scriptHelp)->type_name("PATH");
+  app.add_option("--passes", options.passes, passesHelp)->type_name("N");
   app.add_option("--shots", options.shots,
-                 "passes to capture: 1,5,9 (each within --passes) or all or none (default: the last)");
-  app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)");
+                 "passes to capture: 1,5,9 (each within --passes) or all or none (default: the last)")
+      ->type_name("LIST");
+  app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
   app.add_option("--format", options.format, "png or pgm (default png)")
       ->check(CLI::IsMember({"png", "pgm"}));
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");

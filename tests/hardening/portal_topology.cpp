@@ -112,6 +112,7 @@ const char* topologyName(PortalTopology kind) {
   switch (kind) {
     case PortalTopology::SelfPortals: return "self_portals";
     case PortalTopology::SplitSelfPortals: return "split_self_portals";
+    case PortalTopology::PortalsAndWalls: return "portals_and_walls";
     case PortalTopology::MirroredPair: return "mirrored_pair";
     case PortalTopology::Cycle: return "cycle";
     case PortalTopology::BothWays: return "both_ways";
@@ -133,6 +134,12 @@ void buildPortalTopology(World& world, PortalTopology kind) {
       buildRoom(world, 0, plan, [](int, int) { return PiecePlan{0, false, 0}; });
       break;
     }
+    case PortalTopology::PortalsAndWalls:
+      startWorld(world, 1);
+      buildRoom(world, 0, {false, 3, false, -1}, [](int face, int piece) {
+        return piece == 1 ? PiecePlan{-1, false, 10 + face} : PiecePlan{0, false, 0};
+      });
+      break;
     case PortalTopology::MirroredPair:
       startWorld(world, 2);
       for (int32_t r = 0; r < 2; ++r)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bench/camera_path.h"
+#include "tests/hardening/portal_topology.h"
 
 struct FrameSize {
   int32_t width, height;
@@ -15,8 +16,10 @@ std::string framePassCase(const std::string& level, int32_t width, int32_t heigh
 std::string traversalCase(const std::string& level);
 std::string paletteExpandCase(int32_t width, int32_t height, bool noise = false);
 std::string levelLoadCase(const std::string& level);
+std::string hostileTraversalCase(PortalTopology kind);
 
 // Paths must outlive the run.
 void registerFramePassCases(const std::vector<CameraPath>& paths);
 void registerPaletteExpandCases(const CameraPath& framePath);
 void registerLevelLoadCase(const std::string& level);
+void registerHostileTraversalCases();

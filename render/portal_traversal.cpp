@@ -8,21 +8,33 @@
 
 namespace {
 
-// What stays the same through one traversal.
+// One traversal: what stays the same through it, and the work it has done so far.
 struct Traversal {
   const World& world;
   const Camera& camera;
   const Viewport& viewport;
   SpanTable& spans;
   TraversalCounts* counts;  // null when nobody asks
+  int32_t work;             // rooms entered and polygons clipped, up to MaxTraversalWork
 };
 
-void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t depth) {
+// Spends one unit of the pass's work, or says that none is left.
+bool spendWork(Traversal& t) {
+  if (t.work >= MaxTraversalWork) {
+    if (t.counts) t.counts->budgetExhausted = 1;
+    return false;
+  }
+  ++t.work;
+  return true;
+}
+
+void visitRoom(Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t depth) {
   if (roomIndex < 0 || roomIndex >= t.world.roomCount) return;
   if (depth >= MaxTraversalDepth) {
     if (t.counts) ++t.counts->cappedVisits;
     return;
   }
+  if (!spendWork(t)) return;
   if (t.counts) {
     ++t.counts->roomVisits;
     ++t.counts->visitsPerRoom[roomIndex];
@@ -43,6 +55,9 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
     // A polygon whose plane passes within the tolerance of the eye is skipped like one
     // that faces away.
     if (classifyPoint(polygon.plane, eye) != SideFront) continue;
+    // Out of work: what this pass drew so far is the frame.
+    if (!spendWork(t)) return;
+    if (t.counts) ++t.counts->polygonsClipped;
 
     copyPolygon(polygon.outline, buffers[0]);
     buffers[1].colourIndex = polygon.outline.colourIndex;  // the clipping writes the rest
@@ -70,11 +85,14 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
                 SpanTable& spans, int32_t roomIndex, const Frustum& frustum) {
-  visitRoom(Traversal{world, camera, viewport, spans, nullptr}, roomIndex, frustum, 0);
+  Traversal t{world, camera, viewport, spans, nullptr, 0};
+  visitRoom(t, roomIndex, frustum, 0);
 }
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
                 SpanTable& spans, int32_t roomIndex, const Frustum& frustum,
                 TraversalCounts& counts) {
-  visitRoom(Traversal{world, camera, viewport, spans, &counts}, roomIndex, frustum, 0);
+  Traversal t{world, camera, viewport, spans, &counts, 0};
+  visitRoom(t, roomIndex, frustum, 0);
+  counts.work += t.work;
 }

@@ -315,7 +315,7 @@ std::string passText(int64_t pass) { return "pass " + std::to_string(pass) + ": 
 StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressStart start) {
   StressReport report;
   auto viewer = std::make_unique<Viewer>();
-  const bool shipped = !levels.shipped.empty() && c.flag();
+  const bool shipped = !levels.shipped.empty() && (levels.hostile || c.flag());
   if (shipped) {
     viewer->world = *levels.shipped[c.below(uint32_t(levels.shipped.size()))];
   } else {
@@ -431,12 +431,22 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
       report.fault = passText(pass) + "the traversal went deeper than its cap";
       break;
     }
+    if (counts.work > MaxTraversalWork || counts.work != counts.roomVisits + counts.polygonsClipped) {
+      report.fault = passText(pass) + "the traversal did " + std::to_string(counts.work) +
+                     " units of work, beyond its budget or not what it counted";
+      break;
+    }
+    report.budgetExhausted += counts.budgetExhausted;
     const bool inside = roomHoldsEye(world.rooms[world.currentRoom], camera.position);
     report.eyeLeftItsRoom = report.eyeLeftItsRoom || !inside;
-    if (inside && (counts.cappedVisits != 0 || counts.deepestLevel > world.roomCount)) {
+    // In a valid level with the eye in its room every chain of portals enters each room
+    // at most once, and the work stays far below the budget.
+    if (inside && !levels.hostile) report.mostWork = std::max(report.mostWork, counts.work);
+    if (inside && !levels.hostile &&
+        (counts.cappedVisits != 0 || counts.budgetExhausted != 0 || counts.deepestLevel > world.roomCount)) {
       report.fault = passText(pass) + "with the eye in its room the traversal went " +
-                     std::to_string(counts.deepestLevel) + " rooms deep in a level of " +
-                     std::to_string(world.roomCount);
+                     std::to_string(counts.deepestLevel) + " rooms deep (" + std::to_string(counts.work) +
+                     " units of work) in a level of " + std::to_string(world.roomCount);
       break;
     }
     if (viewer->quitRequested) break;

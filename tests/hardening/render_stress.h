@@ -15,6 +15,9 @@
 struct StressLevels {
   std::vector<const World*> shipped;  // levels loaded from files, used as they are
   std::string scratchPath;            // where generated levels are written to be loaded
+  // The shipped levels break the portal rules on purpose (tests/hardening/portal_topology.h):
+  // every case uses one, and only the traversal's work budget bounds its passes.
+  bool hostile = false;
 };
 
 struct StressReport {
@@ -23,6 +26,8 @@ struct StressReport {
   int64_t startFrame = 0;    // pixels of the frame before the first pass
   int64_t largestFrame = 0;  // pixels of the largest frame drawn
   int32_t deepestLevel = 0;
+  int32_t mostWork = 0;        // the traversal's work in the busiest pass with the eye in its room
+  int32_t budgetExhausted = 0;  // passes that stopped at the work budget
   bool eyeLeftItsRoom = false;  // some pass drew with the eye outside its current room
 };
 

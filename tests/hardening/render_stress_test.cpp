@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "hardening_files.h"
+#include "render/portal_traversal.h"
 #include "render_stress.h"
 #include "viewer/main_loop.h"
 #include "world/level_loader.h"
@@ -43,21 +44,26 @@ class RenderStress : public ::testing::Test {
 TEST_F(RenderStress, SeededCasesKeepEveryWriteInsideTheFrameAndAllocateNothing) {
   int64_t passes = 0;
   int outside = 0;
-  int32_t deepest = 0;
+  int32_t deepest = 0, mostWork = 0;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     const StressReport report = run(seededBytes(seed, 512));
     ASSERT_EQ(report.fault, "") << "seed " << seed;
     passes += report.passes;
     outside += report.eyeLeftItsRoom;
     deepest = std::max(deepest, report.deepestLevel);
+    mostWork = std::max(mostWork, report.mostWork);
   }
-  std::printf("%lld passes; %d cases drew with the eye outside its room; deepest portal chain %d rooms\n",
-              (long long)passes, outside, deepest);
+  std::printf("%lld passes; %d cases drew with the eye outside its room; deepest portal chain %d rooms; "
+              "most traversal work with the eye in its room %d (budget %d)\n",
+              (long long)passes, outside, deepest, mostWork, MaxTraversalWork);
   // The cases reach what they are meant to: many passes, eyes outside their room, and
   // views through chains of portals.
   EXPECT_GT(passes, 750);
   EXPECT_GT(outside, 15);
   EXPECT_GE(deepest, 4);
+  // Valid levels stay far below the traversal's work budget (each case checks it is
+  // never reached with the eye in its room).
+  EXPECT_LE(mostWork, MaxTraversalWork / 8);
 }
 
 TEST_F(RenderStress, TheLargestAndNarrowestFramesTheShellMakes) {

@@ -6,6 +6,7 @@
 
 #include "tools/level/convex_body.h"
 #include "tools/level/dvec3.h"
+#include "tools/level/level_inputs.h"
 #include "world/level_loader.h"
 
 namespace {
@@ -301,6 +302,9 @@ class Checker {
 std::vector<LevelProblem> checkWorld(const World& world) { return Checker(world).run(); }
 
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
+  world.roomCount = 0;
+  std::string error;
+  if (!levelFileUsable(path, error)) return {{-1, -1, error}};
   const LevelLoadResult loaded = loadLevel(world, path.c_str());
   if (!loaded.ok) return {{-1, -1, loaded.message}};
   return checkWorld(world);

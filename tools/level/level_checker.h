@@ -22,7 +22,8 @@ constexpr double CheckTolerance = 0.001;
 std::vector<LevelProblem> checkWorld(const World& world);
 
 // Loads the file with the viewer's loader and checks the level. A file the loader
-// refuses is one problem carrying the loader's message. world holds the loaded level.
+// refuses, or a path that is not a regular file (not opened), is one problem carrying
+// the message. world holds the loaded level.
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world);
 
 // "room 1 polygon 3 (portal to room 2): text"

@@ -9,8 +9,6 @@
 // A level source larger than this is refused before it is read: the largest level the
 // viewer can hold is a few dozen kilobytes of JSON, even written out generously.
 constexpr size_t MaxLevelSourceBytes = 4 * MiB;
-// Brackets nested deeper than this are refused as they are read. A level source needs 5.
-constexpr int MaxJsonDepth = 64;
 
 // Reads a level source once, within MaxLevelSourceBytes. Refuses without waiting a path
 // that is a folder, a FIFO or a device. Errors read "PATH: ...".

@@ -48,7 +48,7 @@ ReferenceLevel readReferenceLevel(const uint8_t* data, size_t size, World& world
   Cursor in{data, size};
   int32_t vertexCount, unused, roomCount;
   if (!in.word(vertexCount) || !in.word(unused) || !in.word(roomCount)) return result;
-  if (roomCount < 0 || roomCount > MaxRooms || vertexCount < 0) return result;
+  if (roomCount < 0 || roomCount > MaxRooms || vertexCount < 0 || vertexCount > MaxLevelVertices) return result;
   std::vector<Vec3> table;
   for (int32_t i = 0; i < vertexCount; ++i) {
     float z, x, y;

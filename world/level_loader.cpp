@@ -83,6 +83,11 @@ class LevelParser {
 
 bool readVertexTable(LevelParser& in, int32_t vertexCount, std::vector<Vec3>& table) {
   if (vertexCount < 0) return in.fail("vertex count " + std::to_string(vertexCount) + " is negative");
+  // Refused before a record is read: a header may claim billions.
+  if (vertexCount > MaxLevelVertices) {
+    return in.fail("vertex count " + std::to_string(vertexCount) + " is more than " +
+                   std::to_string(MaxLevelVertices) + ", the most a level file may hold");
+  }
   // Grown as records arrive, so a count larger than the file costs nothing.
   for (int32_t i = 0; i < vertexCount; ++i) {
     float z = 0, x = 0, y = 0;
@@ -100,7 +105,7 @@ bool readVertexTable(LevelParser& in, int32_t vertexCount, std::vector<Vec3>& ta
 }
 
 bool readOutline(LevelParser& in, const std::vector<Vec3>& table, ClipPolygon& outline,
-                 const Vec3* colour) {
+                 const Vec3* colour, int32_t* indices) {
   int32_t n = 0;
   if (!in.readInt(n, "a vertex count")) return false;
   if (n > MaxPolygonVertices) {
@@ -115,6 +120,7 @@ bool readOutline(LevelParser& in, const std::vector<Vec3>& table, ClipPolygon& o
       return in.fail("vertex index " + std::to_string(index) + " is outside the vertex table (" +
                      std::to_string(table.size()) + " vertices)");
     }
+    indices[k] = index;
     outline.vertices[k] = table[size_t(index)];
     outline.colours[k] = colour ? *colour : Vec3{0, 0, 0};
     outline.flags[k] = 0;
@@ -122,7 +128,8 @@ bool readOutline(LevelParser& in, const std::vector<Vec3>& table, ClipPolygon& o
   return true;
 }
 
-bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCount, Room* rooms) {
+bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCount, Room* rooms,
+               LevelFileRecord& record) {
   LevelRandom random;
   for (int32_t r = 0; r < roomCount; ++r) {
     in.at(r);
@@ -138,6 +145,8 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
                      " portals, more than " + std::to_string(MaxRoomPolygons) + " polygons");
     }
     room.polygonCount = walls + portals;
+    record.wallCount[r] = walls;
+    record.portalCount[r] = portals;
     for (int32_t p = 0; p < walls + portals; ++p) {
       in.at(r, p);
       WorldPolygon& polygon = room.polygons[p];
@@ -149,7 +158,7 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
         colour.x = 256.0f * float(random.next()) / 32767.0f;
         colour.y = 256.0f * float(random.next()) / 32767.0f;
         colour.z = 256.0f * float(random.next()) / 32767.0f;
-        if (!readOutline(in, table, polygon.outline, &colour)) return false;
+        if (!readOutline(in, table, polygon.outline, &colour, record.vertexIndices[r][p])) return false;
         if (!computePlane(polygon)) return in.fail("its first three vertices give no plane");
         polygon.outline.colourIndex = random.next() % 15 + 1;
       } else {
@@ -158,7 +167,7 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
           return in.fail("portal target room " + std::to_string(polygon.targetRoom) +
                          " is outside the level's rooms (" + std::to_string(roomCount) + " rooms)");
         }
-        if (!readOutline(in, table, polygon.outline, nullptr)) return false;
+        if (!readOutline(in, table, polygon.outline, nullptr, record.vertexIndices[r][p])) return false;
         if (!computePlane(polygon)) return in.fail("its first three vertices give no plane");
       }
     }
@@ -168,8 +177,9 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
 
 }  // namespace
 
-LevelLoadResult loadLevel(World& world, const char* fileName) {
+LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record) {
   world.roomCount = 0;
+  if (record) *record = LevelFileRecord{};
   LevelParser in(fileName);
   if (!in.opened()) {
     in.fail("cannot be opened");
@@ -184,10 +194,19 @@ LevelLoadResult loadLevel(World& world, const char* fileName) {
                  std::to_string(MaxRooms));
   }
   ok = ok && readVertexTable(in, vertexCount, table);
-  // Rooms are read aside and copied in whole, so a refused file leaves nothing behind.
+  // Rooms (and what the file said of them) are read aside and copied in whole, so a
+  // refused file leaves nothing behind.
   auto rooms = std::make_unique<Room[]>(MaxRooms);
-  ok = ok && readRooms(in, table, roomCount, rooms.get());
+  auto said = std::make_unique<LevelFileRecord>();
+  ok = ok && readRooms(in, table, roomCount, rooms.get(), *said);
   if (!ok) return {false, in.message()};
+  if (record) {
+    said->vertexCount = vertexCount;
+    said->secondWord = unusedWord;
+    said->roomCount = roomCount;
+    said->vertices = std::move(table);
+    *record = std::move(*said);
+  }
   std::copy(rooms.get(), rooms.get() + roomCount, world.rooms);
   world.roomCount = roomCount;
   return {true, {}};

@@ -90,6 +90,10 @@ def files():
     f["room_count_huge.b2"] = Level().i32(8, 0, 0x7FFFFFFF)
     f["vertex_count_negative.b2"] = Level().i32(-5, 0, 1)
     f["vertex_count_huge.b2"] = cube_vertices(Level().i32(0x7FFFFFFF, 0, 1))
+    # The table's cap is 65,536: one more is refused before any record is read, the cap
+    # itself is read (and here ends early).
+    f["vertex_count_over_cap.b2"] = cube_vertices(Level().i32(65537, 0, 1))
+    f["vertex_count_at_cap_short.b2"] = cube_vertices(Level().i32(65536, 0, 1))
     f["vertex_table_short.b2"] = Level().i32(3, 0, 1).vertex(0, 0, 0).vertex(1, 0, 0).f32(1.0)
     l = cube_vertices(Level().i32(9, 0, 1)).vertex(float("inf"), 0, 0)
     f["vertex_infinite.b2"] = cube_room(l)

@@ -101,6 +101,22 @@ TEST_F(ToolCommand, DumpShowsWorldUnitsKindsAndPlanes) {
       << dumped.output;
 }
 
+TEST_F(ToolCommand, CheckAndDumpRefuseSpecialFilesAtOnce) {
+  const ToolRun dumped = run("dump /dev/zero");
+  EXPECT_EQ(dumped.status, 1);
+  EXPECT_EQ(dumped.output, "/dev/zero: cannot be read: it is a character device, not a regular file\n");
+  const ToolRun checked = run("check /dev/zero");
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_EQ(checked.output,
+            "/dev/zero: /dev/zero: cannot be read: it is a character device, not a regular file\n"
+            "/dev/zero: 1 problem\n");
+  const std::string folder = ::testing::TempDir();
+  const ToolRun built = run("build " + folder + " " + tempPath("cli-never.b2"));
+  EXPECT_EQ(built.status, 1);
+  EXPECT_EQ(built.output, folder + ": cannot be read: it is a folder, not a regular file\n");
+  EXPECT_FALSE(std::ifstream(tempPath("cli-never.b2")));
+}
+
 TEST_F(ToolCommand, UnknownSubcommandIsAUsageError) {
   const ToolRun ran = run("frobnicate x");
   EXPECT_NE(ran.status, 0);

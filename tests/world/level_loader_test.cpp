@@ -185,7 +185,7 @@ TEST(LevelLoader, RefusesBadFilesWholeWithAMessageNamingThePlace) {
   }
   {
     LevelBytes l = header(0x7fffffff, 0);
-    cases.push_back({"bigcount", l, SIZE_MAX, "the file ends early, at the vertex table"});
+    cases.push_back({"bigcount", l, SIZE_MAX, "vertex count 2147483647 is more than 65536, the most a level file may hold"});
   }
   for (const BadFile& c : cases) {
     const std::string path = c.bytes.write(std::string("bad-") + c.name + ".b2", c.keep);

@@ -58,6 +58,7 @@ class LineRecorder {
   bool binary(json::binary_t&) { return false; }
 
   bool start_object(std::size_t) {
+    if (!deepEnoughForOneMore()) return false;
     Frame frame{json::object(), pointerOfNext(), false, 0, {}};
     document_.lines[frame.pointer] = currentLine();
     stack_.push_back(std::move(frame));
@@ -69,6 +70,7 @@ class LineRecorder {
   }
   bool end_object() { return endContainer(); }
   bool start_array(std::size_t) {
+    if (!deepEnoughForOneMore()) return false;
     Frame frame{json::array(), pointerOfNext(), true, 0, {}};
     document_.lines[frame.pointer] = currentLine();
     stack_.push_back(std::move(frame));
@@ -95,6 +97,13 @@ class LineRecorder {
     size_t index;
     std::string key;
   };
+
+  bool deepEnoughForOneMore() {
+    if (stack_.size() < size_t(MaxJsonDepth)) return true;
+    errorLine_ = currentLine();
+    error_ = "brackets nest more than " + std::to_string(MaxJsonDepth) + " deep, the limit for a level source";
+    return false;
+  }
 
   // The line of the last character read; a number is read one character past its end,
   // and that character (a comma, a bracket or the newline) is still on the number's line.

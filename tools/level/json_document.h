@@ -14,8 +14,12 @@ struct JsonDocument {
   int lineOf(const std::string& pointer) const;
 };
 
-// Parses text (comments allowed). On a syntax error returns false with the line and
-// the fault.
+// Brackets nested deeper than this are refused as they are read (a level source needs 5):
+// the parser would otherwise spend time and memory that grow with the depth's square.
+constexpr int MaxJsonDepth = 64;
+
+// Parses text (comments allowed). On a syntax error, or nesting deeper than MaxJsonDepth,
+// returns false with the line and the fault.
 bool parseJsonDocument(const std::string& text, JsonDocument& document, int& errorLine, std::string& error);
 
 // "/rooms/3/outline" from its parts, with the pointer escapes for keys.

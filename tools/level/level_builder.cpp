@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <set>
 
 #include "tools/level/convex_body.h"
 #include "tools/level/convex_face.h"
+#include "tools/level/level_checker.h"
+#include "tools/level/level_writer.h"
+#include "world/level_loader.h"
 #include "world/world.h"
 
 namespace {
@@ -15,6 +19,9 @@ namespace {
 constexpr double Tolerance = 1e-6;
 constexpr double MinPieceArea = 1e-6;
 constexpr double MinRoomHeight = 0.01;
+// The checker treats points within CheckTolerance as one: every edge of a built polygon
+// must be well above that, or the level would build and then fail its check.
+constexpr double MinEdgeLength = 10 * CheckTolerance;
 // Sine of the sharpest turn allowed at an outline corner: flatter corners are refused.
 constexpr double MinCornerSine = 1e-4;
 constexpr double FullTurn = 6.283185307179586;
@@ -74,6 +81,8 @@ class Builder {
     closeTJunctions();
     for (int r = 0; r < roomCount; ++r) orientRoom(r);
     for (int r = 0; r < roomCount; ++r) checkLimits(r);
+    if (errors_.size() != before) return false;
+    checkAsLoaded();
     return errors_.size() == before;
   }
 
@@ -113,6 +122,13 @@ class Builder {
       if (le <= Tolerance || lf <= Tolerance) {
         ok = false;
         roomError(r, room.cornerLines[k], "corner " + std::to_string(k) + " repeats its neighbour");
+        break;
+      }
+      if (lf < MinEdgeLength) {
+        ok = false;
+        roomError(r, room.cornerLines[k], "corners " + std::to_string(k) + " and " + std::to_string(q) +
+                                              " are " + number(lf) + " apart; corners must be at least " +
+                                              number(MinEdgeLength) + " apart");
         break;
       }
       const double sine = (ex * fz - ez * fx) / (le * lf);
@@ -408,6 +424,46 @@ class Builder {
           }
         }
         std::rotate(v.begin(), v.begin() + long((best + n - 1) % n), v.end());
+      }
+    }
+  }
+
+  // The level as the viewer's loader will hold it (file floats times 10, planes from the
+  // first three corners in floats) must pass the checker; whatever does not is refused
+  // here, at the source line of the polygon at fault, so that a level that builds checks.
+  void checkAsLoaded() {
+    auto world = std::make_unique<World>();
+    world->roomCount = int32_t(level_.rooms.size());
+    std::vector<Vec3> loaded;
+    for (const DVec3& v : level_.vertices) {
+      loaded.push_back({levelCoordinate(v.x) * LevelScale, levelCoordinate(v.y) * LevelScale,
+                        levelCoordinate(v.z) * LevelScale});
+    }
+    for (size_t r = 0; r < level_.rooms.size(); ++r) {
+      Room& room = world->rooms[r];
+      room.polygonCount = 0;
+      for (const auto* list : {&level_.rooms[r].walls, &level_.rooms[r].portals}) {
+        for (const BuiltPolygon& p : *list) {
+          WorldPolygon& polygon = room.polygons[room.polygonCount++];
+          polygon = WorldPolygon{};
+          polygon.targetRoom = p.targetRoom;
+          polygon.outline.vertexCount = int32_t(p.vertices.size());
+          for (size_t k = 0; k < p.vertices.size(); ++k) polygon.outline.vertices[k] = loaded[size_t(p.vertices[k])];
+          computePlane(polygon);
+        }
+      }
+    }
+    for (const LevelProblem& problem : checkWorld(*world)) {
+      const int r = problem.room < 0 ? 0 : problem.room;
+      const BuiltRoom& room = level_.rooms[size_t(r)];
+      const int p = problem.polygon;
+      const BuiltPolygon* polygon = p < 0                        ? nullptr
+                                    : size_t(p) < room.walls.size() ? &room.walls[size_t(p)]
+                                                                    : &room.portals[size_t(p) - room.walls.size()];
+      if (polygon) {
+        roomError(r, polygon->line, polygon->what + ", once stored in the file's floats: " + problem.text);
+      } else {
+        roomError(r, source_.rooms[size_t(r)].line, "once stored in the file's floats: " + problem.text);
       }
     }
   }

@@ -6,6 +6,7 @@
 
 #include "tools/level/convex_body.h"
 #include "tools/level/dvec3.h"
+#include "tools/level/level_inputs.h"
 #include "world/level_loader.h"
 
 namespace {
@@ -27,9 +28,32 @@ std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
   return corners;
 }
 
+double largestCoordinate(const DVec3& v) {
+  return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+}
+
+}  // namespace
+
+double checkToleranceFor(const World& world) {
+  double extent = 0;
+  for (int r = 0; r < world.roomCount && r < MaxRooms; ++r) {
+    const Room& room = world.rooms[r];
+    for (int p = 0; p < room.polygonCount && p < MaxRoomPolygons; ++p) {
+      const ClipPolygon& outline = room.polygons[p].outline;
+      for (int k = 0; k < outline.vertexCount && k < MaxPolygonVertices; ++k) {
+        const double e = largestCoordinate(toD(outline.vertices[k]));
+        if (std::isfinite(e) && e <= MaxCheckCoordinate) extent = std::max(extent, e);
+      }
+    }
+  }
+  return CheckTolerance * std::max(1.0, extent / ToleranceExtent);
+}
+
+namespace {
+
 class Checker {
  public:
-  explicit Checker(const World& world) : world_(world) {}
+  explicit Checker(const World& world) : world_(world), tolerance_(checkToleranceFor(world)) {}
 
   std::vector<LevelProblem> run() {
     if (world_.roomCount <= 0) problem(-1, -1, "the level has no rooms");
@@ -42,7 +66,7 @@ class Checker {
     for (int a = 0; a < world_.roomCount; ++a) {
       for (int b = a + 1; b < world_.roomCount; ++b) {
         if (usable_[size_t(a)] && usable_[size_t(b)] &&
-            bodiesOverlap(bodyOf(a), bodyOf(b), CheckTolerance)) {
+            bodiesOverlap(bodyOf(a), bodyOf(b), tolerance_)) {
           problem(a, -1, "overlaps room " + std::to_string(b));
         }
       }
@@ -69,7 +93,7 @@ class Checker {
     for (int p = 0; p < room.polygonCount; ++p) {
       const DPlane plane = toD(room.polygons[p].plane);
       const double centreDistance = distanceTo(plane, centre);
-      if (centreDistance <= CheckTolerance) {
+      if (centreDistance <= tolerance_) {
         problem(r, p, "its normal points out of the room (the room's centre lies " + number(-centreDistance) +
                           " behind its plane)");
         continue;
@@ -87,7 +111,7 @@ class Checker {
           }
         }
       }
-      if (worst < -CheckTolerance) {
+      if (worst < -tolerance_) {
         problem(r, p, "vertex " + std::to_string(worstVertex) + " of polygon " + std::to_string(worstPolygon) +
                           " lies " + number(-worst) + " behind its plane: the room is not convex");
       }
@@ -123,6 +147,15 @@ class Checker {
         return false;
       }
     }
+    for (int k = 0; k < n; ++k) {
+      const double extent = largestCoordinate(v[size_t(k)]);
+      if (extent > MaxCheckCoordinate) {
+        problem(r, p, "vertex " + std::to_string(k) + " is out of range: a coordinate of " + number(extent) +
+                          " world units is beyond " + number(MaxCheckCoordinate) +
+                          ", where the viewer's float products of coordinates overflow");
+        return false;
+      }
+    }
     const DPlane plane = toD(polygon.plane);
     const double normalLength = lengthD(plane.n);
     if (!std::isfinite(normalLength) || !std::isfinite(plane.d) || std::fabs(normalLength - 1) > 1e-4) {
@@ -130,7 +163,7 @@ class Checker {
       return false;
     }
     for (int k = 0; k < n; ++k) {
-      if (distanceD(v[size_t(k)], v[size_t((k + 1) % n)]) <= CheckTolerance) {
+      if (distanceD(v[size_t(k)], v[size_t((k + 1) % n)]) <= tolerance_) {
         problem(r, p, "vertices " + std::to_string(k) + " and " + std::to_string((k + 1) % n) + " coincide");
         return false;
       }
@@ -145,7 +178,7 @@ class Checker {
         worstVertex = k;
       }
     }
-    if (worst > CheckTolerance) {
+    if (worst > tolerance_) {
       problem(r, p, "is not flat: vertex " + std::to_string(worstVertex) + " lies " + number(worst) +
                         " off the plane of its first three vertices");
       ok = false;
@@ -159,7 +192,7 @@ class Checker {
       const DVec3& next = v[size_t((k + 1) % n)];
       const DVec3 in = here - prev, out = next - here;
       const double against = -dotD(crossD(in, out), plane.n);
-      if (against < -CheckTolerance * lengthD(in)) {
+      if (against < -tolerance_ * lengthD(in)) {
         problem(r, p, "is not convex, or not wound one way round: it turns the other way at vertex " +
                           std::to_string(k));
         ok = false;
@@ -205,9 +238,9 @@ class Checker {
         for (size_t m = 0; m < w.size(); ++m) {
           const DVec3 c = w[m], d = w[(m + 1) % w.size()];
           const double tc = dotD(c - a, along), td = dotD(d - a, along);
-          if (distanceD(a + along * tc, c) > CheckTolerance || distanceD(a + along * td, d) > CheckTolerance) continue;
+          if (distanceD(a + along * tc, c) > tolerance_ || distanceD(a + along * td, d) > tolerance_) continue;
           const double lo = std::max(0.0, std::min(tc, td)), hi = std::min(length, std::max(tc, td));
-          if (hi - lo <= CheckTolerance) continue;
+          if (hi - lo <= tolerance_) continue;
           if (td < tc) cover.push_back({lo, hi});
           else sameWay = q;
         }
@@ -223,15 +256,15 @@ class Checker {
       double reached = 0;
       bool twice = false;
       for (const auto& [lo, hi] : cover) {
-        if (lo > reached + CheckTolerance) break;
-        if (lo < reached - CheckTolerance) twice = true;
+        if (lo > reached + tolerance_) break;
+        if (lo < reached - tolerance_) twice = true;
         reached = std::max(reached, hi);
       }
       if (twice) {
         problem(r, p, edge + " is met by more than one polygon along the same stretch");
         return;
       }
-      if (reached < length - CheckTolerance) {
+      if (reached < length - tolerance_) {
         problem(r, p, edge + " is not met by another polygon of the room from " + number(reached) +
                           " along it: the room is not closed");
         return;
@@ -254,7 +287,7 @@ class Checker {
       if (other.targetRoom != r) continue;
       const std::vector<DVec3> theirs = cornersOf(other);
       bool inPlane = true;
-      for (const DVec3& c : theirs) inPlane = inPlane && std::fabs(distanceTo(plane, c)) <= CheckTolerance;
+      for (const DVec3& c : theirs) inPlane = inPlane && std::fabs(distanceTo(plane, c)) <= tolerance_;
       if (!inPlane) continue;
       if (dotD(plane.n, toD(other.plane.normal)) > -0.9999) {
         nearMiss = "its twin, polygon " + std::to_string(q) + " of room " + std::to_string(t) +
@@ -264,7 +297,7 @@ class Checker {
       bool same = theirs.size() == mine.size();
       for (const DVec3& c : mine) {
         bool found = false;
-        for (const DVec3& d : theirs) found = found || distanceD(c, d) <= CheckTolerance;
+        for (const DVec3& d : theirs) found = found || distanceD(c, d) <= tolerance_;
         same = same && found;
       }
       if (same) return;
@@ -292,6 +325,7 @@ class Checker {
   }
 
   const World& world_;
+  const double tolerance_;
   std::vector<LevelProblem> problems_;
   std::vector<bool> usable_;
 };
@@ -301,6 +335,9 @@ class Checker {
 std::vector<LevelProblem> checkWorld(const World& world) { return Checker(world).run(); }
 
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
+  world.roomCount = 0;
+  std::string error;
+  if (!levelFileUsable(path, error)) return {{-1, -1, error}};
   const LevelLoadResult loaded = loadLevel(world, path.c_str());
   if (!loaded.ok) return {{-1, -1, loaded.message}};
   return checkWorld(world);

@@ -13,8 +13,19 @@ struct LevelProblem {
 };
 
 // How far (world units) a vertex may lie off a plane and still count as on it: the
-// renderer's own side tolerance.
+// renderer's own side tolerance, for levels within ToleranceExtent of the origin.
 constexpr double CheckTolerance = 0.001;
+// A float's rounding grows with the coordinate: beyond this extent (the sources' limit)
+// the tolerance grows in proportion, so a valid level stays valid at any scale.
+constexpr double ToleranceExtent = 1000.0;
+// Coordinates beyond this are out of range: a polygon's plane is the difference of two
+// products of coordinate differences, stored in a float, which overflows once the
+// coordinates pass about 6.5e18 world units; this keeps a margin below that.
+constexpr double MaxCheckCoordinate = 4e18;
+
+// The tolerance for one level: CheckTolerance, scaled by its largest coordinate (in
+// range) over ToleranceExtent where that is larger.
+double checkToleranceFor(const World& world);
 
 // Every invariant the viewer relies on: usable, flat, convex polygons wound consistently;
 // convex, closed rooms whose normals face inwards; portals matched by a twin in their
@@ -22,7 +33,8 @@ constexpr double CheckTolerance = 0.001;
 std::vector<LevelProblem> checkWorld(const World& world);
 
 // Loads the file with the viewer's loader and checks the level. A file the loader
-// refuses is one problem carrying the loader's message. world holds the loaded level.
+// refuses, or a path that is not a regular file (not opened), is one problem carrying
+// the message. world holds the loaded level.
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world);
 
 // "room 1 polygon 3 (portal to room 2): text"

@@ -1,86 +1,53 @@
 #include "tools/level/level_dump.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <vector>
 
-#include "world/level_loader.h"
+#include "tools/level/level_inputs.h"
+#include "viewer/palette.h"
 
 namespace {
 
-// Reads the file's fields again in order, for what the loaded world does not keep:
-// the vertex table and the vertex indices. The loader has already vouched for the layout.
-class Fields {
- public:
-  explicit Fields(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
-  int32_t next() {
-    uint32_t word = 0;
-    for (int i = 0; i < 4 && at_ < bytes_.size(); ++i) word |= uint32_t(uint8_t(bytes_[at_++])) << (8 * i);
-    int32_t value;
-    std::memcpy(&value, &word, 4);
-    return value;
-  }
-  float nextFloat() {
-    const int32_t bits = next();
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
-  }
-
- private:
-  std::vector<char> bytes_;
-  size_t at_ = 0;
-};
-
 // Adding zero turns -0 into 0, which reads better and means the same.
 std::string format(const char* pattern, double a, double b, double c) {
-  char text[96];
+  char text[160];
   std::snprintf(text, sizeof text, pattern, a + 0.0, b + 0.0, c + 0.0);
   return text;
 }
 
+// The colour a wall shows: its palette index through the viewer's own palette.
+std::string shownColour(int32_t index) {
+  if (index < 0 || index >= PaletteSize) return " (outside the palette)";
+  const PaletteEntry& e = viewerPalette()[index];
+  return format(" (shown as rgb %.0f %.0f %.0f)", e.red, e.green, e.blue);
+}
+
 }  // namespace
 
-bool dumpLevelFile(const std::string& path, std::string& text, std::string& error) {
-  auto world = std::make_unique<World>();
-  const LevelLoadResult loaded = loadLevel(*world, path.c_str());
-  if (!loaded.ok) {
-    error = loaded.message;
-    return false;
-  }
-  std::ifstream file(path, std::ios::binary);
-  Fields in{std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())};
-  const int32_t vertexCount = in.next();
-  const int32_t secondWord = in.next();
-  const int32_t roomCount = in.next();
-  text = path + ": " + std::to_string(vertexCount) + " vertices, " + std::to_string(roomCount) +
-         " rooms (second header word " + std::to_string(secondWord) + ")\n";
+std::string formatLevelDump(const std::string& path, const World& world, const LevelFileRecord& record) {
+  std::string text = path + ": " + std::to_string(record.vertexCount) + " vertices, " +
+                     std::to_string(record.roomCount) + " rooms; second header word " +
+                     std::to_string(record.secondWord) + " (read and ignored by the viewer)\n";
+  text +=
+      "walls: 'colour index' is the palette index the viewer fills the wall with, and the rgb it shows;\n"
+      "       'loader colour' is the three draws the loader stores with the wall, never shown\n";
   text += "vertices, world units (x, y, z):\n";
-  for (int32_t i = 0; i < vertexCount; ++i) {
-    const float z = in.nextFloat(), x = in.nextFloat(), y = in.nextFloat();
-    text += "  " + std::to_string(i) + ": " +
-            format("(%g, %g, %g)\n", double(x * LevelScale), double(y * LevelScale), double(z * LevelScale));
+  for (size_t i = 0; i < record.vertices.size(); ++i) {
+    const Vec3& v = record.vertices[i];
+    text += "  " + std::to_string(i) + ": " + format("(%g, %g, %g)\n", v.x, v.y, v.z);
   }
-  for (int32_t r = 0; r < roomCount; ++r) {
-    const Room& room = world->rooms[r];
-    const int32_t walls = in.next(), portals = in.next();
-    text += "room " + std::to_string(r) + ": " + std::to_string(walls) + " walls, " + std::to_string(portals) +
-            " portals\n";
-    for (int32_t p = 0; p < room.polygonCount; ++p) {
+  for (int32_t r = 0; r < record.roomCount && r < world.roomCount && r < MaxRooms; ++r) {
+    const Room& room = world.rooms[r];
+    text += "room " + std::to_string(r) + ": " + std::to_string(record.wallCount[r]) + " walls, " +
+            std::to_string(record.portalCount[r]) + " portals\n";
+    for (int32_t p = 0; p < room.polygonCount && p < MaxRoomPolygons; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
-      if (p >= walls) in.next();  // the target room, which the world holds too
-      const int32_t n = in.next();
-      std::string indices;
-      for (int32_t k = 0; k < n; ++k) indices += " " + std::to_string(in.next());
       text += "  polygon " + std::to_string(p) + ": ";
       if (polygon.targetRoom < 0) {
         const Vec3& c = polygon.outline.colours[0];
         text += "wall, colour index " + std::to_string(polygon.outline.colourIndex) +
-                format(" (rgb %.1f %.1f %.1f)", c.x, c.y, c.z);
+                shownColour(polygon.outline.colourIndex) +
+                format(", loader colour %.1f %.1f %.1f", c.x, c.y, c.z);
       } else {
         text += "portal to room " + std::to_string(polygon.targetRoom);
       }
@@ -89,8 +56,25 @@ bool dumpLevelFile(const std::string& path, std::string& text, std::string& erro
       char d[48];
       std::snprintf(d, sizeof d, " d %.4f", double(plane.d) + 0.0);
       text += d;
-      text += ", vertices" + indices + "\n";
+      text += ", vertices";
+      for (int32_t k = 0; k < polygon.outline.vertexCount && k < MaxPolygonVertices; ++k) {
+        text += " " + std::to_string(record.vertexIndices[r][p][k]);
+      }
+      text += "\n";
     }
   }
+  return text;
+}
+
+bool dumpLevelFile(const std::string& path, std::string& text, std::string& error) {
+  if (!levelFileUsable(path, error)) return false;
+  auto world = std::make_unique<World>();
+  auto record = std::make_unique<LevelFileRecord>();
+  const LevelLoadResult loaded = loadLevel(*world, path.c_str(), record.get());
+  if (!loaded.ok) {
+    error = loaded.message;
+    return false;
+  }
+  text = formatLevelDump(path, *world, *record);
   return true;
 }

@@ -1,9 +1,9 @@
 #include "tools/level/level_writer.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+
+#include "io/output_file.h"
 
 #include "world/world.h"
 
@@ -65,16 +65,5 @@ std::vector<uint8_t> encodeLevel(const BuiltLevel& level) {
 }
 
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    error = path + ": cannot be written: " + std::strerror(errno);
-    return false;
-  }
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-  const bool closed = std::fclose(file) == 0;
-  if (written != bytes.size() || !closed) {
-    error = path + ": writing failed";
-    return false;
-  }
-  return true;
+  return writeFileAtomically(path, bytes, error);
 }

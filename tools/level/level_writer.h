@@ -14,5 +14,6 @@ float levelCoordinate(double world);
 // All fields 32-bit little-endian.
 std::vector<uint8_t> encodeLevel(const BuiltLevel& level);
 
-// Writes bytes to path; false with a message when the file cannot be written.
+// Writes bytes to path through a temporary file and a rename; false with a message when
+// the file cannot be written (path is then left as it was).
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// build: a JSON level source compiled into a level file. The output is never the source
+// and never a folder, FIFO or device; it is written to a temporary file beside it, that
+// temporary file is checked with the viewer's loader and checker, and only a level that
+// passes replaces OUT. Any failure leaves OUT as it was and no temporary file behind.
+struct BuildFileOutcome {
+  bool ok = false;
+  std::vector<std::string> errors;  // one line each, for standard error
+  size_t rooms = 0, polygons = 0, vertices = 0;
+};
+
+BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath);

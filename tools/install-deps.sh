@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libpng-dev
+  libcli11-dev nlohmann-json3-dev libpng-dev libcairo2-dev libxml2-dev
   libsdl2-dev
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xdotool x11-utils x11-apps imagemagick

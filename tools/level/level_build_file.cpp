@@ -8,6 +8,7 @@
 #include "tools/level/level_builder.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_inputs.h"
+#include "tools/level/level_warnings.h"
 #include "tools/level/level_source.h"
 #include "tools/level/level_writer.h"
 
@@ -31,7 +32,7 @@ std::string renamed(std::string text, const std::string& from, const std::string
 
 }  // namespace
 
-BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath) {
+BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath, bool strict) {
   BuildFileOutcome outcome;
   std::vector<std::string>& errors = outcome.errors;
   if (sameFile(sourcePath, outPath)) {
@@ -73,6 +74,11 @@ BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string
       errors.push_back("  " + renamed(formatProblem(*world, p), out.temporaryPath(), outPath));
     }
     return outcome;  // out abandons the temporary file
+  }
+  for (const LevelWarning& w : findLevelWarnings(*world)) outcome.warnings.push_back(formatWarning(source, w));
+  if (strict && !outcome.warnings.empty()) {
+    errors.push_back(outPath + ": not written: --strict makes warnings errors; " + outPath + " is left as it was");
+    return outcome;
   }
   if (!out.commit(error)) {
     errors.push_back(error);

@@ -9,8 +9,10 @@
 // passes replaces OUT. Any failure leaves OUT as it was and no temporary file behind.
 struct BuildFileOutcome {
   bool ok = false;
-  std::vector<std::string> errors;  // one line each, for standard error
+  std::vector<std::string> errors;    // one line each, for standard error
+  std::vector<std::string> warnings;  // "FILE:LINE: warning: ...", for standard error
   size_t rooms = 0, polygons = 0, vertices = 0;
 };
 
-BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath);
+// With strict, a level with warnings counts as failed and does not replace OUT either.
+BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath, bool strict = false);

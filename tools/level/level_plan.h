@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "tools/level/plan_input.h"
+
+enum class PlanFormat { Svg, Png, Pdf };
+
+// The format an output name asks for, by its ending (.svg, .png, .pdf, any case).
+bool planFormatOf(const std::string& path, PlanFormat& format);
+
+// Where the plan put things, for its tests: page units (pixels for PNG, points for SVG and
+// PDF) with y downwards.
+struct PlanLayout {
+  int width = 0, height = 0;
+  double scale = 0;            // page units per world unit
+  double left = 0, top = 0;    // page position of world (minX, maxZ)
+  double minX = 0, maxZ = 0;
+  std::vector<std::string> roomLabels;  // "0 hall", one per room
+  double pageX(double x) const { return left + (x - minX) * scale; }
+  double pageY(double z) const { return top + (maxZ - z) * scale; }
+};
+
+// The tint a room's floor area is filled with (red, green, blue, 0 to 1).
+void roomTint(int room, double rgb[3]);
+// The start marker's colour.
+constexpr double StartMarkerRgb[3] = {0.85, 0.1, 0.1};
+
+// Draws the level from above, to scale: grid, scale bar, rooms with labels, walls,
+// openings (side openings as heavy lines, openings in floors and ceilings hatched),
+// doors, the start point with its view, the overview camera's footprint, a legend.
+// The encoded file goes to bytes. False with a message when cairo fails.
+bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error);

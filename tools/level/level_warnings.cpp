@@ -1,0 +1,263 @@
+#include "tools/level/level_warnings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/level/dvec3.h"
+
+namespace {
+
+// Same tolerance as the viewer's side test: faces closer than this touch.
+constexpr double TouchDistance = 0.001;
+// A face whose normal is at least this vertical is a floor or a ceiling.
+constexpr double Horizontal = 0.7;
+
+DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", std::fabs(v) < 5e-5 ? 0.0 : v);
+  return text;
+}
+
+std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
+  std::vector<DVec3> corners;
+  for (int k = 0; k < polygon.outline.vertexCount; ++k) corners.push_back(toD(polygon.outline.vertices[k]));
+  return corners;
+}
+
+DPlane planeOf(const WorldPolygon& polygon) { return {toD(polygon.plane.normal), polygon.plane.d}; }
+
+struct Point2 {
+  double u, v;
+};
+
+double cross2(const Point2& o, const Point2& a, const Point2& b) {
+  return (a.u - o.u) * (b.v - o.v) - (a.v - o.v) * (b.u - o.u);
+}
+
+double signedArea(const std::vector<Point2>& p) {
+  double sum = 0;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const Point2& a = p[i];
+    const Point2& b = p[(i + 1) % p.size()];
+    sum += a.u * b.v - b.u * a.v;
+  }
+  return 0.5 * sum;
+}
+
+// Area shared by two convex polygons: a clipped by each edge of b.
+double overlapArea(std::vector<Point2> a, std::vector<Point2> b) {
+  if (signedArea(a) < 0) std::reverse(a.begin(), a.end());
+  if (signedArea(b) < 0) std::reverse(b.begin(), b.end());
+  for (size_t i = 0; i < b.size() && !a.empty(); ++i) {
+    const Point2 e0 = b[i], e1 = b[(i + 1) % b.size()];
+    std::vector<Point2> kept;
+    for (size_t k = 0; k < a.size(); ++k) {
+      const Point2 p = a[k], q = a[(k + 1) % a.size()];
+      const double sp = cross2(e0, e1, p), sq = cross2(e0, e1, q);
+      if (sp >= 0) kept.push_back(p);
+      if ((sp >= 0) != (sq >= 0)) {
+        const double t = sp / (sp - sq);
+        kept.push_back({p.u + (q.u - p.u) * t, p.v + (q.v - p.v) * t});
+      }
+    }
+    a = kept;
+  }
+  return a.size() < 3 ? 0.0 : std::fabs(signedArea(a));
+}
+
+// The polygon's corners in two axes of the plane with normal n.
+std::vector<Point2> inPlane(const std::vector<DVec3>& corners, const DVec3& n) {
+  const DVec3 helper = std::fabs(n.x) < 0.9 ? DVec3{1, 0, 0} : DVec3{0, 1, 0};
+  const DVec3 u = normalizedD(crossD(n, helper));
+  const DVec3 v = crossD(n, u);
+  std::vector<Point2> out;
+  for (const DVec3& c : corners) out.push_back({dotD(c, u), dotD(c, v)});
+  return out;
+}
+
+// The narrowest extent of a flat convex polygon: for some edge, the farthest corner from
+// its line.
+double narrowestWidth(const std::vector<DVec3>& corners, const DVec3& normal) {
+  double narrowest = INFINITY;
+  for (size_t i = 0; i < corners.size(); ++i) {
+    const DVec3 edge = corners[(i + 1) % corners.size()] - corners[i];
+    if (lengthD(edge) < 1e-9) continue;
+    const DVec3 across = normalizedD(crossD(normal, edge));
+    double widest = 0;
+    for (const DVec3& c : corners) widest = std::max(widest, std::fabs(dotD(c - corners[i], across)));
+    narrowest = std::min(narrowest, widest);
+  }
+  return narrowest;
+}
+
+class Finder {
+ public:
+  explicit Finder(const World& world) : world_(world) {}
+
+  std::vector<LevelWarning> run() {
+    if (world_.roomCount <= 0 || world_.roomCount > MaxRooms) return warnings_;
+    startPoint();
+    for (int r = 0; r < world_.roomCount; ++r) {
+      unreachable(r);
+      eyeHeight(r);
+      narrowPortals(r);
+    }
+    nearMisses();
+    std::stable_sort(warnings_.begin(), warnings_.end(),
+                     [](const LevelWarning& a, const LevelWarning& b) { return a.room < b.room; });
+    return warnings_;
+  }
+
+ private:
+  void warn(int room, const std::string& text) { warnings_.push_back({room, text}); }
+
+  bool holds(int r, const Vec3& eye) const {
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      if (classifyPoint(room.polygons[p].plane, eye) == SideBehind) return false;
+    }
+    return true;
+  }
+
+  void startPoint() {
+    const Vec3 eye{float(StartX), float(StartY), float(StartZ)};
+    if (holds(0, eye)) return;
+    // Behind only floors or ceilings: right place in plan, wrong height.
+    bool belowFloor = false, aboveCeiling = false, outsideSides = false;
+    const Room& room = world_.rooms[0];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const WorldPolygon& polygon = room.polygons[p];
+      if (classifyPoint(polygon.plane, eye) != SideBehind) continue;
+      if (polygon.plane.normal.y >= Horizontal) belowFloor = true;
+      else if (polygon.plane.normal.y <= -Horizontal) aboveCeiling = true;
+      else outsideSides = true;
+    }
+    int holder = -1;
+    for (int r = 0; r < world_.roomCount; ++r) {
+      if (holds(r, eye)) holder = r;
+    }
+    std::string text = "the start point (5, 0, 0) ";
+    if (outsideSides) {
+      text += "is not inside room 0";
+    } else {
+      text += std::string("lies inside room 0's outline but ") +
+              (belowFloor ? "below its floor" : aboveCeiling ? "above its ceiling" : "outside it") +
+              " (the eye stays at y = 0 until a wall pushes it)";
+    }
+    text += holder >= 0 ? "; the viewer will start in room " + std::to_string(holder)
+                        : "; no room holds it, so the first steps push the eye about";
+    warn(0, text);
+  }
+
+  void unreachable(int r) {
+    if (reached_.empty()) {
+      reached_.assign(size_t(world_.roomCount), false);
+      std::vector<int> queue{0};
+      reached_[0] = true;
+      while (!queue.empty()) {
+        const int at = queue.back();
+        queue.pop_back();
+        const Room& room = world_.rooms[at];
+        for (int p = 0; p < room.polygonCount; ++p) {
+          const int to = room.polygons[p].targetRoom;
+          if (to >= 0 && to < world_.roomCount && !reached_[size_t(to)]) {
+            reached_[size_t(to)] = true;
+            queue.push_back(to);
+          }
+        }
+      }
+    }
+    if (!reached_[size_t(r)]) warn(r, "cannot be reached from room 0 through portals, so it is never seen");
+  }
+
+  void eyeHeight(int r) {
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const WorldPolygon& polygon = room.polygons[p];
+      const double ny = polygon.plane.normal.y;
+      if (std::fabs(ny) < Horizontal) continue;
+      double low = INFINITY, high = -INFINITY;
+      for (const DVec3& c : cornersOf(polygon)) {
+        low = std::min(low, c.y);
+        high = std::max(high, c.y);
+      }
+      if (low > StartY + PushDistance || high < StartY - PushDistance) continue;
+      const char* face = ny > 0 ? "floor" : "ceiling";
+      const std::string heights = low == high ? "at y = " + number(low) : "from y = " + number(low) + " to " + number(high);
+      warn(r, std::string("its ") + face + " (" + heights + ") comes within " + number(PushDistance) +
+                  " of the eye's height y = 0: the camera never changes height except by pushes, so the picture there "
+                  "is half " + face + " seen edge-on");
+    }
+  }
+
+  void narrowPortals(int r) {
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const WorldPolygon& polygon = room.polygons[p];
+      const int to = polygon.targetRoom;
+      // An opening is two portals: speak of it once, from the lower room.
+      if (to < 0 || to < r) continue;
+      const double width = narrowestWidth(cornersOf(polygon), toD(polygon.plane.normal));
+      if (width < PushDistance) {
+        warn(r, "the opening to room " + std::to_string(to) + " (polygon " + std::to_string(p) + ") is only " +
+                    number(width) + " wide, less than the camera's push distance " + number(PushDistance) +
+                    ": it cannot be walked through");
+      }
+    }
+  }
+
+  // Parallel walls of two rooms facing each other across a gap too small to mean anything.
+  void nearMisses() {
+    for (int a = 0; a < world_.roomCount; ++a) {
+      for (int b = a + 1; b < world_.roomCount; ++b) {
+        double closest = INFINITY;
+        for (int pa = 0; pa < world_.rooms[a].polygonCount; ++pa) {
+          const WorldPolygon& wa = world_.rooms[a].polygons[pa];
+          if (wa.targetRoom >= 0) continue;
+          const DPlane planeA = planeOf(wa);
+          for (int pb = 0; pb < world_.rooms[b].polygonCount; ++pb) {
+            const WorldPolygon& wb = world_.rooms[b].polygons[pb];
+            if (wb.targetRoom >= 0 || dotD(planeA.n, toD(wb.plane.normal)) > -0.999) continue;
+            const std::vector<DVec3> cornersB = cornersOf(wb);
+            double nearest = INFINITY, farthest = 0;
+            for (const DVec3& c : cornersB) {
+              const double gap = std::fabs(distanceTo(planeA, c));
+              nearest = std::min(nearest, gap);
+              farthest = std::max(farthest, gap);
+            }
+            if (farthest <= TouchDistance || farthest >= NearMissDistance) continue;
+            if (overlapArea(inPlane(cornersOf(wa), planeA.n), inPlane(cornersB, planeA.n)) <= 1e-4) continue;
+            closest = std::min(closest, nearest);
+          }
+        }
+        if (closest < INFINITY) {
+          warn(a, "a wall lies " + number(closest) + " from a wall of room " + std::to_string(b) +
+                      " without an opening between them: if they were meant to meet, move them together");
+        }
+      }
+    }
+  }
+
+  const World& world_;
+  std::vector<bool> reached_;
+  std::vector<LevelWarning> warnings_;
+};
+
+}  // namespace
+
+std::vector<LevelWarning> findLevelWarnings(const World& world) { return Finder(world).run(); }
+
+std::string formatWarning(const LevelSource& source, const LevelWarning& warning) {
+  const bool known = warning.room >= 0 && warning.room < int(source.rooms.size());
+  const int line = known ? source.rooms[size_t(warning.room)].line : 1;
+  const std::string where = warning.room >= 0 ? describeRoom(source, warning.room) + ": " : std::string();
+  return source.fileName + ":" + std::to_string(line) + ": warning: " + where + warning.text;
+}
+
+std::string formatWarning(const std::string& path, const LevelWarning& warning) {
+  const std::string where = warning.room >= 0 ? "room " + std::to_string(warning.room) + ": " : std::string();
+  return path + ": warning: " + where + warning.text;
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+
+// The level `quellor-level new` writes: two rooms and a door, every line commented, that
+// builds and checks clean without a warning.
+const std::string& starterLevelText();
+
+// Writes the starter level to path unless something is there already. False with a
+// message ("PATH: already exists, not overwritten") otherwise.
+bool writeStarterLevel(const std::string& path, std::string& error);

@@ -251,6 +251,10 @@ bool step(WebViewer& web) {
   pagePassDone(web.platform.pass);
   if (!goOn || web.viewer.quitRequested != 0) {
     web.stopped = true;
+    // Nothing takes messages any more; the browser keeps the keys from now on.
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
     pageStopped(web.platform.pass);
     return false;
   }
@@ -291,7 +295,8 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* path) {
 
 // Timedemo: passes frames of width x height drawn from where the camera stands, then as
 // many palette expansions alone, then as many presents (expansion and putImageData), each
-// loop timed as a whole (the page's clock is coarse). The canvas
+// loop timed as a whole (the page's clock is coarse). The passes walk and turn the camera
+// as it was set, unrecorded: the page's record no longer replays afterwards. The canvas
 // follows the page again at the next pass.
 EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_t height) {
   if (!page || passes <= 0) return 0;

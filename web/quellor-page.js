@@ -29,6 +29,7 @@
     reports: [],       // what the file reader reported
     stopped: false,
     bench: [],
+    replayable: true,  // false once a timedemo ran passes of its own
   });
 
   function say(text, refused) {
@@ -88,6 +89,7 @@
     },
     bench(width, height, passes, passMs, expandMs, presentMs) {
       record.bench.push({width, height, passes, passMs, expandMs, presentMs});
+      record.replayable = false;  // the timed passes are not in the record
     },
   };
 

@@ -23,8 +23,8 @@ namespace {
 const char* const CanvasTarget = "#canvas";
 const char* const FirstLevel = "/levels/3rooms.b2";
 // Far more than a person types between two animation frames; when a stalled page lets
-// more pile up, the newest are dropped (and counted) rather than the oldest, so the
-// messages that arrive still form a prefix of what was typed.
+// more pile up, the newest are dropped rather than the oldest, so the messages that
+// arrive still form a prefix of what was typed.
 constexpr int32_t QueueCapacity = 1024;
 // Not a key the key table knows; it still counts as a message, as on the desktop.
 constexpr int32_t UnmappedKey = 0;
@@ -117,7 +117,6 @@ class WebPlatform {
   int32_t clientHeight() const { return known_.height; }
 
   int32_t pass = 0;  // the pass now running or last run, counted from 1
-  int32_t dropped = 0;
 
  private:
   struct Size {
@@ -130,10 +129,7 @@ class WebPlatform {
 };
 
 void WebPlatform::push(const Message& message) {
-  if (count_ == QueueCapacity) {
-    ++dropped;
-    return;
-  }
+  if (count_ == QueueCapacity) return;
   queue_[(head_ + count_) % QueueCapacity] = message;
   ++count_;
 }

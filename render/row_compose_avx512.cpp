@@ -1,5 +1,9 @@
 #include "render/row_compose_avx512.h"
 
+// x86 only: elsewhere (WebAssembly) the processor never runs it and the portable
+// writer does the work.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include <cstdint>
@@ -95,3 +99,11 @@ bool avx512RowsRun() {
                            __builtin_cpu_supports("bmi2");
   return runs;
 }
+
+#else
+
+bool avx512RowsRun() { return false; }
+
+void writeFrameStretchesAvx512(const Viewport&, FrameStretches&) {}
+
+#endif

@@ -1,5 +1,9 @@
 #include "render/row_fill_avx2.h"
 
+// x86 only: elsewhere (WebAssembly) the processor never runs it and the portable
+// writer does the work.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include <cstddef>
@@ -73,3 +77,11 @@ bool avx2RowsRun() {
   static const bool runs = __builtin_cpu_supports("avx2");
   return runs;
 }
+
+#else
+
+bool avx2RowsRun() { return false; }
+
+void writeFrameStretchesAvx2(const Viewport&, FrameStretches&) {}
+
+#endif

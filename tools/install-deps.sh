@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   valgrind
   g++-mingw-w64-x86-64-posix wine wine64
+  emscripten chromium
 )
 
 missing=()
@@ -21,14 +22,21 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# npm for the browser test's packages: Debian's, unless a node installed otherwise brings its own.
+if ! command -v npm >/dev/null; then missing+=(npm); fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all ${#packages[@]} packages present"
-  exit 0
+else
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "install-deps: installing ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "install-deps: installing ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The web page's browser test: puppeteer-core (it downloads no browser) from the lock file.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -d "$root/tests/web/node_modules/puppeteer-core" ]; then
+  (cd "$root/tests/web" && npm ci --no-audit --no-fund)
+fi

@@ -1,0 +1,350 @@
+// quellor in a web page: the HTML5 events of the page become the shell's messages, every
+// animation frame runs one pass (requestAnimationFrame paces it as vsync paces the
+// desktop), and each frame is shown through one putImageData. The page (web/) supplies
+// the hooks under Module.quellorPage that this file calls.
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "viewer/heap_frame.h"
+#include "viewer/main_loop.h"
+#include "viewer/palette.h"
+#include "viewer/palette_expand.h"
+
+namespace {
+
+const char* const CanvasTarget = "#canvas";
+const char* const FirstLevel = "/levels/3rooms.b2";
+// Far more than a person types between two animation frames; when a stalled page lets
+// more pile up, the newest are dropped rather than the oldest, so the messages that
+// arrive still form a prefix of what was typed.
+constexpr int32_t QueueCapacity = 1024;
+// Not a key the key table knows; it still counts as a message, as on the desktop.
+constexpr int32_t UnmappedKey = 0;
+
+// --- The page's side, Module.quellorPage (web/quellor-page.js) -------------------------
+
+EM_JS(void, pageShow, (const uint32_t* pixels, int32_t width, int32_t height), {
+  Module.quellorPage.show(pixels, width, height);
+});
+EM_JS(void, pageCanvasSize, (int32_t width, int32_t height), {
+  Module.quellorPage.canvasSize(width, height);
+});
+EM_JS(void, pageDelivered, (int32_t pass, const char* line), {
+  Module.quellorPage.delivered(pass, UTF8ToString(line));
+});
+EM_JS(void, pagePassDone, (int32_t pass), { Module.quellorPage.passDone(pass); });
+EM_JS(void, pageStopped, (int32_t pass), { Module.quellorPage.stopped(pass); });
+EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass), {
+  Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass);
+});
+EM_JS(void, pageBench,
+      (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs), {
+  Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs);
+});
+
+// The key table's code for a key the browser names (KeyboardEvent.key and .code).
+int32_t keyCodeFromWeb(const char* key, const char* code) {
+  // The keypad's arrows without Num Lock arrive named as arrows ("Left" in old browsers).
+  if (!std::strcmp(key, "ArrowLeft") || !std::strcmp(key, "Left")) return KeyLeft;
+  if (!std::strcmp(key, "ArrowRight") || !std::strcmp(key, "Right")) return KeyRight;
+  if (!std::strcmp(key, "ArrowUp") || !std::strcmp(key, "Up")) return KeyUp;
+  if (!std::strcmp(key, "ArrowDown") || !std::strcmp(key, "Down")) return KeyDown;
+  if (!std::strcmp(key, " ") || !std::strcmp(key, "Spacebar")) return KeySpace;
+  const unsigned char first = static_cast<unsigned char>(key[0]);
+  // Letters act as their upper-case codes whatever Shift and Caps Lock say.
+  if (first != 0 && key[1] == 0) {
+    if (std::isalpha(first)) return std::toupper(first);
+    if (std::isdigit(first)) return first;
+  }
+  // A letter of a layout that is not Latin (Cyrillic, Greek) goes by its key's position.
+  if (first >= 0x80 && std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' &&
+      code[4] == 0) {
+    return code[3];
+  }
+  return UnmappedKey;
+}
+
+// The name quellor-replay's scripts give the key, so a page's record replays as it ran.
+// Every key the key table ignores behaves alike: "0" stands for them all.
+void keyName(int32_t key, char* out, size_t size) {
+  switch (key) {
+    case KeySpace: std::snprintf(out, size, "space"); return;
+    case KeyLeft: std::snprintf(out, size, "left"); return;
+    case KeyUp: std::snprintf(out, size, "up"); return;
+    case KeyRight: std::snprintf(out, size, "right"); return;
+    case KeyDown: std::snprintf(out, size, "down"); return;
+    default: break;
+  }
+  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+    std::snprintf(out, size, "%c", char(std::tolower(key)));
+  } else {
+    std::snprintf(out, size, "0");
+  }
+}
+
+class WebPlatform {
+ public:
+  WebPlatform() {
+    // The canvas takes bytes R, G, B, A; built once in that order, a look-up is the pixel.
+    const PaletteEntry* palette = viewerPalette();
+    for (int i = 0; i < PaletteSize; ++i) {
+      rgba_[i] = 0xFF000000u | uint32_t(palette[i].blue) << 16 | uint32_t(palette[i].green) << 8 |
+                 uint32_t(palette[i].red);
+    }
+  }
+
+  bool nextMessage(Message& message);
+  void present(const Viewer& viewer);
+  // present's first half, the palette expansion, for the timedemo.
+  void expand(const Viewer& viewer);
+  bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
+  void releaseFrame(FrameMemory& frame);
+
+  void push(const Message& message);
+  // The canvas's size in device pixels (CSS size x devicePixelRatio); when it changed,
+  // the canvas takes it and a size message goes to the shell when asked to send one.
+  // A canvas of no size (a hidden page) changes nothing.
+  bool followCanvas(bool sendMessage);
+  int32_t clientWidth() const { return known_.width; }
+  int32_t clientHeight() const { return known_.height; }
+
+  int32_t pass = 0;  // the pass now running or last run, counted from 1
+
+ private:
+  struct Size {
+    int32_t width, height;
+  };
+  Message queue_[QueueCapacity];
+  int32_t head_ = 0, count_ = 0;
+  Size known_{0, 0};
+  uint32_t rgba_[PaletteSize];
+};
+
+void WebPlatform::push(const Message& message) {
+  if (count_ == QueueCapacity) return;
+  queue_[(head_ + count_) % QueueCapacity] = message;
+  ++count_;
+}
+
+bool WebPlatform::nextMessage(Message& message) {
+  if (count_ == 0) return false;
+  message = queue_[head_];
+  head_ = (head_ + 1) % QueueCapacity;
+  --count_;
+  char line[48], name[8];
+  switch (message.kind) {
+    case MessageKind::KeyDown:
+      keyName(message.key, name, sizeof name);
+      std::snprintf(line, sizeof line, "key %s", name);
+      break;
+    case MessageKind::Size:
+      std::snprintf(line, sizeof line, "size %d %d", int(message.width), int(message.height));
+      break;
+    default:
+      // Key releases are the only other messages the page sends.
+      keyName(message.key, name, sizeof name);
+      std::snprintf(line, sizeof line, "release %s", name);
+      break;
+  }
+  pageDelivered(pass, line);
+  return true;
+}
+
+bool WebPlatform::followCanvas(bool sendMessage) {
+  double cssWidth = 0, cssHeight = 0;
+  if (emscripten_get_element_css_size(CanvasTarget, &cssWidth, &cssHeight) != EMSCRIPTEN_RESULT_SUCCESS) {
+    return false;
+  }
+  const double ratio = emscripten_get_device_pixel_ratio();
+  double w = std::floor(cssWidth * ratio + 0.5), h = std::floor(cssHeight * ratio + 0.5);
+  if (!(w >= 1 && h >= 1)) return false;
+  // The frame stops at MaxClientSize; a canvas larger than that shows its top-left part.
+  if (w > MaxClientSize) w = MaxClientSize;
+  if (h > MaxClientSize) h = MaxClientSize;
+  const Size size{int32_t(w), int32_t(h)};
+  if (size.width == known_.width && size.height == known_.height) return false;
+  known_ = size;
+  pageCanvasSize(size.width, size.height);
+  if (sendMessage) push(Message{MessageKind::Size, 0, size.width, size.height});
+  return true;
+}
+
+void WebPlatform::expand(const Viewer& viewer) {
+  const Viewport& v = viewer.viewport;
+  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(viewer.frame.platformHandle),
+                v.width, rgba_);
+}
+
+void WebPlatform::present(const Viewer& viewer) {
+  if (!viewer.frameExists) return;
+  expand(viewer);
+  // Up to three columns beyond the canvas (the width rounded up to 4) are cut off.
+  const Viewport& v = viewer.viewport;
+  pageShow(static_cast<const uint32_t*>(viewer.frame.platformHandle), v.width, v.height);
+}
+
+bool WebPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
+  FrameMemory frame;
+  if (!allocateHeapFrame(width, height, RowOrder::BottomUp, frame)) return false;
+  void* image = std::aligned_alloc(64, (size_t(width) * size_t(height) * 4 + 63) / 64 * 64);
+  if (!image) {
+    releaseHeapFrame(frame);
+    return false;
+  }
+  frame.platformHandle = image;
+  out = frame;
+  return true;
+}
+
+void WebPlatform::releaseFrame(FrameMemory& frame) {
+  std::free(frame.platformHandle);
+  releaseHeapFrame(frame);
+}
+
+// Everything the page runs, made once at start and kept for the page's life: the
+// browser calls back into it between passes.
+struct WebViewer {
+  WebPlatform platform;
+  Viewer viewer;
+  World candidate;  // a level being opened is loaded here first, so a refused one changes nothing
+  bool stopped = false;
+};
+
+WebViewer* page = nullptr;
+
+EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
+  auto& platform = *static_cast<WebPlatform*>(data);
+  const int32_t key = keyCodeFromWeb(event->key, event->code);
+  // Repeats are key-downs as on the desktop; releases count as messages and do nothing.
+  const MessageKind kind = eventType == EMSCRIPTEN_EVENT_KEYDOWN ? MessageKind::KeyDown : MessageKind::Other;
+  platform.push(Message{kind, key, 0, 0});
+  // The browser keeps what the viewer does not use (reload, tab switching, shortcuts);
+  // the table's keys would otherwise scroll the page or change the level chooser.
+  const bool modified = event->ctrlKey || event->altKey || event->metaKey;
+  const bool tableKey = key == KeySpace || key == KeyLeft || key == KeyUp || key == KeyRight ||
+                        key == KeyDown || key == KeyQ || key == KeyX || key == KeyZ;
+  return tableKey && !modified ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data) {
+  static_cast<WebPlatform*>(data)->followCanvas(true);
+  return EM_FALSE;
+}
+
+// One pass; false once the loop has ended.
+bool step(WebViewer& web) {
+  if (web.stopped) return false;
+  ++web.platform.pass;
+  const bool goOn = runPass(web.viewer, web.platform);
+  pagePassDone(web.platform.pass);
+  if (!goOn || web.viewer.quitRequested != 0) {
+    web.stopped = true;
+    // Nothing takes messages any more; the browser keeps the keys from now on.
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    pageStopped(web.platform.pass);
+    return false;
+  }
+  return true;
+}
+
+EM_BOOL onAnimationFrame(double, void* data) { return step(*static_cast<WebViewer*>(data)) ? EM_TRUE : EM_FALSE; }
+
+}  // namespace
+
+extern "C" {
+
+// Runs up to count passes at once (the page's step mode); returns how many ran.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_step(int32_t count) {
+  int32_t ran = 0;
+  while (page && ran < count && step(*page)) ++ran;
+  return ran;
+}
+
+// Opens a level file of the module's file system in place of the current one, as the
+// viewer starts: camera at (5, 0, 0) looking along +z, room 0, standing, overview off.
+// A file the loader refuses leaves the current level and camera as they were. The loader's
+// message goes to the page either way.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* path) {
+  if (!page) return 0;
+  const LevelLoadResult result = loadLevel(page->candidate, path);
+  if (result.ok) {
+    Viewer& viewer = page->viewer;
+    viewer.world = page->candidate;
+    viewer.camera.setPosition(5.0f, 0.0f, 0.0f);
+    viewer.camera.resetOrientation(0, 0, 0);
+    viewer.world.overviewEnabled = 0;
+    beginMainLoop(viewer);
+  }
+  pageLevel(path, result.ok ? 1 : 0, result.message.c_str(), page->platform.pass);
+  return result.ok ? 1 : 0;
+}
+
+// Timedemo: passes frames of width x height drawn from where the camera stands, then as
+// many palette expansions alone, then as many presents (expansion and putImageData), each
+// loop timed as a whole (the page's clock is coarse). The passes walk and turn the camera
+// as it was set, unrecorded: the page's record no longer replays afterwards. The canvas
+// follows the page again at the next pass.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_t height) {
+  if (!page || passes <= 0) return 0;
+  WebPlatform& platform = page->platform;
+  Viewer& viewer = page->viewer;
+  resizeFrame(viewer, platform, width, height);
+  if (viewer.viewport.width != ((width + 3) & ~3) || viewer.viewport.height != height) return 0;
+  pageCanvasSize(width, height);
+  const double start = emscripten_get_now();
+  for (int32_t i = 0; i < passes; ++i) drawFrame(viewer);
+  const double drawn = emscripten_get_now();
+  for (int32_t i = 0; i < passes; ++i) platform.expand(viewer);
+  const double expanded = emscripten_get_now();
+  for (int32_t i = 0; i < passes; ++i) platform.present(viewer);
+  const double shown = emscripten_get_now();
+  pageBench(width, height, passes, (drawn - start) / passes, (expanded - drawn) / passes, (shown - expanded) / passes);
+  // Back to the page's own size, as a size message of the next pass.
+  const int32_t w = platform.clientWidth(), h = platform.clientHeight();
+  pageCanvasSize(w, h);
+  platform.push(Message{MessageKind::Size, 0, w, h});
+  return 1;
+}
+
+}  // extern "C"
+
+// argv[1]: the level to start with (the page checks the name); "--step" in argv[2]: no
+// animation-frame loop, the page runs passes with quellor_step.
+int main(int argc, char** argv) {
+  page = new (std::nothrow) WebViewer;
+  if (!page) {
+    std::fprintf(stderr, "quellor: not enough memory for the viewer\n");
+    return 1;
+  }
+  WebPlatform& platform = page->platform;
+  Viewer& viewer = page->viewer;
+  if (!createFrame(viewer, platform)) {
+    std::fprintf(stderr, "quellor: cannot make the 320x240 frame buffer\n");
+    return 1;
+  }
+  // The frame follows the canvas from the start, as the desktop's follows the window.
+  if (platform.followCanvas(false)) resizeFrame(viewer, platform, platform.clientWidth(), platform.clientHeight());
+
+  const char* level = argc > 1 ? argv[1] : FirstLevel;
+  const LevelLoadResult loaded = startViewer(viewer, level);
+  pageLevel(level, loaded.ok ? 1 : 0, loaded.message.c_str(), 0);
+
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onKey);
+  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onKey);
+  emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onResize);
+
+  beginMainLoop(viewer);
+  const bool stepMode = argc > 2 && std::strcmp(argv[2], "--step") == 0;
+  if (!stepMode) emscripten_request_animation_frame_loop(onAnimationFrame, page);
+  return 0;
+}

@@ -1,0 +1,193 @@
+// The page around quellor's module: the canvas, the level chooser, levels opened from
+// files, and window.quellor, the record of passes and of the messages each pass was given
+// (in quellor-replay's script form), which lets a test replay exactly what the page ran.
+'use strict';
+(function () {
+  // A level file of the viewer's limits is a few tens of KiB; anything this large is
+  // refused before it is read.
+  const MaxLevelBytes = 4 * 1024 * 1024;
+  const MaxRecordedMessages = 100000;
+  const FirstLevel = '3rooms';
+
+  const params = new URLSearchParams(window.location.search);
+  const canvas = document.getElementById('canvas');
+  const context = canvas.getContext('2d', {alpha: false});
+  const statusLine = document.getElementById('status');
+  const chooser = document.getElementById('level');
+  const opener = document.getElementById('open');
+
+  const record = (window.quellor = {
+    ready: false,
+    passes: 0,
+    script: [],        // {pass, line}: the messages delivered, in order
+    scriptTruncated: false,
+    level: '',         // the module's path of the level shown
+    levelPass: 0,      // passes run before it was loaded
+    levelWidth: 0,     // the canvas's size then
+    levelHeight: 0,
+    message: '',       // the last thing the page said
+    reports: [],       // what the file reader reported
+    stopped: false,
+    bench: [],
+    replayable: true,  // false once a timedemo ran passes of its own
+  });
+
+  function say(text, refused) {
+    record.message = text;
+    statusLine.textContent = text;
+    statusLine.classList.toggle('refused', !!refused);
+  }
+
+  function baseName(path) {
+    return path.replace(/^.*\//, '').replace(/\.b2$/, '');
+  }
+
+  let image = null;
+  const hooks = {
+    // One frame's RGBA bytes, in the module's memory, onto the canvas. The image is a view
+    // of that memory, made again only when the frame or the memory moved.
+    show(pixels, width, height) {
+      const buffer = Module.HEAPU8.buffer;
+      if (!image || image.width !== width || image.height !== height || image.pointer !== pixels ||
+          image.buffer !== buffer) {
+        const view = new Uint8ClampedArray(buffer, pixels, width * height * 4);
+        image = {data: new ImageData(view, width, height), width, height, pointer: pixels, buffer};
+      }
+      context.putImageData(image.data, 0, 0);
+    },
+    canvasSize(width, height) {
+      canvas.width = width;
+      canvas.height = height;
+    },
+    delivered(pass, line) {
+      if (record.script.length < MaxRecordedMessages) {
+        record.script.push({pass, line});
+      } else {
+        record.scriptTruncated = true;
+      }
+    },
+    passDone(pass) {
+      record.passes = pass;
+    },
+    stopped(pass) {
+      record.stopped = true;
+      record.passes = pass;
+      chooser.disabled = true;
+      opener.disabled = true;
+      say('quellor stopped (Q). Reload the page to start it again.');
+    },
+    level(path, ok, message, pass) {
+      if (ok) {
+        record.level = path;
+        record.levelPass = pass;
+        record.levelWidth = canvas.width;
+        record.levelHeight = canvas.height;
+        say('Level ' + baseName(path));
+      } else {
+        say(message, true);
+      }
+    },
+    bench(width, height, passes, passMs, expandMs, presentMs) {
+      record.bench.push({width, height, passes, passMs, expandMs, presentMs});
+      record.replayable = false;  // the timed passes are not in the record
+    },
+  };
+
+  function levelNames() {
+    return FS.readdir('/levels').filter((name) => name.endsWith('.b2')).map(baseName).sort();
+  }
+
+  function openLevel(path) {
+    return Module.ccall('quellor_open_level', 'number', ['string'], [path]) === 1;
+  }
+
+  // A file from the file input or a drop: into the module's file system, then through
+  // the viewer's own loader. A refused file leaves the level shown as it was.
+  function openFile(file) {
+    if (!file || record.stopped) return;
+    if (file.size > MaxLevelBytes) {
+      say(`${file.name}: refused: ${(file.size / 1048576).toFixed(1)} MiB is more than a level ` +
+          `file can hold (4 MiB at most)`, true);
+      return;
+    }
+    file.arrayBuffer().then((bytes) => {
+      let name = file.name.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 64);
+      if (name === '' || name.startsWith('.')) name = '_' + name;
+      const path = '/opened/' + name;
+      try {
+        if (!FS.analyzePath('/opened').exists) FS.mkdir('/opened');
+        FS.writeFile(path, new Uint8Array(bytes));
+      } catch (e) {
+        say(`${file.name}: refused: it could not be stored for the viewer (${e})`, true);
+        return;
+      }
+      if (openLevel(path)) chooser.value = '';
+      FS.unlink(path);
+    }, () => {
+      say(`${file.name}: refused: it cannot be read (a folder is not a level file)`, true);
+    });
+  }
+
+  function start() {
+    const names = levelNames();
+    for (const name of names) chooser.add(new Option(name, name));
+    chooser.add(new Option('(opened file)', ''));
+    let wanted = params.get('level') || FirstLevel;
+    const unknown = !names.includes(wanted) ? wanted : null;
+    if (unknown !== null) wanted = FirstLevel;
+    chooser.value = wanted;
+    chooser.addEventListener('change', () => {
+      if (!chooser.value) return;
+      openLevel('/levels/' + chooser.value + '.b2');
+      params.set('level', chooser.value);
+      window.history.replaceState(null, '', '?' + params.toString());
+      chooser.blur();  // the arrows are the viewer's again
+    });
+    opener.addEventListener('change', () => {
+      openFile(opener.files[0]);
+      opener.value = '';
+    });
+    window.addEventListener('dragover', (event) => event.preventDefault());
+    window.addEventListener('drop', (event) => {
+      event.preventDefault();
+      const item = event.dataTransfer.items && event.dataTransfer.items[0];
+      const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
+      if (entry && entry.isDirectory) {
+        say(`${entry.name}: refused: a folder is not a level file`, true);
+        return;
+      }
+      openFile(event.dataTransfer.files[0]);
+    });
+
+    const args = ['/levels/' + wanted + '.b2'];
+    if (params.has('step')) args.push('--step');
+    Module.callMain(args);
+    if (unknown !== null) say(`No level named "${unknown}" here; showing ${FirstLevel}`, true);
+    record.ready = true;
+
+    // ?bench=N: N passes and N presents at 320x240 and at 1920x1080, timed.
+    const benchPasses = parseInt(params.get('bench') || '0', 10);
+    if (benchPasses > 0) {
+      window.setTimeout(() => {
+        Module._quellor_bench(benchPasses, 320, 240);
+        Module._quellor_bench(benchPasses, 1920, 1080);
+        say(record.bench.map((b) => `${b.width}x${b.height}: pass ${(b.passMs * 1000).toFixed(1)} us, ` +
+            `present ${(b.presentMs * 1000).toFixed(1)} us (expansion ${(b.expandMs * 1000).toFixed(1)})`)
+            .join('; '));
+      }, 500);
+    }
+  }
+
+  window.Module = {
+    noInitialRun: true,
+    canvas,
+    quellorPage: hooks,
+    print: (text) => console.log(text),
+    // The file reader's reports: shown on the page, not as browser errors.
+    printErr: (text) => {
+      record.reports.push(text);
+      say(text, true);
+    },
+    onRuntimeInitialized: start,
+  };
+})();

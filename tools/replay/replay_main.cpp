@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "quellor/version.h"
 #include "tools/replay/frame_image.h"
 #include "tools/replay/replay_script.h"
 #include "viewer/heap_frame.h"
@@ -154,6 +155,7 @@ class ReplayPlatform {
 int main(int argc, char** argv) {
   Options options;
   CLI::App app{"quellor-replay: runs the viewer's frame pass headless on scripted input"};
+  app.set_version_flag("--version", std::string("quellor-replay ") + QuellorVersion);
   app.add_option("--level", options.level, "level file (default 3rooms.b2)");
   app.add_option("--size", options.size, "client size at start, WxH (default 320x240)");
   app.add_option("--script", options.script, "input events, one 'PASS EVENT [ARGS]' a line");

@@ -5,6 +5,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "quellor/version.h"
 
 #include "deform/scene.h"
 
@@ -24,6 +27,17 @@ void reportToolkitFailure(const char* format, va_list arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Its only options of its own; anything else goes to the toolkit, as it always has.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("deform %s\n", QuellorVersion);
+    return EXIT_SUCCESS;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf("Usage: deform [GLUT options]\n"
+                "A lit sphere whose top and bottom caps lift and swing apart. Escape quits.\n"
+                "Options are handed to GLUT (for example -display :1); --version prints the version.\n");
+    return EXIT_SUCCESS;
+  }
   std::atexit(deform::releaseScene);
   glutInitErrorFunc(reportToolkitFailure);
   glutInit(&argc, argv);

@@ -74,6 +74,21 @@ bool OutputFile::open(const std::string& path, std::string& error) {
   return true;
 }
 
+bool OutputFile::open(const std::string& path, const std::string& temporaryPath, std::string& error) {
+  abandon();
+  path_ = path;
+  firstError_ = 0;
+  if (!outputPathUsable(path, error)) return false;
+  const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error = temporaryPath + ": cannot be written: " + std::strerror(errno);
+    return false;
+  }
+  fd_ = fd;
+  temporary_ = temporaryPath;
+  return true;
+}
+
 bool OutputFile::write(const void* data, size_t size) {
   if (fd_ < 0) return false;
   if (firstError_ != 0) return false;

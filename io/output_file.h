@@ -21,6 +21,10 @@ class OutputFile {
 
   // Starts the temporary file for path. False, with error set, when it cannot be made.
   bool open(const std::string& path, std::string& error);
+  // The same with a temporary file of the caller's choosing, for files worth keeping after a
+  // crash (a recording flushed every pass): temporaryPath is created or emptied (a
+  // symbolic link there is refused, not followed).
+  bool open(const std::string& path, const std::string& temporaryPath, std::string& error);
   // Appends bytes. A failure is remembered and reported by flush or commit.
   bool write(const void* data, size_t size);
   bool write(const std::string& text) { return write(text.data(), text.size()); }

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "quellor/version.h"
 #include "tools/level/level_build_file.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_dump.h"
@@ -106,6 +107,7 @@ int newLevel(const std::string& path) {
 
 int main(int argc, char** argv) {
   CLI::App app{"Builds, checks and prints quellor level files (.b2)."};
+  app.set_version_flag("--version", std::string("quellor-level ") + QuellorVersion);
   app.require_subcommand(1);
   std::string source, out, file;
 

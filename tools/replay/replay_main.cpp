@@ -12,6 +12,7 @@
 
 #include "io/input_file.h"
 #include "io/output_file.h"
+#include "quellor/version.h"
 #include "tools/replay/frame_image.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_script.h"
@@ -188,6 +189,7 @@ int refuse(const std::string& message) {
 int main(int argc, char** argv) {
   Options options;
   CLI::App app{"quellor-replay: runs the viewer's frame pass headless on scripted input"};
+  app.set_version_flag("--version", std::string("quellor-replay ") + QuellorVersion);
   const std::string scriptHelp = "input events, one 'PASS EVENT [ARGS]' a line; a regular file of at most " +
                                  std::to_string(MaxScriptBytes / MiB) + " MiB";
   const std::string passesHelp = "passes at most, 0 to " + std::to_string(MaxReplayPasses) + " (default 1)";

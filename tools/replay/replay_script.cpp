@@ -25,6 +25,11 @@ bool keyCode(const std::string& name, int32_t& code) {
       return true;
     }
   }
+  // A key the table does not know, as a recording writes an unmapped key-down.
+  if (n == "other") {
+    code = 0;
+    return true;
+  }
   if (n.size() == 1 && std::isalnum(static_cast<unsigned char>(n[0]))) {
     code = std::toupper(static_cast<unsigned char>(n[0]));
     return true;
@@ -75,7 +80,8 @@ bool parseReplayScript(const std::string& text, const std::string& fileName, Rep
       int32_t code;
       if (!keyCode(w[2], code)) return fail("unknown key '" + w[2] + "'");
       m.message = {event == "key" ? MessageKind::KeyDown : MessageKind::Other, code, 0, 0};
-    } else if (event == "mouse") {
+    } else if (event == "mouse" || event == "other") {
+      // Any message that only counts as one: mouse, key-up, focus, expose...
       if (!expect(0)) return false;
       m.message = {MessageKind::Other, 0, 0, 0};
     } else if (event == "size") {
@@ -92,7 +98,7 @@ bool parseReplayScript(const std::string& text, const std::string& fileName, Rep
       if (!expect(0)) return false;
       m.message = {MessageKind::Close, 0, 0, 0};
     } else {
-      return fail("unknown event '" + w[1] + "' (key, release, mouse, size, minimize, close)");
+      return fail("unknown event '" + w[1] + "' (key, release, mouse, other, size, minimize, close)");
     }
     out.messages.push_back(m);
   }

@@ -1,0 +1,85 @@
+// A recording of what each pass delivers reads back, through quellor-replay's script
+// parser, as the very same messages in the same passes, and a partial recording still
+// plays back up to its last whole line.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tools/replay/replay_script.h"
+#include "viewer/message_recorder.h"
+
+namespace {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool same(const Message& a, const Message& b) {
+  if (a.kind != b.kind) return false;
+  if (a.kind == MessageKind::Size) return a.width == b.width && a.height == b.height;
+  if (a.kind != MessageKind::KeyDown) return true;
+  // An unmapped key is read back as another unmapped key: the key table ignores both.
+  const bool known = a.key == KeySpace || (a.key >= KeyLeft && a.key <= KeyDown) ||
+                     (a.key >= 'A' && a.key <= 'Z') || (a.key >= '0' && a.key <= '9');
+  return known ? a.key == b.key : b.key == 0;
+}
+
+TEST(Recording, ReadsBackAsTheSameMessages) {
+  char pattern[] = "/tmp/quellor-rec-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/walk.txt";
+  const std::vector<std::pair<int64_t, Message>> sent = {
+      {1, {MessageKind::KeyDown, KeyUp, 0, 0}},     {1, {MessageKind::Other, 0, 0, 0}},
+      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},   {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
+      {4, {MessageKind::Size, 0, 641, 333}},        {4, {MessageKind::KeyDown, 'A', 0, 0}},
+      {5, {MessageKind::KeyDown, 0x70, 0, 0}},      {6, {MessageKind::Minimize, 0, 0, 0}},
+      {7, {MessageKind::KeyDown, KeyZ, 0, 0}},      {9, {MessageKind::KeyDown, KeyQ, 0, 0}},
+      {9, {MessageKind::Close, 0, 0, 0}},
+  };
+  MessageRecorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path, "3rooms.b2", 320, 240, error)) << error;
+  int64_t pass = 1;
+  for (const auto& [p, m] : sent) {
+    for (; pass < p; ++pass) ASSERT_TRUE(recorder.endPass(error));
+    recorder.record(p, m);
+  }
+  // Before the end, the lines so far are in FILE.partial, nothing at FILE.
+  ASSERT_TRUE(recorder.endPass(error));
+  EXPECT_FALSE(std::ifstream(path).good());
+  const std::string partial = readAll(path + ".partial");
+  EXPECT_NE(partial.find("# level: 3rooms.b2\n# first client size: 320x240\n"), std::string::npos);
+  ASSERT_TRUE(recorder.finish(error)) << error;
+  EXPECT_FALSE(std::ifstream(path + ".partial").good());
+
+  ReplayScript script;
+  ASSERT_TRUE(parseReplayScript(readAll(path), path, script, error)) << error;
+  ASSERT_EQ(script.messages.size(), sent.size());
+  for (size_t i = 0; i < sent.size(); ++i) {
+    EXPECT_EQ(script.messages[i].pass, sent[i].first) << i;
+    EXPECT_TRUE(same(sent[i].second, script.messages[i].message)) << i << ": " << scriptLine(sent[i].first, sent[i].second);
+  }
+  // A recording cut off in the middle of a line (the viewer killed) plays back to its last
+  // whole line.
+  const std::string whole = readAll(path);
+  const std::string cut = whole.substr(0, whole.size() - 3);
+  ASSERT_TRUE(parseReplayScript(cut.substr(0, cut.rfind('\n') + 1), path, script, error)) << error;
+  EXPECT_EQ(script.messages.size(), sent.size() - 1);
+  (void)std::system(("rm -rf " + std::string(pattern)).c_str());
+}
+
+TEST(Recording, UnwritablePlaceIsRefusedAtOnce) {
+  MessageRecorder recorder;
+  std::string error;
+  EXPECT_FALSE(recorder.open("/nonexistent-folder/rec.txt", "3rooms.b2", 320, 240, error));
+  EXPECT_EQ(error, "/nonexistent-folder/rec.txt.partial: cannot be written: No such file or directory");
+  EXPECT_FALSE(recorder.open("/dev/null", "3rooms.b2", 320, 240, error));
+  EXPECT_EQ(error, "/dev/null: cannot be written: it is a character device, not a regular file");
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "io/output_file.h"
+#include "viewer/messages.h"
+
+// Writes what each pass delivers to the frame pass as a script quellor-replay plays back to
+// the same frames: one line per message, "PASS EVENT [ARGS]", after a header of comments
+// naming the level, the first client size and the program's version. Every pass's lines
+// are handed to the system at once (FILE.partial keeps them if the viewer is killed; a line
+// cut short there is the only one lost); a clean end renames FILE.partial to FILE.
+class MessageRecorder {
+ public:
+  // False with error set when the file cannot be made.
+  bool open(const std::string& path, const std::string& level, int32_t width, int32_t height,
+            std::string& error);
+  bool isOpen() const { return file_.isOpen(); }
+  // One message of the given pass (1 for the first).
+  void record(int64_t pass, const Message& message);
+  // The pass's lines to the system. False, with error set, once writing has failed.
+  bool endPass(std::string& error);
+  // Renames the recording into place. False with error set on failure.
+  bool finish(std::string& error);
+
+ private:
+  OutputFile file_;
+  std::string pending_;
+};
+
+// The script line of one message, without the newline: "12 key up", "40 size 640 480".
+std::string scriptLine(int64_t pass, const Message& message);

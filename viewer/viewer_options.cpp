@@ -1,0 +1,83 @@
+#include "viewer/viewer_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "quellor/version.h"
+
+namespace {
+
+// Digits only, at most 9 of them (so the value fits before the range is checked).
+bool parseSide(const std::string& text, int32_t low, int32_t high, int32_t& value) {
+  if (text.empty() || text.size() > 9) return false;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < low || v > high) return false;
+  value = int32_t(v);
+  return true;
+}
+
+}  // namespace
+
+bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& width, int32_t& height) {
+  const size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  int32_t w = 0, h = 0;
+  if (!parseSide(text.substr(0, x), low, high, w) || !parseSide(text.substr(x + 1), low, high, h)) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, int& exitCode) {
+  CLI::App app{"quellor: walk through a level of rooms and portals. Keys: Up/Down walk (Space stops), "
+               "Left/Right turn, Z overview, X walking view, Q quits; F12 screenshot, F11 or Alt+Enter "
+               "full screen.",
+               "quellor"};
+  app.set_version_flag("--version", std::string("quellor ") + QuellorVersion);
+  std::string size;
+  app.add_option("LEVEL", options.level, "level file to view (default: 3rooms.b2 in the working folder)");
+  app.add_option("--size", size,
+                 "the window's first client size, WxH, each side from 10 to 16384 (default 320x240); "
+                 "the frame then follows the window's real pixels as on any resize");
+  app.add_flag("--fullscreen", options.fullscreen, "start in desktop full screen");
+  app.add_option("--record", options.record,
+                 "write every message of every pass to FILE, a script quellor-replay plays back to the "
+                 "same frames (kept as FILE.partial until the viewer ends)");
+  app.add_flag("--fps", options.fps,
+               "print about once a second on standard error: frames per second, median pass and "
+               "present times");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::printf("%s", app.help().c_str());
+    exitCode = 0;
+    return false;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    exitCode = 0;
+    return false;
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "quellor: %s (see quellor --help)\n", e.what());
+    exitCode = 2;
+    return false;
+  }
+  options.levelGiven = app.count("LEVEL") > 0;
+  if (app.count("--size") > 0 &&
+      !parseSizeText(size, MinOptionSide, MaxOptionSide, options.width, options.height)) {
+    std::fprintf(stderr, "quellor: --size: '%s' is not WxH with W and H from %d to %d\n", size.c_str(),
+                 MinOptionSide, MaxOptionSide);
+    exitCode = 2;
+    return false;
+  }
+  if (app.count("--record") > 0 && options.record.empty()) {
+    std::fprintf(stderr, "quellor: --record: the file name is empty\n");
+    exitCode = 2;
+    return false;
+  }
+  return true;
+}

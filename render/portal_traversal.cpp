@@ -13,7 +13,7 @@ struct Traversal {
   const World& world;
   const Camera& camera;
   const Viewport& viewport;
-  SpanTable& spans;
+  FillTarget& target;
   TraversalCounts* counts;  // null when nobody asks
 };
 
@@ -58,7 +58,7 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
 
     if (polygon.targetRoom == -1) {
       if (t.counts) ++t.counts->wallsDrawn;
-      drawWall(t.world, t.camera, t.viewport, t.spans, *input);
+      drawWall(t.world, t.camera, t.viewport, t.target, *input);
     } else if (buildPortalFrustum(*input, eye, portalFrustum) >= 3) {
       // Depth first: the room behind is drawn before the next polygon of this one.
       visitRoom(t, polygon.targetRoom, portalFrustum, depth + 1);
@@ -69,12 +69,12 @@ void visitRoom(const Traversal& t, int32_t roomIndex, const Frustum& frustum, in
 }  // namespace
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                SpanTable& spans, int32_t roomIndex, const Frustum& frustum) {
-  visitRoom(Traversal{world, camera, viewport, spans, nullptr}, roomIndex, frustum, 0);
+                FillTarget& target, int32_t roomIndex, const Frustum& frustum) {
+  visitRoom(Traversal{world, camera, viewport, target, nullptr}, roomIndex, frustum, 0);
 }
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                SpanTable& spans, int32_t roomIndex, const Frustum& frustum,
+                FillTarget& target, int32_t roomIndex, const Frustum& frustum,
                 TraversalCounts& counts) {
-  visitRoom(Traversal{world, camera, viewport, spans, &counts}, roomIndex, frustum, 0);
+  visitRoom(Traversal{world, camera, viewport, target, &counts}, roomIndex, frustum, 0);
 }

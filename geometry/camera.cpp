@@ -5,8 +5,6 @@
 #include "geometry/angle_tables.h"
 #include "geometry/vec_math.h"
 
-Camera::Camera() { buildAngleTables(); }
-
 void Camera::setPosition(float x, float y, float z) { position = {x, y, z}; }
 
 void Camera::resetOrientation(int32_t rateX, int32_t rateY, int32_t rateZ) {
@@ -46,9 +44,10 @@ void Camera::walk(float speed) {
 }
 
 void Camera::turn() {
-  const double sa = sineTable[angleIndex(turnRateX)], ca = cosineTable[angleIndex(turnRateX)];
-  const double sb = sineTable[angleIndex(turnRateY)], cb = cosineTable[angleIndex(turnRateY)];
-  const double sc = sineTable[angleIndex(turnRateZ)], cc = cosineTable[angleIndex(turnRateZ)];
+  const AngleTables& t = angleTables();
+  const double sa = t.sine[angleIndex(turnRateX)], ca = t.cosine[angleIndex(turnRateX)];
+  const double sb = t.sine[angleIndex(turnRateY)], cb = t.cosine[angleIndex(turnRateY)];
+  const double sc = t.sine[angleIndex(turnRateZ)], cc = t.cosine[angleIndex(turnRateZ)];
   for (Vec3& row : orientation.rows) {
     const double x = row.x, y = row.y, z = row.z;
     // About X, then Y, then Z; every intermediate is rounded to float.

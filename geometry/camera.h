@@ -17,9 +17,6 @@ class Camera {
   int32_t turnRateY = 0;
   int32_t turnRateZ = 0;
 
-  // Fills the angle tables.
-  Camera();
-
   void setPosition(float x, float y, float z);
   // Identity orientation and the given turning rates.
   void resetOrientation(int32_t rateX, int32_t rateY, int32_t rateZ);

@@ -5,7 +5,7 @@
 // Kept in a file of its own so that its screen polygon is not part of every frame of
 // the recursive traversal that calls it.
 void drawWall(const World& world, const Camera& camera, const Viewport& viewport,
-              SpanTable& spans, WorkingPolygon& outline) {
+              FillTarget& target, WorkingPolygon& outline) {
   const int32_t n = outline.vertexCount;
   if (n < 3) return;
   // Only the final transform changes with the overview: what is drawn was clipped to the
@@ -23,5 +23,5 @@ void drawWall(const World& world, const Camera& camera, const Viewport& viewport
   // Points that come out non-finite or beyond the fill's coordinate limit paint nothing.
   ScreenPolygon screen;
   projectPolygon(outline, viewport, screen);
-  fillPolygon(screen, viewport, spans);
+  fillPolygon(screen, viewport, target);
 }

@@ -12,4 +12,4 @@
 // the walking eye is within the clipping tolerance of it), is not drawn: it cannot be
 // projected.
 void drawWall(const World& world, const Camera& camera, const Viewport& viewport,
-              SpanTable& spans, WorkingPolygon& outline);
+              FillTarget& target, WorkingPolygon& outline);

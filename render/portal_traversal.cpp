@@ -13,7 +13,7 @@ struct Traversal {
   const World& world;
   const Camera& camera;
   const Viewport& viewport;
-  SpanTable& spans;
+  FillTarget& target;
   TraversalCounts* counts;  // null when nobody asks
   int32_t work;             // rooms entered and polygons clipped, up to MaxTraversalWork
 };
@@ -73,7 +73,7 @@ void visitRoom(Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t 
 
     if (polygon.targetRoom == -1) {
       if (t.counts) ++t.counts->wallsDrawn;
-      drawWall(t.world, t.camera, t.viewport, t.spans, *input);
+      drawWall(t.world, t.camera, t.viewport, t.target, *input);
     } else if (buildPortalFrustum(*input, eye, portalFrustum) >= 3) {
       // Depth first: the room behind is drawn before the next polygon of this one.
       visitRoom(t, polygon.targetRoom, portalFrustum, depth + 1);
@@ -84,15 +84,15 @@ void visitRoom(Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t 
 }  // namespace
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                SpanTable& spans, int32_t roomIndex, const Frustum& frustum) {
-  Traversal t{world, camera, viewport, spans, nullptr, 0};
+                FillTarget& target, int32_t roomIndex, const Frustum& frustum) {
+  Traversal t{world, camera, viewport, target, nullptr, 0};
   visitRoom(t, roomIndex, frustum, 0);
 }
 
 void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                SpanTable& spans, int32_t roomIndex, const Frustum& frustum,
+                FillTarget& target, int32_t roomIndex, const Frustum& frustum,
                 TraversalCounts& counts) {
-  Traversal t{world, camera, viewport, spans, &counts, 0};
+  Traversal t{world, camera, viewport, target, &counts, 0};
   visitRoom(t, roomIndex, frustum, 0);
   counts.work += t.work;
 }

@@ -1,4 +1,4 @@
-#include "render/span_fill.h"
+#include "render/projection.h"
 
 void projectPolygon(const WorkingPolygon& polygon, const Viewport& viewport, ScreenPolygon& out) {
   const int n = polygon.vertexCount;

@@ -8,9 +8,9 @@
 
 // Sets `count` bytes at p to `colour`. Runs shorter than 384 bytes, every span of a
 // 320-pixel row and most of larger ones, are written inline with stores that may
-// overlap; longer ones go to the C library, which picks the widest stores the processor
-// has. (Measured: the library's call and dispatch cost 0.4 us a 320x240 frame; for
-// runs of 384 and more its wider stores win.)
+// overlap (the library's call and dispatch cost more than they save there; see
+// bench/README.md); longer ones go to the C library, which picks the widest stores the
+// processor has.
 inline void fillRow(uint8_t* p, uint8_t colour, size_t count) {
   if (count >= 384) {
     std::memset(p, colour, count);

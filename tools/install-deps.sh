@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xdotool x11-utils x11-apps imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   valgrind
   g++-mingw-w64-x86-64-posix wine wine64
   emscripten chromium

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test, in three stages:
+# Builds the project and runs every test, in four stages:
 #   1. the release build (build/) and its whole suite;
-#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+#   2. checks of the tree: the layout (tools/check-format.sh) and static analysis
+#      (tools/check-tidy.sh over the release build), with no finding allowed;
+#   3. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #      (build-asan/), so a fault that the release build hides stops the run;
-#   3. short runs of the fuzz targets (build-fuzz/, tools/fuzz.sh), when clang with
+#   4. short runs of the fuzz targets (build-fuzz/, tools/fuzz.sh), when clang with
 #      libFuzzer is installed.
+# Both builds treat warnings as errors.
 # Each stage prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,16 +22,21 @@ begin() {
 end() { echo "== $1: $((SECONDS - stage_start)) s"; }
 
 begin "release build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 end "release build and tests"
+
+begin "format and static analysis"
+./tools/check-format.sh
+./tools/check-tidy.sh build
+end "format and static analysis"
 
 begin "sanitizer build and tests"
 # Any report stops the program with a failing status, leaks included.
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLOR_SANITIZE=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-Werror -DQUELLOR_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 # The unit suites with leak detection. The end-to-end scripts drive programs through X11,
 # Mesa, SDL and D-Bus, which keep and lose blocks of their own (some in driver modules

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "render/portal_traversal.h"
+#include "render/render_frame.h"
 #include "world/room_tracking.h"
 
 LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
@@ -66,23 +66,13 @@ void drawFrame(Viewer& viewer) {
   Frustum& frustum = viewer.initialFrustum;
   for (int i = 0; i < 4; ++i) frustum.planes[i] = camera.worldPlanes[i];
   frustum.planeCount = 4;
-  if (!viewer.frameExists) return;
-  // A large frame keeps its polygons and is written once at the end, the clearing
-  // included; a small one is cleared and painted span by span.
-  const bool keep = size_t(viewer.viewport.width) * size_t(viewer.viewport.height) >= viewer.keptSpansFrameBytes;
-  SpanTable spans = viewer.spans;
-  spans.kept = keep ? viewer.keptStretches.get() : nullptr;
-  if (!keep) detail::clearFrame(viewer);
-  if (world.roomCount > 0) renderRoom(world, camera, viewer.viewport, spans, world.currentRoom, frustum);
-  if (keep) writeFrameStretches(viewer.viewport, *viewer.keptStretches);
+  if (viewer.frameExists) renderFrame(world, camera, viewer.viewport, frustum, viewer.renderer);
 }
 
 namespace detail {
 
 void clearFrame(Viewer& viewer) {
-  if (!viewer.frameExists) return;
-  std::memset(viewer.frame.pixels, 0,
-              size_t(viewer.viewport.width) * size_t(viewer.viewport.height));
+  if (viewer.frameExists) clearViewport(viewer.viewport);
 }
 
 void releaseFrame(Viewer& viewer) {
@@ -92,12 +82,15 @@ void releaseFrame(Viewer& viewer) {
 }
 
 bool makeSpanRows(Viewer& viewer, int32_t height) {
-  if (viewer.spanRows && viewer.spans.capacity == height) return true;
+  if (viewer.spanRows && viewer.renderer.rowCount == height) return true;
   std::unique_ptr<Span[]> rows(new (std::nothrow) Span[size_t(height)]);
-  if (!viewer.keptStretches) viewer.keptStretches.reset(new (std::nothrow) FrameStretches);
-  if (!rows || !viewer.keptStretches) return false;
+  if (!viewer.keptFrame) viewer.keptFrame.reset(new (std::nothrow) KeptFrame);
+  if (!rows || !viewer.keptFrame) return false;
+  viewer.keptFrame->writer = viewer.rowWriter;
   viewer.spanRows = std::move(rows);
-  viewer.spans = {viewer.spanRows.get(), height, nullptr};
+  viewer.renderer.spanRows = viewer.spanRows.get();
+  viewer.renderer.rowCount = height;
+  viewer.renderer.kept = viewer.keptFrame.get();
   return true;
 }
 

@@ -2,14 +2,12 @@
 #include <cstdint>
 
 #include "viewer/messages.h"
+#include "viewer/platform.h"
 #include "viewer/viewer_state.h"
 #include "world/level_loader.h"
 
-// The shell's frame pass, shared by every platform. A platform is any type with:
-//   bool nextMessage(Message&)      takes the next waiting event without blocking
-//   void present(const Viewer&)     shows the frame buffer
-//   bool allocateFrame(int32_t width, int32_t height, FrameMemory&)
-//   void releaseFrame(FrameMemory&)
+// The shell's frame pass, shared by every platform (viewer/platform.h says what a platform
+// provides; viewer/run_viewer.h starts the viewer on one).
 
 constexpr int32_t FirstClientWidth = 320;
 constexpr int32_t FirstClientHeight = 240;
@@ -29,7 +27,8 @@ void beginMainLoop(Viewer& viewer);
 
 void handleKey(Viewer& viewer, int32_t key);
 
-// Walk, track the room, turn, rebuild the view planes, clear, render from the current room.
+// Walk, track the room, turn, rebuild the view planes and the starting frustum, then draw
+// the frame with renderFrame, which clears it.
 void drawFrame(Viewer& viewer);
 
 // Sets the frame's size, rounded and bounded, and rebuilds the frame memory, the span

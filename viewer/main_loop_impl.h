@@ -12,6 +12,7 @@ void adoptFrame(Viewer& viewer, const FrameMemory& frame);
 
 template <class Platform>
 bool tryFrame(Viewer& viewer, Platform& platform, int32_t width, int32_t height) {
+  requirePassMembers<Platform>();
   FrameMemory fresh;
   if (!platform.allocateFrame(width, height, fresh)) return false;
   if (!detail::makeSpanRows(viewer, height)) {
@@ -58,6 +59,7 @@ void resizeFrame(Viewer& viewer, Platform& platform, int32_t clientWidth, int32_
 
 template <class Platform>
 bool runPass(Viewer& viewer, Platform& platform) {
+  requirePassMembers<Platform>();
   Message message;
   bool first = true;
   while (platform.nextMessage(message)) {

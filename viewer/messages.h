@@ -28,3 +28,9 @@ struct Message {
   int32_t key;
   int32_t width, height;
 };
+
+// The client area in real pixels (the drawable size, which HiDPI scaling can make larger
+// than the window's size in screen coordinates).
+struct PixelSize {
+  int32_t width, height;
+};

@@ -10,6 +10,8 @@
 
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
+#include "viewer/platform.h"
+#include "viewer/run_viewer.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
 #include "viewer/sdl_events.h"
@@ -56,6 +58,7 @@ class SdlPlatform {
   void show();
   void close();
   PixelSize drawableSize() const;
+  PixelSize clientPixels() const { return drawableSize(); }
 
   bool nextMessage(Message& message);
   void present(const Viewer& viewer);
@@ -245,6 +248,8 @@ int fail(const std::string& message) {
 
 }  // namespace
 
+static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
+
 // The command line is ignored.
 int main(int, char**) {
   catchStopSignals();
@@ -253,22 +258,17 @@ int main(int, char**) {
   if (!platform.open(error)) return fail(error);
 
   auto viewer = std::make_unique<Viewer>();
-  if (!createFrame(*viewer, platform)) {
-    return fail(sdlError("cannot make the 320x240 frame buffer"));
+  ViewerOptions options;
+  options.levelFileName = LevelFileName;
+  options.rowWriter = std::getenv(RowWriterVariable);
+  switch (runViewer(*viewer, platform, options, error)) {
+    case ViewerEnd::BadRowWriter:
+      return fail(error);
+    case ViewerEnd::NoFrame:
+      return fail(sdlError("cannot make the 320x240 frame buffer"));
+    case ViewerEnd::Finished:
+      break;
   }
-  // On a scaled (HiDPI) display the client area has more pixels than 320 x 240; the frame
-  // follows the pixels so the picture stays sharp.
-  const PixelSize pixels = platform.drawableSize();
-  if (pixels.width != FirstClientWidth || pixels.height != FirstClientHeight) {
-    resizeFrame(*viewer, platform, pixels.width, pixels.height);
-  }
-  platform.show();
-
-  const LevelLoadResult loaded = startViewer(*viewer, LevelFileName);
-  if (!loaded.ok) std::fprintf(stderr, "quellor: %s\n", loaded.message.c_str());
-  runMainLoop(*viewer, platform);
-
-  if (viewer->frameExists) platform.releaseFrame(viewer->frame);
   platform.close();
   return 0;
 }

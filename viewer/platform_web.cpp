@@ -17,6 +17,7 @@
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
+#include "viewer/run_viewer.h"
 
 namespace {
 
@@ -113,6 +114,13 @@ class WebPlatform {
   // the canvas takes it and a size message goes to the shell when asked to send one.
   // A canvas of no size (a hidden page) changes nothing.
   bool followCanvas(bool sendMessage);
+  // The contract's start-up members: the canvas's pixels (320 x 240 while it has no size),
+  // and nothing to show, the page shows the canvas itself.
+  PixelSize clientPixels() {
+    followCanvas(false);
+    return known_.width > 0 ? PixelSize{known_.width, known_.height} : PixelSize{FirstClientWidth, FirstClientHeight};
+  }
+  void show() {}
   int32_t clientWidth() const { return known_.width; }
   int32_t clientHeight() const { return known_.height; }
 
@@ -328,15 +336,17 @@ int main(int argc, char** argv) {
   }
   WebPlatform& platform = page->platform;
   Viewer& viewer = page->viewer;
-  if (!createFrame(viewer, platform)) {
-    std::fprintf(stderr, "quellor: cannot make the 320x240 frame buffer\n");
+  // The frame follows the canvas from the start, as the desktop's follows the window.
+  const char* level = argc > 1 ? argv[1] : FirstLevel;
+  ViewerOptions options;
+  options.levelFileName = level;
+  options.reportLevelFailure = false;  // the page shows the loader's message itself
+  std::string error;
+  LevelLoadResult loaded{false, {}};
+  if (startViewerRun(viewer, platform, options, error, &loaded) != ViewerEnd::Finished) {
+    std::fprintf(stderr, "quellor: %s\n", error.empty() ? "cannot make the 320x240 frame buffer" : error.c_str());
     return 1;
   }
-  // The frame follows the canvas from the start, as the desktop's follows the window.
-  if (platform.followCanvas(false)) resizeFrame(viewer, platform, platform.clientWidth(), platform.clientHeight());
-
-  const char* level = argc > 1 ? argv[1] : FirstLevel;
-  const LevelLoadResult loaded = startViewer(viewer, level);
   pageLevel(level, loaded.ok ? 1 : 0, loaded.message.c_str(), 0);
 
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onKey);

@@ -10,8 +10,12 @@
 #include <memory>
 #include <new>
 
+#include <string>
+
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
+#include "viewer/platform.h"
+#include "viewer/run_viewer.h"
 
 namespace {
 
@@ -31,14 +35,8 @@ constexpr size_t PaletteHeaderSize = sizeof(BITMAPINFOHEADER) + PaletteSize * si
 constexpr size_t ColourHeaderSize = sizeof(BITMAPINFOHEADER) + PaletteSize * sizeof(RGBQUAD);
 static_assert(PaletteHeaderSize == 552 && ColourHeaderSize == 1064, "bitmap header layout");
 
-HWND mainWindow = nullptr;
-HPALETTE programPalette = nullptr;  // stays null on a display without palettes
-HPALETTE priorPalette = nullptr;
-HACCEL acceleratorTable = nullptr;  // null: no such table exists, nothing is translated
-BITMAPINFO* header = nullptr;
-UINT headerUsage = DIB_PAL_COLORS;
-const char* startFailure = "";  // what createMainWindow could not do
-
+// Everything the Windows layer keeps: the window, its palette, the bitmap header the frame
+// buffers are made from, and the messages the window procedure has made for the shell.
 class Win32Platform {
  public:
   explicit Win32Platform(Viewer& viewer) : viewer_(viewer) {}
@@ -48,25 +46,46 @@ class Win32Platform {
   void present(const Viewer& viewer);
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
+  // The window is shown when it is made; its client area is reckoned in real pixels.
+  PixelSize clientPixels() const { return {FirstClientWidth, FirstClientHeight}; }
+  void show() {}
 
-  // The window procedure's side: a message for the shell, taken in arrival order.
-  void deliver(MessageKind kind, int32_t key = 0, int32_t width = 0, int32_t height = 0);
-  bool frameExists() const { return viewer_.frameExists; }
-  // While the window is being created, the bitmap is made on its device context.
-  void setCreationContext(HDC dc) { creationContext_ = dc; }
+  // The Application's side: the window with its palette and bitmap header, made by
+  // createMainWindow (the frame buffer follows in runViewer); false, with startFailure()
+  // saying why, at the first step that fails.
+  bool createMainWindow(HINSTANCE instance, int showCommand);
+  void loadAccelerators(HINSTANCE instance) { acceleratorTable = LoadAcceleratorsA(instance, ResourceName); }
+  HWND mainWindow() const { return mainWindow_; }
+  const char* startFailure() const { return startFailure_; }
+
+  // The window procedure's side.
+  LRESULT windowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  // A message for the shell, taken in arrival order.
+  void deliver(MessageKind kind, int32_t key = 0, int32_t width = 0, int32_t height = 0);
+  bool buildPalette(HDC dc);
+  void fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) const;
+  bool fails(const char* what) {
+    startFailure_ = what;
+    return false;
+  }
+
   // Several messages can reach the window procedure within one dispatch (sent messages,
   // a modal loop); they wait here for the shell.
   static constexpr int QueueCapacity = 64;
   Viewer& viewer_;
-  HDC creationContext_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  HPALETTE programPalette = nullptr;  // stays null on a display without palettes
+  HPALETTE priorPalette = nullptr;
+  HACCEL acceleratorTable = nullptr;  // null: no such table exists, nothing is translated
+  BITMAPINFO* header = nullptr;
+  UINT headerUsage = DIB_PAL_COLORS;
+  const char* startFailure_ = "";
   Message queue_[QueueCapacity];
   int queueHead_ = 0;
   int queueCount_ = 0;
 };
-
-Win32Platform* shell = nullptr;
 
 void Win32Platform::deliver(MessageKind kind, int32_t key, int32_t width, int32_t height) {
   const Message message{kind, key, width, height};
@@ -113,7 +132,7 @@ bool Win32Platform::nextMessage(Message& message) {
 void Win32Platform::present(const Viewer& viewer) {
   if (!viewer.frameExists) return;
   const Viewport& v = viewer.viewport;
-  const HDC windowContext = GetDC(mainWindow);
+  const HDC windowContext = GetDC(mainWindow_);
   HPALETTE previousPalette = nullptr;
   if (programPalette) {
     previousPalette = SelectPalette(windowContext, programPalette, FALSE);
@@ -124,7 +143,7 @@ void Win32Platform::present(const Viewer& viewer) {
       SelectObject(memoryContext, static_cast<HBITMAP>(viewer.frame.platformHandle));
   BitBlt(windowContext, 0, 0, v.width, v.height, memoryContext, 0, 0, SRCCOPY);
   if (programPalette) SelectPalette(windowContext, previousPalette, FALSE);
-  ReleaseDC(mainWindow, windowContext);
+  ReleaseDC(mainWindow_, windowContext);
   SelectObject(memoryContext, replaced);
   DeleteDC(memoryContext);
 }
@@ -135,7 +154,7 @@ bool Win32Platform::allocateFrame(int32_t width, int32_t height, FrameMemory& ou
   const LONG oldWidth = info.biWidth, oldHeight = info.biHeight;
   info.biWidth = width;
   info.biHeight = height;
-  const HDC dc = creationContext_ ? creationContext_ : GetDC(mainWindow);
+  const HDC dc = GetDC(mainWindow_);
   // The colour table's indices are resolved against the context's palette as the bitmap is
   // made: with the default palette there, pixel 11 would show the default's entry 11, not
   // the program's. So the program's palette is in the context while the bitmap is made.
@@ -143,7 +162,7 @@ bool Win32Platform::allocateFrame(int32_t width, int32_t height, FrameMemory& ou
   void* pixels = nullptr;
   const HBITMAP bitmap = CreateDIBSection(dc, header, headerUsage, &pixels, nullptr, 0);
   if (previousPalette) SelectPalette(dc, previousPalette, FALSE);
-  if (!creationContext_) ReleaseDC(mainWindow, dc);
+  ReleaseDC(mainWindow_, dc);
   if (!bitmap || !pixels) {
     if (bitmap) DeleteObject(bitmap);
     info.biWidth = oldWidth;
@@ -162,7 +181,7 @@ void Win32Platform::releaseFrame(FrameMemory& frame) {
   frame = FrameMemory{};
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Platform::windowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
       // The bitmap goes with the frame on the shell's close path, which this message
@@ -172,22 +191,33 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       DeleteObject(programPalette);
       programPalette = nullptr;
       PostQuitMessage(0);
-      shell->deliver(MessageKind::Close);
+      deliver(MessageKind::Close);
       break;
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
-        shell->deliver(MessageKind::Minimize);
-      } else if (shell->frameExists()) {  // sizes sent during creation find no frame
-        shell->deliver(MessageKind::Size, 0, LOWORD(lParam), HIWORD(lParam));
+        deliver(MessageKind::Minimize);
+      } else if (viewer_.frameExists) {  // sizes sent during creation find no frame
+        deliver(MessageKind::Size, 0, LOWORD(lParam), HIWORD(lParam));
       }
       break;
     case WM_KEYDOWN:
-      shell->deliver(MessageKind::KeyDown, int32_t(wParam));
+      deliver(MessageKind::KeyDown, int32_t(wParam));
       break;
     default:
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The platform rides with the window: handed over at creation, kept in its user data.
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* platform = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!platform) return DefWindowProcA(window, message, wParam, lParam);  // before WM_NCCREATE
+  return platform->windowMessage(window, message, wParam, lParam);
 }
 
 ATOM registerWindowClass(HINSTANCE instance) {
@@ -205,18 +235,13 @@ ATOM registerWindowClass(HINSTANCE instance) {
   return RegisterClassA(&windowClass);
 }
 
-bool paletteFails(const char* what) {
-  startFailure = what;
-  return false;
-}
-
 // Makes the program's logical palette equal to the system palette, entry for entry, with
 // the colour cube and the grey ramp in the platform's free entries.
-bool buildPalette(HDC dc) {
+bool Win32Platform::buildPalette(HDC dc) {
   const size_t bufferSize = sizeof(LOGPALETTE) + PaletteSize * sizeof(PALETTEENTRY);
   std::unique_ptr<unsigned char, decltype(&std::free)> buffer(
       static_cast<unsigned char*>(std::calloc(1, bufferSize)), &std::free);
-  if (!buffer) return paletteFails("no memory for the palette");
+  if (!buffer) return fails("no memory for the palette");
   auto* logPalette = reinterpret_cast<LOGPALETTE*>(buffer.get());
   PALETTEENTRY* entries = reinterpret_cast<PALETTEENTRY*>(buffer.get() + offsetof(LOGPALETTE, palPalEntry));
   logPalette->palVersion = 0x300;
@@ -226,46 +251,42 @@ bool buildPalette(HDC dc) {
   logPalette->palNumEntries = FreeEntryCount;
   for (int i = 0; i < FreeEntryCount; ++i) entries[i] = {BYTE(i), 0, 0, ProgramEntryFlags};
   const HPALETTE clearing = CreatePalette(logPalette);
-  if (!clearing) return paletteFails("cannot create the clearing palette");
+  if (!clearing) return fails("cannot create the clearing palette");
   priorPalette = SelectPalette(dc, clearing, FALSE);
-  if (!priorPalette) return paletteFails("cannot select the clearing palette");
-  if (RealizePalette(dc) != FreeEntryCount) return paletteFails("cannot realize the clearing palette");
-  if (!SelectPalette(dc, priorPalette, FALSE)) return paletteFails("cannot restore the palette");
-  if (!DeleteObject(clearing)) return paletteFails("cannot delete the clearing palette");
+  if (!priorPalette) return fails("cannot select the clearing palette");
+  if (RealizePalette(dc) != FreeEntryCount) return fails("cannot realize the clearing palette");
+  if (!SelectPalette(dc, priorPalette, FALSE)) return fails("cannot restore the palette");
+  if (!DeleteObject(clearing)) return fails("cannot delete the clearing palette");
 
-  // Stage 2: the colour cube (levels i * 255 / 6) and the grey ramp (i * 255 / 20).
-  for (int r = 0; r < 6; ++r)
-    for (int g = 0; g < 6; ++g)
-      for (int b = 0; b < 6; ++b)
-        entries[r * 36 + g * 6 + b] = {BYTE(r * 255 / 6), BYTE(g * 255 / 6), BYTE(b * 255 / 6),
-                                       ProgramEntryFlags};
-  for (int i = 0; i < 20; ++i) {
-    const BYTE grey = BYTE(i * 255 / 20);
-    entries[216 + i] = {grey, grey, grey, ProgramEntryFlags};
+  // Stage 2: the viewer's colours of the free entries, the colour cube and the grey ramp.
+  const PaletteEntry* colours = viewerPalette();
+  for (int i = 0; i < FreeEntryCount; ++i) {
+    const PaletteEntry& c = colours[FirstFreeEntry + i];
+    entries[i] = {c.red, c.green, c.blue, ProgramEntryFlags};
   }
-  const HPALETTE colours = CreatePalette(logPalette);
-  if (!colours) return paletteFails("cannot create the colour palette");
-  if (!SelectPalette(dc, colours, FALSE)) return paletteFails("cannot select the colour palette");
-  if (RealizePalette(dc) != FreeEntryCount) return paletteFails("cannot realize the colour palette");
+  const HPALETTE colourPalette = CreatePalette(logPalette);
+  if (!colourPalette) return fails("cannot create the colour palette");
+  if (!SelectPalette(dc, colourPalette, FALSE)) return fails("cannot select the colour palette");
+  if (RealizePalette(dc) != FreeEntryCount) return fails("cannot realize the colour palette");
 
   // Stage 3: the system palette as it now stands becomes the program's palette.
   if (GetSystemPaletteEntries(dc, 0, PaletteSize, entries) != PaletteSize) {
-    return paletteFails("cannot read the system palette");
+    return fails("cannot read the system palette");
   }
   for (int i = FirstFreeEntry; i <= LastFreeEntry; ++i) entries[i].peFlags = ProgramEntryFlags;
   logPalette->palNumEntries = PaletteSize;
   programPalette = CreatePalette(logPalette);
-  if (!programPalette) return paletteFails("cannot create the program's palette");
+  if (!programPalette) return fails("cannot create the program's palette");
   if (!SelectPalette(dc, programPalette, FALSE)) {
-    return paletteFails("cannot select the program's palette");
+    return fails("cannot select the program's palette");
   }
-  DeleteObject(colours);
-  if (RealizePalette(dc) != PaletteSize) return paletteFails("cannot realize the program's palette");
-  if (!SelectPalette(dc, priorPalette, FALSE)) return paletteFails("cannot restore the palette");
+  DeleteObject(colourPalette);
+  if (RealizePalette(dc) != PaletteSize) return fails("cannot realize the program's palette");
+  if (!SelectPalette(dc, priorPalette, FALSE)) return fails("cannot restore the palette");
   return true;
 }
 
-void fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) {
+void Win32Platform::fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) const {
   BITMAPINFOHEADER& info = bitmapInfo.bmiHeader;
   info.biSize = sizeof(BITMAPINFOHEADER);
   info.biWidth = FirstClientWidth;
@@ -293,14 +314,8 @@ void fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) {
   }
 }
 
-int creationFails(const char* what) {
-  startFailure = what;
-  return 0;
-}
-
-// The window, the palette, the frame buffer and the viewport. Returns 1, or 0 at the first
-// step that fails, with startFailure saying which; what was made before stays.
-int createMainWindow(HINSTANCE instance, int showCommand, Viewer& viewer) {
+// The window, the palette and the bitmap header; what was made before a failing step stays.
+bool Win32Platform::createMainWindow(HINSTANCE instance, int showCommand) {
   // The outer size is reckoned as if the window had a menu bar. It has none, so the first
   // client area is taller than the frame by that bar.
   RECT outer{0, 0, FirstClientWidth, FirstClientHeight};
@@ -312,42 +327,34 @@ int createMainWindow(HINSTANCE instance, int showCommand, Viewer& viewer) {
   const HWND window = CreateWindowExA(
       0, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW, screenWidth - outerWidth,
       screenHeight - outerHeight - GapAboveScreenBottom, outerWidth, outerHeight, nullptr,
-      nullptr, instance, nullptr);
-  if (!window) return creationFails("cannot create the window");
+      nullptr, instance, this);
+  if (!window) return fails("cannot create the window");
+  mainWindow_ = window;
   ShowWindow(window, showCommand);
   UpdateWindow(window);
 
   const HDC dc = GetDC(window);
   const bool paletteDisplay = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
-  if (paletteDisplay && !buildPalette(dc)) return 0;
+  const bool paletteMade = !paletteDisplay || buildPalette(dc);
+  ReleaseDC(window, dc);
+  if (!paletteMade) return false;
 
   header = static_cast<BITMAPINFO*>(std::malloc(paletteDisplay ? PaletteHeaderSize : ColourHeaderSize));
-  if (!header) return creationFails("no memory for the bitmap header");
+  if (!header) return fails("no memory for the bitmap header");
   fillHeader(*header, paletteDisplay);
   headerUsage = paletteDisplay ? DIB_PAL_COLORS : DIB_RGB_COLORS;
-
-  shell->setCreationContext(dc);
-  const bool made = createFrame(viewer, *shell);
-  shell->setCreationContext(nullptr);
-  if (!made) {
-    std::free(header);
-    header = nullptr;
-    return creationFails("cannot create the 320 x 240 frame buffer");
-  }
-  ReleaseDC(window, dc);
-  mainWindow = window;
-  return 1;
+  return true;
 }
 
-// Owns the main window: makes it (with the palette and the frame buffer) and destroys it
+// Owns the main window: makes it (with the palette and the bitmap header) and destroys it
 // at the end if it still exists.
 class Application {
  public:
-  Application(HINSTANCE instance, HINSTANCE previousInstance, int showCommand, Viewer& viewer) {
+  Application(HINSTANCE instance, HINSTANCE previousInstance, int showCommand, Win32Platform& platform) {
     if (!previousInstance) registerWindowClass(instance);
-    created_ = createMainWindow(instance, showCommand, viewer) == 1;
-    window_ = mainWindow;
-    acceleratorTable = LoadAcceleratorsA(instance, ResourceName);
+    created_ = platform.createMainWindow(instance, showCommand);
+    window_ = platform.mainWindow();
+    platform.loadAccelerators(instance);
   }
   ~Application() {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
@@ -373,24 +380,27 @@ int startFailed(const char* what) {
 
 }  // namespace
 
+static_assert(isPlatform<Win32Platform>, "Win32Platform is a whole platform");
+
 // The command line is ignored.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
   std::unique_ptr<Viewer> viewer(new (std::nothrow) Viewer);
   if (!viewer) return startFailed("no memory for the viewer");
   Win32Platform platform(*viewer);
-  shell = &platform;
-  {
-    Application application(instance, previousInstance, showCommand, *viewer);
-    // Nothing may be drawn into a frame buffer that does not exist.
-    if (!application.created()) return startFailed(startFailure);
-    const LevelLoadResult loaded = startViewer(*viewer, LevelFileName);
-    if (!loaded.ok) {
-      std::fprintf(stderr, "quellor: %s\n", loaded.message.c_str());
-      std::fflush(stderr);
-    }
-    runMainLoop(*viewer, platform);
+  Application application(instance, previousInstance, showCommand, platform);
+  // Nothing may be drawn into a frame buffer that does not exist.
+  if (!application.created()) return startFailed(platform.startFailure());
+  ViewerOptions options;
+  options.levelFileName = LevelFileName;
+  options.rowWriter = std::getenv(RowWriterVariable);
+  std::string error;
+  switch (runViewer(*viewer, platform, options, error)) {
+    case ViewerEnd::BadRowWriter:
+      return startFailed(error.c_str());
+    case ViewerEnd::NoFrame:
+      return startFailed("cannot create the 320 x 240 frame buffer");
+    case ViewerEnd::Finished:
+      break;
   }
-  // After a close the frame went with the window; after Q it is released here.
-  if (viewer->frameExists) platform.releaseFrame(viewer->frame);
   return 0;
 }

@@ -5,12 +5,6 @@
 
 #include "viewer/messages.h"
 
-// The client area in real pixels (the drawable size, which HiDPI scaling can make larger
-// than the window's size in screen coordinates).
-struct PixelSize {
-  int32_t width, height;
-};
-
 // The key table's code for a key-down: Space, the arrows and the letters by the key's
 // meaning in the current layout (as the virtual-key codes go), so Shift and Caps Lock make
 // no difference. A letter key of a non-Latin layout counts by its position. Every other

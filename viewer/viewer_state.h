@@ -6,7 +6,8 @@
 #include "geometry/camera.h"
 #include "geometry/polygon.h"
 #include "geometry/viewport.h"
-#include "render/frame_stretches.h"
+#include "render/kept_frame.h"
+#include "render/render_frame.h"
 #include "render/span_fill.h"
 #include "world/world.h"
 
@@ -39,16 +40,12 @@ struct Viewer {
   Viewport viewport{};
   FrameMemory frame{};
   bool frameExists = false;
-  // Made with the frame: one entry per frame-buffer row, and the stretches of polygons
-  // a frame keeps until it is written.
+  // Made with the frame: one entry per frame-buffer row, and the storage of the walls a
+  // kept frame keeps until it is written; renderer points at both.
   std::unique_ptr<Span[]> spanRows;
-  std::unique_ptr<FrameStretches> keptStretches;
-  SpanTable spans{nullptr, 0, nullptr};  // never keeps: drawFrame decides per frame
-  // Frames of at least this many bytes keep their polygons and write each row once; a
-  // smaller frame stays in the processor's nearest caches between its clear and its
-  // spans, and painting each span at once costs less there. Measured: 640 x 480 and
-  // larger gain from keeping, 320 x 240 loses on the eight-room level.
-  size_t keptSpansFrameBytes = size_t(256) * 1024;
+  std::unique_ptr<KeptFrame> keptFrame;
+  FrameRenderer renderer{};
+  RowWriter rowWriter = fastestRowWriter();  // the kept frame's, once it is made
   float walkSpeed = 0.0f;
   int32_t quitRequested = 0;
   Frustum initialFrustum{};

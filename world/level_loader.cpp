@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "geometry/vec_math.h"
-#include "viewer/file_reader.h"
+#include "io/file_reader.h"
 #include "world/level_random.h"
 
 bool computePlane(WorldPolygon& polygon) {

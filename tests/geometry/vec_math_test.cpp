@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "geometry/angle_tables.h"
 #include "geometry/vec_math.h"
@@ -8,7 +10,8 @@
 namespace {
 
 TEST(AngleTables, HoldRoundedAnglesOfTheShortPiConstant) {
-  buildAngleTables();
+  const float* cosineTable = angleTables().cosine;
+  const float* sineTable = angleTables().sine;
   EXPECT_EQ(cosineTable[0], 1.0f);
   EXPECT_EQ(sineTable[0], 0.0f);
   // 3.14159 is short of pi, so the quarter and half turns are not exact.
@@ -23,6 +26,26 @@ TEST(AngleTables, HoldRoundedAnglesOfTheShortPiConstant) {
   // Each entry is the float cosine of the float-rounded angle.
   const float angle = float(double(float(12345)) * 3.14159 / 16384.0);
   EXPECT_EQ(cosineTable[12345], float(std::cos(double(angle))));
+}
+
+// The tables are made once, by nobody's constructor, and every bit is the one the
+// camera always turned with: an FNV-1a digest of the sine table then the cosine table,
+// taken from the tables as the camera's constructor used to fill them.
+TEST(AngleTables, AreOneRecordBuiltOnFirstUseWithTheSameBitsAsBefore) {
+  const AngleTables& first = angleTables();
+  EXPECT_EQ(&first, &angleTables());
+  uint64_t digest = 1469598103934665603ull;
+  for (const float* table : {first.sine, first.cosine}) {
+    for (int i = 0; i < AngleTableSize; ++i) {
+      uint32_t bits;
+      std::memcpy(&bits, &table[i], sizeof bits);
+      for (int k = 0; k < 4; ++k) {
+        digest ^= (bits >> (8 * k)) & 255u;
+        digest *= 1099511628211ull;
+      }
+    }
+  }
+  EXPECT_EQ(digest, 0x5178dd2c18b96534ull);
 }
 
 TEST(AngleTables, IndexReducesAnyAngleModuloAFullTurn) {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "generated_level.h"
-#include "render/frame_stretches.h"
+#include "render/kept_frame.h"
 #include "render/portal_traversal.h"
 #include "support/heap_counter.h"
 #include "viewer/heap_frame.h"
@@ -115,7 +115,7 @@ class GuardedPlatform {
 struct PaddedFrame {
   std::vector<uint8_t> memory;
   std::vector<Span> spanRows;
-  std::unique_ptr<FrameStretches> kept = std::make_unique<FrameStretches>();
+  std::unique_ptr<KeptFrame> kept = std::make_unique<KeptFrame>();
   Viewport viewport{};
   int32_t stride = 0, rows = 0;
 
@@ -399,15 +399,15 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
     side.shape(v, !bottomUp);
     TraversalCounts counts{};
     const int64_t heapBeforeSide = heapAllocationCount();
-    const bool viewerKept = size_t(v.width) * size_t(v.height) >= viewer->keptSpansFrameBytes;
-    // Every other pass writes the kept polygons the portable way, so both writers meet
+    const bool viewerKept = size_t(v.width) * size_t(v.height) >= viewer->renderer.keepFromBytes;
+    // Every other pass writes the kept polygons the SSE2 way, so both writers meet
     // the frames the painted spans make; every third keeps only a few, so the frame is
     // written when they fill and the rest painted over it.
-    side.kept->writer = pass % 2 == 0 ? RowWriter::Portable : fastestRowWriter();
+    side.kept->writer = pass % 2 == 0 ? RowWriter::Sse2 : fastestRowWriter();
     side.kept->capacity = pass % 3 == 2 ? 3 : MaxKeptStretches;
-    SpanTable spans{side.spanRows.data(), v.height, viewerKept ? nullptr : side.kept.get()};
+    FillTarget spans{side.spanRows.data(), v.height, viewerKept ? nullptr : side.kept.get()};
     renderRoom(world, camera, side.viewport, spans, world.currentRoom, viewer->initialFrustum, counts);
-    if (!viewerKept) writeFrameStretches(side.viewport, *side.kept);
+    if (!viewerKept) writeKeptFrame(side.viewport, *side.kept);
     if (heapAllocationCount() != heapBeforeSide) {
       report.fault = passText(pass) + "drawing a frame allocated from the heap";
       break;

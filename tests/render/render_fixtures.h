@@ -37,8 +37,8 @@ class Frame {
       viewport.rowOrigin = base_ + size_t(guard) * size_t(stride_) + size_t(guard);
       viewport.pitch = stride_;
     }
-    spans.rows = spanRows_.data();
-    spans.capacity = height;
+    spans.spanRows = spanRows_.data();
+    spans.rowCount = height;
     clear(0);
   }
 
@@ -71,7 +71,7 @@ class Frame {
   }
 
   Viewport viewport{};
-  SpanTable spans{};
+  FillTarget spans{};
 
  private:
   int32_t guard_, stride_, rows_;

@@ -179,7 +179,7 @@ TEST_F(Shell, AFrameThatCannotBeMadeKeepsTheOldOne) {
   EXPECT_EQ(viewer->viewport.width, 320);
   EXPECT_EQ(viewer->viewport.height, 240);
   EXPECT_EQ(viewer->frame.pixels, pixels);
-  EXPECT_EQ(viewer->spans.capacity, 240);
+  EXPECT_EQ(viewer->renderer.rowCount, 240);
 }
 
 TEST_F(Shell, HugeSizesAreBounded) {
@@ -187,7 +187,7 @@ TEST_F(Shell, HugeSizesAreBounded) {
   resizeFrame(*viewer, platform, 65535, 12);
   EXPECT_EQ(viewer->viewport.width, MaxClientSize);
   EXPECT_EQ(viewer->viewport.height, 12);
-  EXPECT_EQ(viewer->spans.capacity, 12);
+  EXPECT_EQ(viewer->renderer.rowCount, 12);
 }
 
 TEST_F(Shell, BothRowOrdersGiveTheSameImage) {
@@ -215,8 +215,8 @@ TEST_F(Shell, BothRowOrdersGiveTheSameImage) {
 TEST_F(Shell, KeptSpansGiveTheSameFramesAsPaintingAtOnce) {
   TestPlatform keeping;
   auto other = std::make_unique<Viewer>();
-  other->keptSpansFrameBytes = 0;
-  viewer->keptSpansFrameBytes = SIZE_MAX;
+  other->renderer.keepFromBytes = 0;
+  viewer->renderer.keepFromBytes = SIZE_MAX;
   ASSERT_TRUE(createFrame(*other, keeping));
   startViewer(*other, twoRoomLevel().c_str());
   start();
@@ -239,7 +239,7 @@ TEST_F(Shell, APassAllocatesNothing) {
   runMainLoop(*viewer, platform, 1);  // the test platform's own frame copy grows once
   const int64_t before = heapAllocationCount();
   runMainLoop(*viewer, platform, 100);
-  viewer->keptSpansFrameBytes = 0;  // and with the spans kept
+  viewer->renderer.keepFromBytes = 0;  // and with the spans kept
   runMainLoop(*viewer, platform, 100);
   EXPECT_EQ(heapAllocationCount(), before);
   EXPECT_GT(viewer->camera.position.z, 0.0f);
@@ -252,7 +252,7 @@ TEST_F(Shell, AWorldWithoutRoomsShowsAnEmptyFrame) {
   EXPECT_EQ(viewer->world.roomCount, 0);
   platform.batches = {{key(KeyUp)}};
   for (const size_t keptFrom : {size_t(0), SIZE_MAX}) {
-    viewer->keptSpansFrameBytes = keptFrom;
+    viewer->renderer.keepFromBytes = keptFrom;
     std::memset(viewer->frame.pixels, 7, 320 * 240);
     runMainLoop(*viewer, platform, 3);
     for (uint8_t p : platform.lastFrame) ASSERT_EQ(p, 0);

@@ -1,6 +1,7 @@
 #pragma once
 // A scripted platform for shell tests: batches of messages per pass, frames from the heap,
 // and a count of every allocation and present.
+#include <string>
 #include <vector>
 
 #include "viewer/heap_frame.h"
@@ -15,6 +16,11 @@ struct TestPlatform {
   bool failAllocations = false;
   std::vector<uint8_t> lastFrame;  // rows top to bottom
   size_t delivered = 0;
+  PixelSize client{320, 240};  // what clientPixels reports
+  // With logCalls set (it allocates), every platform call in order: allocate WxH,
+  // release, show, present.
+  bool logCalls = false;
+  std::vector<std::string> calls;
 
   bool nextMessage(Message& m) {
     const size_t pass = size_t(presents);
@@ -30,16 +36,24 @@ struct TestPlatform {
     }
     ++presents;
     delivered = 0;
+    log("present");
   }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
     if (failAllocations) return false;
     ++allocations;
+    log("allocate " + std::to_string(width) + "x" + std::to_string(height));
     return allocateHeapFrame(width, height, order, out);
   }
   void releaseFrame(FrameMemory& frame) {
     ++releases;
+    log("release");
     releaseHeapFrame(frame);
   }
+  PixelSize clientPixels() const { return client; }
+  void log(const std::string& call) {
+    if (logCalls) calls.push_back(call);
+  }
+  void show() { log("show"); }
 };
 
 inline Message key(int32_t code) { return {MessageKind::KeyDown, code, 0, 0}; }

@@ -423,6 +423,7 @@ class Builder {
             best = k;
           }
         }
+        // NOLINTNEXTLINE(clang-analyzer-core.DivideZero): a built polygon has 3 or more corners
         std::rotate(v.begin(), v.begin() + long((best + n - 1) % n), v.end());
       }
     }

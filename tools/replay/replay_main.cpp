@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "tools/replay/replay_script.h"
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
+#include "viewer/run_viewer.h"
 
 namespace {
 
@@ -79,6 +81,10 @@ class ReplayPlatform {
                              out);
   }
   void releaseFrame(FrameMemory& frame) { releaseHeapFrame(frame); }
+  // No window: the client area is the size the options give, and nothing is shown.
+  PixelSize clientPixels() const { return clientPixels_; }
+  void show() {}
+  void setClientPixels(PixelSize pixels) { clientPixels_ = pixels; }
 
   // The trace goes to a temporary file beside trace.tsv until the run has ended well.
   bool openTrace(std::string& error) {
@@ -171,6 +177,7 @@ class ReplayPlatform {
   const Options& options_;
   const ShotPlan& shots_;
   int64_t presented_ = 0;
+  PixelSize clientPixels_{FirstClientWidth, FirstClientHeight};
   FrameImage image_;
   std::vector<uint8_t> encoded_;
   OutputFile trace_;
@@ -248,15 +255,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;
   }
-  if (!createFrame(*viewer, *platform)) {
-    std::fprintf(stderr, "quellor-replay: cannot allocate a 320x240 frame buffer\n");
-    return 1;
+  platform->setClientPixels({width, height});
+  ViewerOptions run;
+  run.programName = "quellor-replay";
+  run.levelFileName = options.level.c_str();
+  run.maxPasses = passes;
+  run.rowWriter = std::getenv(RowWriterVariable);
+  switch (runViewer(*viewer, *platform, run, error)) {
+    case ViewerEnd::BadRowWriter:
+      std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+      return 2;
+    case ViewerEnd::NoFrame:
+      std::fprintf(stderr, "quellor-replay: cannot allocate a 320x240 frame buffer\n");
+      return 1;
+    case ViewerEnd::Finished:
+      break;
   }
-  resizeFrame(*viewer, *platform, width, height);
-  const LevelLoadResult loaded = startViewer(*viewer, options.level.c_str());
-  if (!loaded.ok) std::fprintf(stderr, "quellor-replay: %s\n", loaded.message.c_str());
-  runMainLoop(*viewer, *platform, passes);
-  if (viewer->frameExists) platform->releaseFrame(viewer->frame);
   if (stopSignal != 0) {
     const int signal = stopSignal;
     std::fprintf(stderr, "quellor-replay: stopped by %s after pass %lld; trace.tsv left as it was\n",

@@ -1,6 +1,6 @@
 // Keeping a frame's polygons and writing each row once must give the very frame that
 // clearing it and painting the polygons one after the other gives.
-#include "render/frame_stretches.h"
+#include "render/kept_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +24,13 @@ void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolyg
   painted.clear(0);
   for (const ScreenPolygon& p : polygons) fillPolygon(p, painted.viewport, painted.spans);
 
-  const auto storage = std::make_unique<FrameStretches>();
+  const auto storage = std::make_unique<KeptFrame>();
   storage->writer = writer;
   storage->capacity = capacity;
   kept.clear(0x5a);
   kept.spans.kept = storage.get();
   for (const ScreenPolygon& p : polygons) fillPolygon(p, kept.viewport, kept.spans);
-  writeFrameStretches(kept.viewport, *storage);
+  writeKeptFrame(kept.viewport, *storage);
 
   int64_t different = 0;
   for (int32_t y = 0; y < painted.height(); ++y) {
@@ -38,7 +38,7 @@ void expectSameFrames(Frame& painted, Frame& kept, const std::vector<ScreenPolyg
   }
   EXPECT_EQ(different, 0);
   EXPECT_TRUE(kept.guardIntact());
-  EXPECT_TRUE(storage->count == 0 && !storage->written) << "the storage is emptied for the next frame";
+  EXPECT_TRUE(storage->count == 0 && !storage->paintingDirectly) << "the storage is emptied for the next frame";
 }
 
 ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
@@ -52,12 +52,7 @@ ScreenPoint randomPoint(std::mt19937& random, int32_t width, int32_t height) {
 class KeptFrames : public testing::TestWithParam<RowWriter> {
  protected:
   void SetUp() override {
-    if (GetParam() == RowWriter::Avx512 && fastestRowWriter() != RowWriter::Avx512) {
-      GTEST_SKIP() << "this processor lacks AVX-512";
-    }
-    if (GetParam() == RowWriter::Avx2 && fastestRowWriter() == RowWriter::Portable) {
-      GTEST_SKIP() << "this processor lacks AVX2";
-    }
+    if (!rowWriterRuns(GetParam())) GTEST_SKIP() << "this processor cannot run " << rowWriterName(GetParam());
   }
 };
 
@@ -133,15 +128,15 @@ TEST_P(KeptFrames, RunsOfEveryLengthFromEveryOffset) {
   }
 }
 
-TEST_P(KeptFrames, RowsTheSpanTableDoesNotHaveAreCleared) {
+TEST_P(KeptFrames, RowsTheFillTargetDoesNotHaveAreCleared) {
   Frame frame(16, 6);
   frame.clear(3);
-  const auto storage = std::make_unique<FrameStretches>();
+  const auto storage = std::make_unique<KeptFrame>();
   storage->writer = GetParam();
   frame.spans.kept = storage.get();
-  frame.spans.capacity = 4;
+  frame.spans.rowCount = 4;
   fillPolygon(screenPolygon({{-1, -1}, {20, -1}, {20, 10}, {-1, 10}}, 8), frame.viewport, frame.spans);
-  writeFrameStretches(frame.viewport, *storage);
+  writeKeptFrame(frame.viewport, *storage);
   for (int32_t y = 0; y < 6; ++y) {
     for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(frame.at(x, y), y < 4 ? 8 : 0) << x << "," << y;
   }
@@ -161,20 +156,16 @@ TEST_P(KeptFrames, RowsOffTheLinesBelowAnAlignedFirstRow) {
   viewport.rowOrigin = memory;
   viewport.pitch = Pitch;
   std::vector<Span> rows(Height);
-  SpanTable spans{rows.data(), Height};
-  const auto storage = std::make_unique<FrameStretches>();
+  FillTarget spans{rows.data(), Height};
+  const auto storage = std::make_unique<KeptFrame>();
   storage->writer = GetParam();
   spans.kept = storage.get();
   fillPolygon(screenPolygon({{-1, -1}, {70, -1}, {70, 10}, {-1, 10}}, 8), viewport, spans);
-  writeFrameStretches(viewport, *storage);
+  writeKeptFrame(viewport, *storage);
   for (int32_t i = 0; i < Pitch * Height; ++i) ASSERT_EQ(memory[i], i % Pitch < Width ? 8 : 0xEE) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWriter, KeptFrames, testing::Values(RowWriter::Portable, RowWriter::Avx2, RowWriter::Avx512),
-                         [](const testing::TestParamInfo<RowWriter>& info) {
-                           return info.param == RowWriter::Portable ? "Portable"
-                                  : info.param == RowWriter::Avx2   ? "Avx2"
-                                                                    : "Avx512";
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryWriter, KeptFrames, testing::ValuesIn(AllRowWriters),
+                         [](const testing::TestParamInfo<RowWriter>& info) { return rowWriterName(info.param); });
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 // What quellor is asked to do on its command line. Started with no arguments it does what it
 // always did: 3rooms.b2 from the working folder in a 320 x 240 window.
-struct ViewerOptions {
+struct CommandLine {
   std::string level = "3rooms.b2";
   bool levelGiven = false;  // a LEVEL argument was given (not the default)
   int32_t width = 320, height = 240;
@@ -20,7 +20,7 @@ constexpr int32_t MaxOptionSide = 16384;
 // Parses argv. Returns true when the viewer should run; false with exitCode set when it
 // should not (0 after --help or --version, 2 after a bad option, the message already on
 // standard error, one line, naming the program).
-bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, int& exitCode);
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, int& exitCode);
 
 // "WxH" with W and H whole numbers from low to high, nothing else (no sign, no blank).
 bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& width, int32_t& height);

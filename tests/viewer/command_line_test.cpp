@@ -5,24 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "viewer/viewer_options.h"
+#include "viewer/command_line.h"
 
 namespace {
 
 struct Parsed {
   bool run;
   int exitCode;
-  ViewerOptions options;
+  CommandLine options;
 };
 
 Parsed parse(std::vector<const char*> args) {
   args.insert(args.begin(), "quellor");
   Parsed p{false, -1, {}};
-  p.run = parseViewerOptions(int(args.size()), args.data(), p.options, p.exitCode);
+  p.run = parseCommandLine(int(args.size()), args.data(), p.options, p.exitCode);
   return p;
 }
 
-TEST(ViewerOptions, NoArgumentsIsThePlainStart) {
+TEST(CommandLine, NoArgumentsIsThePlainStart) {
   const Parsed p = parse({});
   ASSERT_TRUE(p.run);
   EXPECT_EQ(p.options.level, "3rooms.b2");
@@ -34,7 +34,7 @@ TEST(ViewerOptions, NoArgumentsIsThePlainStart) {
   EXPECT_FALSE(p.options.fps);
 }
 
-TEST(ViewerOptions, TakesLevelSizeAndFlags) {
+TEST(CommandLine, TakesLevelSizeAndFlags) {
   const Parsed p = parse({"eight_rooms.b2", "--size", "1280x960", "--fullscreen", "--record", "r.txt", "--fps"});
   ASSERT_TRUE(p.run);
   EXPECT_EQ(p.options.level, "eight_rooms.b2");
@@ -46,7 +46,7 @@ TEST(ViewerOptions, TakesLevelSizeAndFlags) {
   EXPECT_TRUE(p.options.fps);
 }
 
-TEST(ViewerOptions, RefusesSizesOutsideTheWindowsRules) {
+TEST(CommandLine, RefusesSizesOutsideTheWindowsRules) {
   ::testing::internal::CaptureStderr();
   for (const char* bad : {"0x240", "320x0", "9x240", "16385x10", "-320x240", "+320x240", " 320x240", "320x 240",
                           "4294967616x240", "320", "320x240x1", "x", "axb", ""}) {
@@ -58,7 +58,7 @@ TEST(ViewerOptions, RefusesSizesOutsideTheWindowsRules) {
   EXPECT_NE(err.find("quellor: --size: '9x240' is not WxH with W and H from 10 to 16384\n"), std::string::npos);
 }
 
-TEST(ViewerOptions, UnknownOptionsAndExtraArgumentsExitTwo) {
+TEST(CommandLine, UnknownOptionsAndExtraArgumentsExitTwo) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(parse({"--level", "x.b2"}).exitCode, 2);
   EXPECT_EQ(parse({"a.b2", "b.b2"}).exitCode, 2);
@@ -68,7 +68,7 @@ TEST(ViewerOptions, UnknownOptionsAndExtraArgumentsExitTwo) {
   EXPECT_EQ(err.rfind("quellor: ", 0), 0u);
 }
 
-TEST(ViewerOptions, HelpAndVersionExitZero) {
+TEST(CommandLine, HelpAndVersionExitZero) {
   ::testing::internal::CaptureStdout();
   const Parsed help = parse({"--help"});
   const Parsed shortHelp = parse({"-h"});

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "viewer/file_reader.h"
+#include "io/file_reader.h"
 
 namespace {
 

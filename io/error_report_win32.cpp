@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "viewer/error_report.h"
+#include "io/error_report.h"
 
 // What the runtime's debug report would do: show the message and ask whether to debug.
 // No (the default button) goes on. The message also goes to the debugger's output and

@@ -1,11 +1,11 @@
 #pragma once
-// The frame loop of writeFrameStretches, shared by its ways of writing a row. Each file
+// The frame loop of the row writers, shared by the back ends (row_writer_*.cpp). Each file
 // that includes it gets its own copy (an unnamed namespace), so one file can compile it
 // for AVX-512 without that code standing in for the baseline copy of another.
 #include <cstdint>
 #include <cstring>
 
-#include "render/frame_stretches.h"
+#include "render/kept_frame.h"
 #include "render/row_fill.h"
 
 namespace {
@@ -57,13 +57,13 @@ inline PendingSpan spanOf(const KeptStretch& s, int32_t width) {
   return r > l ? PendingSpan{l, r, s.colour} : PendingSpan{width, width, s.colour};
 }
 
-// Writes every row of the viewport as writeFrameStretches says, the stretches' indices
+// Writes every row of the viewport as writeKeptFrame says, the stretches' indices
 // sorted by first row in frame.byFirstRow. `writeRow(row, width, spans, order, count)`
 // writes a row from its spans taken in `order`, left to right, the gaps cleared, and
 // returns false, the row part written, at a span that starts left of where the one
 // before it ended: the order does not sort them, or two of them overlap.
 template <class WriteRow>
-inline void writeRows(const Viewport& viewport, FrameStretches& frame, const WriteRow& writeRow) {
+inline void writeRows(const Viewport& viewport, KeptFrame& frame, const WriteRow& writeRow) {
   const int32_t width = viewport.width;
   if (width <= 0 || !viewport.rowOrigin) return;
   KeptStretch* const stretches = frame.stretches;

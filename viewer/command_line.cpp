@@ -1,4 +1,4 @@
-#include "viewer/viewer_options.h"
+#include "viewer/command_line.h"
 
 #include <CLI/CLI.hpp>
 
@@ -33,7 +33,7 @@ bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& 
   return true;
 }
 
-bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, int& exitCode) {
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, int& exitCode) {
   CLI::App app{"quellor: walk through a level of rooms and portals. Keys: Up/Down walk (Space stops), "
                "Left/Right turn, Z overview, X walking view, Q quits; F12 screenshot, F11 or Alt+Enter "
                "full screen.",

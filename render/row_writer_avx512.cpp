@@ -1,14 +1,17 @@
-#include "render/row_compose_avx512.h"
+// The row writer for processors with AVX-512: each row composed one aligned 64-byte block
+// at a time in a register, so every cache line of a row is stored once, whole, whatever
+// the spans' ends.
+// x86 only: elsewhere (WebAssembly) the processor never runs it and the SSE2 writer's
+// portable fills do the work.
 
-// x86 only: elsewhere (WebAssembly) the processor never runs it and the portable
-// writer does the work.
 #if defined(__x86_64__) || defined(__i386__)
-
 #include <immintrin.h>
 
 #include <cstdint>
 
+#include "render/kept_frame.h"
 #include "render/row_fill.h"
+#include "render/row_writer.h"
 
 // Everything below, the frame loop included, is AVX-512 code; the headers above stay
 // baseline code, as other files see them.
@@ -18,7 +21,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,bmi,bmi2")
 #endif
-#include "render/kept_rows.h"
+#include "render/row_writer_loop.h"
 
 namespace {
 
@@ -78,7 +81,7 @@ struct ComposeRow {
 
 }  // namespace
 
-void writeFrameStretchesAvx512(const Viewport& viewport, FrameStretches& frame) {
+void writeKeptRowsAvx512(const Viewport& viewport, KeptFrame& frame) {
   const bool lineRows = (reinterpret_cast<uintptr_t>(viewport.rowOrigin) & 63) == 0 && viewport.pitch % 64 == 0 &&
                         viewport.width % 64 == 0;
   if (lineRows) {
@@ -94,16 +97,11 @@ void writeFrameStretchesAvx512(const Viewport& viewport, FrameStretches& frame) 
 #pragma GCC pop_options
 #endif
 
-bool avx512RowsRun() {
-  static const bool runs = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("bmi2");
-  return runs;
-}
-
 #else
 
-bool avx512RowsRun() { return false; }
+#include "render/kept_frame.h"
+#include "render/row_writer.h"
 
-void writeFrameStretchesAvx512(const Viewport&, FrameStretches&) {}
+void writeKeptRowsAvx512(const Viewport&, KeptFrame&) {}
 
 #endif

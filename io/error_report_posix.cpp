@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "viewer/error_report.h"
+#include "io/error_report.h"
 
 int reportError(const char* message) {
   std::fprintf(stderr, "%s\n", message);

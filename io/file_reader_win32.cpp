@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "viewer/error_report.h"
-#include "viewer/file_reader.h"
+#include "io/error_report.h"
+#include "io/file_reader.h"
 
 namespace {
 // Breaks into a debugger when the one who reads the report asks for it.

@@ -1,15 +1,17 @@
-#include "render/row_fill_avx2.h"
+// The row writer for processors with AVX2: one fill per span and per gap as in the SSE2
+// writer, runs of 32 bytes and more written with 32-byte stores.
+// x86 only: elsewhere (WebAssembly) the processor never runs it and the SSE2 writer's
+// portable fills do the work.
 
-// x86 only: elsewhere (WebAssembly) the processor never runs it and the portable
-// writer does the work.
 #if defined(__x86_64__) || defined(__i386__)
-
 #include <immintrin.h>
 
 #include <cstddef>
 #include <cstdint>
 
+#include "render/kept_frame.h"
 #include "render/row_fill.h"
+#include "render/row_writer.h"
 
 // Everything below, the frame loop included, is AVX2 code; the headers above stay
 // baseline code, as other files see them.
@@ -19,15 +21,14 @@
 #pragma GCC push_options
 #pragma GCC target("avx2")
 #endif
-#include "render/kept_rows.h"
+#include "render/row_writer_loop.h"
 
 namespace {
 
 inline void store32(uint8_t* at, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v); }
 
-// fillRow with 32-byte stores that may overlap: half the stores for the same bytes. On
-// frames larger than the nearest caches that is measurably quicker (eight rooms at
-// 1280x960: about 5% less a pass than with the portable fill's 16-byte stores).
+// fillRow with 32-byte stores that may overlap: half the stores for the same bytes, which
+// pays on frames larger than the nearest caches (bench/README.md has the figures).
 struct WideFill {
   void operator()(uint8_t* p, uint8_t colour, size_t count) const {
     if (count < 32) {
@@ -63,7 +64,7 @@ struct WideFill {
 
 }  // namespace
 
-void writeFrameStretchesAvx2(const Viewport& viewport, FrameStretches& frame) {
+void writeKeptRowsAvx2(const Viewport& viewport, KeptFrame& frame) {
   writeRows(viewport, frame, FillSpans<WideFill>{});
 }
 
@@ -73,15 +74,11 @@ void writeFrameStretchesAvx2(const Viewport& viewport, FrameStretches& frame) {
 #pragma GCC pop_options
 #endif
 
-bool avx2RowsRun() {
-  static const bool runs = __builtin_cpu_supports("avx2");
-  return runs;
-}
-
 #else
 
-bool avx2RowsRun() { return false; }
+#include "render/kept_frame.h"
+#include "render/row_writer.h"
 
-void writeFrameStretchesAvx2(const Viewport&, FrameStretches&) {}
+void writeKeptRowsAvx2(const Viewport&, KeptFrame&) {}
 
 #endif

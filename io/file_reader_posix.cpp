@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "viewer/error_report.h"
-#include "viewer/file_reader.h"
+#include "io/error_report.h"
+#include "io/file_reader.h"
 
 namespace {
 // Breaks into an attached debugger when the report hook asks for it.

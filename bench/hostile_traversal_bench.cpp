@@ -52,7 +52,7 @@ void hostileTraversal(benchmark::State& state, PortalTopology kind) {
   updateViewport(viewport);
   viewport.rowOrigin = pixels.data();
   viewport.pitch = Width;
-  SpanTable spans{spanRows.data(), Height, nullptr};
+  FillTarget spans{spanRows.data(), Height, nullptr};
 
   // The first of a few views whose pass runs out of work: the most a pass can cost.
   Camera camera;

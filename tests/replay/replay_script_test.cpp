@@ -51,7 +51,7 @@ TEST(ReplayScript, RefusesALineItCannotReadWithFileAndLine) {
       {"1 size 10\n", "s.txt:1: 'size' takes 2 argument(s)"},
       {"1 size 65536 10\n", "s.txt:1: size takes a width and a height from 0 to 65535"},
       {"1 size -1 10\n", "s.txt:1: size takes a width and a height from 0 to 65535"},
-      {"1 jump\n", "s.txt:1: unknown event 'jump' (key, release, mouse, size, minimize, close)"},
+      {"1 jump\n", "s.txt:1: unknown event 'jump' (key, release, mouse, other, size, minimize, close)"},
       {"1 mouse 3\n", "s.txt:1: 'mouse' takes 0 argument(s)"},
   };
   for (const auto& c : cases) {

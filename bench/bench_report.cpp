@@ -2,20 +2,24 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 double toMicroseconds(double value, benchmark::TimeUnit unit) {
   switch (unit) {
-    case benchmark::kNanosecond: return value / 1e3;
-    case benchmark::kMicrosecond: return value;
-    case benchmark::kMillisecond: return value * 1e3;
-    case benchmark::kSecond: return value * 1e6;
+    case benchmark::kNanosecond:
+      return value / 1e3;
+    case benchmark::kMicrosecond:
+      return value;
+    case benchmark::kMillisecond:
+      return value * 1e3;
+    case benchmark::kSecond:
+      return value * 1e6;
   }
   return value;
 }

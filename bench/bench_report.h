@@ -7,7 +7,7 @@
 #include <vector>
 
 struct CaseMedians {
-  double microseconds = 0.0;              // the case's time: its median_us counter if it has one
+  double microseconds = 0.0;               // the case's time: its median_us counter if it has one
   std::map<std::string, double> counters;  // medians of its counters
   int order = 0;                           // when it ran, from 0
 };

@@ -55,8 +55,7 @@ void PathPlatform::restart() {
   presented_ = 0;
 }
 
-PathRun::PathRun(const CameraPath& path)
-    : path_(path), viewer_(std::make_unique<Viewer>()), platform_(path.script) {}
+PathRun::PathRun(const CameraPath& path) : path_(path), viewer_(std::make_unique<Viewer>()), platform_(path.script) {}
 
 PathRun::~PathRun() {
   if (viewer_->frameExists) platform_.releaseFrame(viewer_->frame);

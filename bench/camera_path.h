@@ -11,7 +11,7 @@
 #include "viewer/main_loop.h"
 
 struct CameraPath {
-  std::string level;  // level name, also the script's name: <level>.b2, <level>.txt
+  std::string level;   // level name, also the script's name: <level>.b2, <level>.txt
   int64_t passes = 0;  // one walk along the path
   ReplayScript script;
 };

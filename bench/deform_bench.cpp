@@ -128,6 +128,6 @@ int main(int argc, char** argv) {
               std::string(24, '-').c_str(), std::string(5, '-').c_str());
   printSummaryRow("deform frame work per frame", work, "us", "<= 15", metMark(work <= FrameWorkBudgetMicroseconds));
   std::printf("\n%s\n", std::isnan(work) || work <= FrameWorkBudgetMicroseconds ? "Every target shown is met."
-                                                                                  : "Some targets are NOT met.");
+                                                                                : "Some targets are NOT met.");
   return 0;
 }

@@ -80,8 +80,8 @@ std::string traversalCase(const std::string& level) { return "traversal/" + leve
 void registerFramePassCases(const std::vector<CameraPath>& paths) {
   for (const CameraPath& path : paths) {
     for (const FrameSize& size : FrameSizes) {
-      benchmark::RegisterBenchmark(framePassCase(path.level, size.width, size.height).c_str(), framePass,
-                                   &path, size.width, size.height)
+      benchmark::RegisterBenchmark(framePassCase(path.level, size.width, size.height).c_str(), framePass, &path,
+                                   size.width, size.height)
           ->UseManualTime()
           ->Unit(benchmark::kMicrosecond)
           ->Iterations(iterationsFor(path, size.width, size.height));

@@ -69,14 +69,13 @@ std::string paletteExpandCase(int32_t width, int32_t height, bool noise) {
 
 void registerPaletteExpandCases(const CameraPath& framePath) {
   for (const FrameSize& size : FrameSizes) {
-    benchmark::RegisterBenchmark(paletteExpandCase(size.width, size.height, false).c_str(), paletteExpand,
-                                 &framePath, size.width, size.height, false)
+    benchmark::RegisterBenchmark(paletteExpandCase(size.width, size.height, false).c_str(), paletteExpand, &framePath,
+                                 size.width, size.height, false)
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.2);
   }
-  benchmark::RegisterBenchmark(paletteExpandCase(1920, 1080, true).c_str(), paletteExpand, &framePath, 1920, 1080,
-                               true)
+  benchmark::RegisterBenchmark(paletteExpandCase(1920, 1080, true).c_str(), paletteExpand, &framePath, 1920, 1080, true)
       ->UseManualTime()
       ->Unit(benchmark::kMicrosecond)
       ->MinTime(0.2);

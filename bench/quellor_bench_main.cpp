@@ -25,15 +25,14 @@ void printFigures(const MedianTable& medians) {
       const auto found = c.find(name);
       return found == c.end() ? NAN : found->second;
     };
-    std::printf("| %-34s | %12.3f | %12.3f | %7.3f | %8.4f |\n", name.c_str(), figures.microseconds,
-                get("ref_us"), get("ratio"), get("ns_px"));
+    std::printf("| %-34s | %12.3f | %12.3f | %7.3f | %8.4f |\n", name.c_str(), figures.microseconds, get("ref_us"),
+                get("ratio"), get("ns_px"));
   }
 }
 
 bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& paths) {
   bool allMet = true;
-  const auto row = [&](const std::string& figure, double value, const char* unit, const std::string& target,
-                       bool met) {
+  const auto row = [&](const std::string& figure, double value, const char* unit, const std::string& target, bool met) {
     if (std::isnan(value)) return;
     allMet = allMet && met;
     printSummaryRow(figure, value, unit, target, metMark(met));

@@ -5,21 +5,21 @@
 namespace deform {
 
 const RegionPlane RegionPlaneTables[RegionCount][RegionPlaneCount] = {
-    {  // top cap: 0.5 <= y <= 1
+    {// top cap: 0.5 <= y <= 1
      {{1, 0, 0}, 1},
      {{-1, 0, 0}, 1},
      {{0, 1, 0}, 1},
      {{0, -1, 0}, -0.5f},
      {{0, 0, 1}, 1},
      {{0, 0, -1}, 1}},
-    {  // middle band: -0.5 <= y <= 0.5
+    {// middle band: -0.5 <= y <= 0.5
      {{1, 0, 0}, 1},
      {{-1, 0, 0}, 1},
      {{0, 1, 0}, 0.5f},
      {{0, -1, 0}, 0.5f},
      {{0, 0, 1}, 1},
      {{0, 0, -1}, 1}},
-    {  // bottom cap: -1 <= y <= -0.5
+    {// bottom cap: -1 <= y <= -0.5
      {{1, 0, 0}, 1},
      {{-1, 0, 0}, 1},
      {{0, 1, 0}, -0.5f},

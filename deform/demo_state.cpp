@@ -132,8 +132,8 @@ void prepareFrame(DemoState& state) {
   if (moved.all) {
     moveVertices(state.movedVertices, state.mesh.vertices, state.mesh.vertexCount, state.regionMembers,
                  state.regionMemberCounts, state.regionMatrices, RegionCount);
-    recomputeNormals(state.movedNormals, state.facing, state.movedVertices, state.mesh.vertexCount,
-                     state.normalScratch, state.mesh.indices, state.mesh.triangleCount);
+    recomputeNormals(state.movedNormals, state.facing, state.movedVertices, state.mesh.vertexCount, state.normalScratch,
+                     state.mesh.indices, state.mesh.triangleCount);
   } else {
     for (int r = RegionCount - 1; r >= 0; --r) {
       if ((movedSet & (1u << r)) == 0) continue;

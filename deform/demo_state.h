@@ -39,7 +39,7 @@ struct DemoState {
   SphereMesh mesh{};
   Vec3* movedVertices = nullptr;  // eye space, handed to GL as the vertex array
   Vec3* movedNormals = nullptr;
-  std::uint8_t* facing = nullptr;  // per triangle: 1 when it faces the eye this frame
+  std::uint8_t* facing = nullptr;      // per triangle: 1 when it faces the eye this frame
   WidePoint* normalScratch = nullptr;  // per vertex: the normals pass's working copy
   DeformRegion regions[RegionCount]{};
   std::uint16_t* regionMembers[RegionCount]{};

@@ -86,8 +86,7 @@ struct NormalBatchOut {
 void normaliseSse2(const CrossBatch& n, NormalBatchOut& out, int count) {
   for (int k = 0; k < count; k += 2) {
     const __m128d x = _mm_load_pd(&n.x[k]), y = _mm_load_pd(&n.y[k]), z = _mm_load_pd(&n.z[k]);
-    const __m128d length =
-        _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
+    const __m128d length = _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
     _mm_storel_pi(reinterpret_cast<__m64*>(&out.x[k]), _mm_cvtpd_ps(_mm_div_pd(x, length)));
     _mm_storel_pi(reinterpret_cast<__m64*>(&out.y[k]), _mm_cvtpd_ps(_mm_div_pd(y, length)));
     _mm_storel_pi(reinterpret_cast<__m64*>(&out.z[k]), _mm_cvtpd_ps(_mm_div_pd(z, length)));
@@ -134,8 +133,9 @@ struct NormalGroup {
 };
 
 // x, y and z of four wide points, one register each, the points in lane order.
-__attribute__((target("avx2"), always_inline)) inline void pointColumns(const WidePoint* wide, const std::uint16_t* corner,
-                                                                      __m256d& x, __m256d& y, __m256d& z) {
+__attribute__((target("avx2"), always_inline)) inline void pointColumns(const WidePoint* wide,
+                                                                        const std::uint16_t* corner, __m256d& x,
+                                                                        __m256d& y, __m256d& z) {
   const __m256d p0 = _mm256_loadu_pd(&wide[corner[0]].x), p1 = _mm256_loadu_pd(&wide[corner[3]].x);
   const __m256d p2 = _mm256_loadu_pd(&wide[corner[6]].x), p3 = _mm256_loadu_pd(&wide[corner[9]].x);
   const __m256d t0 = _mm256_unpacklo_pd(p0, p1), t1 = _mm256_unpackhi_pd(p0, p1);
@@ -148,7 +148,7 @@ __attribute__((target("avx2"), always_inline)) inline void pointColumns(const Wi
 // The triangles whose corners are listed from `corners` on: faceNormal's cross product
 // of (first - second) and (third - second), and its length.
 __attribute__((target("avx2"), always_inline)) inline void startGroup(const WidePoint* wide,
-                                                                    const std::uint16_t* corners, NormalGroup& g) {
+                                                                      const std::uint16_t* corners, NormalGroup& g) {
   __m256d sx, sy, sz, tx, ty, tz;
   pointColumns(wide, corners, g.firstX, g.firstY, g.firstZ);
   pointColumns(wide, corners + 1, sx, sy, sz);
@@ -158,14 +158,14 @@ __attribute__((target("avx2"), always_inline)) inline void startGroup(const Wide
   g.x = _mm256_sub_pd(_mm256_mul_pd(dy, ez), _mm256_mul_pd(dz, ey));
   g.y = _mm256_sub_pd(_mm256_mul_pd(dz, ex), _mm256_mul_pd(dx, ez));
   g.z = _mm256_sub_pd(_mm256_mul_pd(dx, ey), _mm256_mul_pd(dy, ex));
-  g.length = _mm256_sqrt_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(g.x, g.x), _mm256_mul_pd(g.y, g.y)),
-                                          _mm256_mul_pd(g.z, g.z)));
+  g.length = _mm256_sqrt_pd(
+      _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(g.x, g.x), _mm256_mul_pd(g.y, g.y)), _mm256_mul_pd(g.z, g.z)));
 }
 
 // Triangle t and the `count` - 1 after it (count 1 to 4); lanes past the last repeat it.
 __attribute__((target("avx2"), always_inline)) inline void startGroup(const WidePoint* wide,
-                                                                    const std::uint16_t* indices, std::int32_t t,
-                                                                    int count, NormalGroup& g) {
+                                                                      const std::uint16_t* indices, std::int32_t t,
+                                                                      int count, NormalGroup& g) {
   const std::uint16_t* corners = indices + 3 * t;
   std::uint16_t repeated[12];
   if (count < 4) {
@@ -178,20 +178,21 @@ __attribute__((target("avx2"), always_inline)) inline void startGroup(const Wide
 }
 
 // Facing flags of four lanes as the four bytes that store them, for each 4-bit mask.
-constexpr std::uint32_t FacingBytes[16] = {
-    0x00000000u, 0x00000001u, 0x00000100u, 0x00000101u, 0x00010000u, 0x00010001u, 0x00010100u, 0x00010101u,
-    0x01000000u, 0x01000001u, 0x01000100u, 0x01000101u, 0x01010000u, 0x01010001u, 0x01010100u, 0x01010101u};
+constexpr std::uint32_t FacingBytes[16] = {0x00000000u, 0x00000001u, 0x00000100u, 0x00000101u, 0x00010000u, 0x00010001u,
+                                           0x00010100u, 0x00010101u, 0x01000000u, 0x01000001u, 0x01000100u, 0x01000101u,
+                                           0x01010000u, 0x01010001u, 0x01010100u, 0x01010101u};
 
 // The group's unit normals, written as twelve floats, and their four facing flags.
 __attribute__((target("avx2"), always_inline)) inline void finishGroup(const NormalGroup& g, float* normals,
-                                                                     std::uint8_t* facing) {
+                                                                       std::uint8_t* facing) {
   const __m128 fx = _mm256_cvtpd_ps(_mm256_div_pd(g.x, g.length));
   const __m128 fy = _mm256_cvtpd_ps(_mm256_div_pd(g.y, g.length));
   const __m128 fz = _mm256_cvtpd_ps(_mm256_div_pd(g.z, g.length));
 
   // facesEye on the normals as stored, its finiteness test left out because it cannot
   // fail here alone: see NormalIsFiniteOrNaN.
-  __m256d dot = _mm256_add_pd(_mm256_mul_pd(g.firstX, _mm256_cvtps_pd(fx)), _mm256_mul_pd(g.firstY, _mm256_cvtps_pd(fy)));
+  __m256d dot =
+      _mm256_add_pd(_mm256_mul_pd(g.firstX, _mm256_cvtps_pd(fx)), _mm256_mul_pd(g.firstY, _mm256_cvtps_pd(fy)));
   dot = _mm256_add_pd(dot, _mm256_mul_pd(g.firstZ, _mm256_cvtps_pd(fz)));
   const int below = _mm256_movemask_pd(_mm256_cmp_pd(dot, _mm256_setzero_pd(), _CMP_LT_OQ));
   std::memcpy(facing, &FacingBytes[below], 4);
@@ -320,9 +321,9 @@ void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* move
   recomputeNormalSpans(movedNormals, facing, movedVertices, vertexCount, scratch, indices, &all, 1, path);
 }
 
-void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
-                          std::int32_t vertexCount, WidePoint* scratch, const std::uint16_t* indices,
-                          const TriangleSpan* spans, std::int32_t spanCount, SimdPath path) {
+void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
+                          WidePoint* scratch, const std::uint16_t* indices, const TriangleSpan* spans,
+                          std::int32_t spanCount, SimdPath path) {
   path = runnable(path);
   if (path == SimdPath::Avx2 && spanCount > 0) widenAvx2(scratch, movedVertices, vertexCount);
   for (std::int32_t s = 0; s < spanCount; ++s) {

@@ -34,8 +34,7 @@ struct alignas(32) WidePoint {
 // is no region), so no moved position is ever left unwritten.
 void moveVertices(Vec3* movedVertices, const Vec3* vertices, std::int32_t vertexCount,
                   std::uint16_t* const regionMembers[], const std::int32_t regionMemberCounts[],
-                  const float regionMatrices[][16], std::int32_t regionCount,
-                  SimdPath path = widestSimdPath());
+                  const float regionMatrices[][16], std::int32_t regionCount, SimdPath path = widestSimdPath());
 
 // moveVertices for the members of one region alone, from the last entry to the first.
 void moveRegionMembers(Vec3* movedVertices, const Vec3* vertices, const std::uint16_t* members, std::int32_t count,
@@ -56,18 +55,16 @@ void recomputeNormals(Vec3* movedNormals, std::uint8_t* facing, const Vec3* move
 
 // recomputeNormals for the triangles of the spans only; every other triangle's normal
 // and flag are left as they are.
-void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices,
-                          std::int32_t vertexCount, WidePoint* scratch, const std::uint16_t* indices,
-                          const TriangleSpan* spans, std::int32_t spanCount, SimdPath path = widestSimdPath());
+void recomputeNormalSpans(Vec3* movedNormals, std::uint8_t* facing, const Vec3* movedVertices, std::int32_t vertexCount,
+                          WidePoint* scratch, const std::uint16_t* indices, const TriangleSpan* spans,
+                          std::int32_t spanCount, SimdPath path = widestSimdPath());
 
 // Whether a triangle with this first corner (eye space) and normal faces the eye at
 // the origin: dot < 0. Edge-on (exactly 0) and non-finite normals are not drawn.
 // Inline: the narrowest path runs it once per triangle per frame.
 inline bool facesEye(const Vec3& firstCorner, const Vec3& normal) {
   if (!(std::isfinite(normal.x) && std::isfinite(normal.y) && std::isfinite(normal.z))) return false;
-  return double(firstCorner.x) * normal.x + double(firstCorner.y) * normal.y +
-             double(firstCorner.z) * normal.z <
-         0.0;
+  return double(firstCorner.x) * normal.x + double(firstCorner.y) * normal.y + double(firstCorner.z) * normal.z < 0.0;
 }
 
 }  // namespace deform

@@ -33,9 +33,10 @@ int main(int argc, char** argv) {
     return EXIT_SUCCESS;
   }
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::printf("Usage: deform [GLUT options]\n"
-                "A lit sphere whose top and bottom caps lift and swing apart. Escape quits.\n"
-                "Options are handed to GLUT (for example -display :1); --version prints the version.\n");
+    std::printf(
+        "Usage: deform [GLUT options]\n"
+        "A lit sphere whose top and bottom caps lift and swing apart. Escape quits.\n"
+        "Options are handed to GLUT (for example -display :1); --version prints the version.\n");
     return EXIT_SUCCESS;
   }
   std::atexit(deform::releaseScene);

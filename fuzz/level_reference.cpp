@@ -70,8 +70,7 @@ ReferenceLevel readReferenceLevel(const uint8_t* data, size_t size, World& world
       result.polygon = p;
       WorldPolygon& polygon = room.polygons[p];
       polygon.targetRoom = -1;
-      if (p >= walls && (!in.word(polygon.targetRoom) || polygon.targetRoom < 0 ||
-                         polygon.targetRoom >= roomCount)) {
+      if (p >= walls && (!in.word(polygon.targetRoom) || polygon.targetRoom < 0 || polygon.targetRoom >= roomCount)) {
         return result;
       }
       if (!readCorners(in, table, polygon.outline) || !computePlane(polygon)) return result;

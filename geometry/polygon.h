@@ -57,9 +57,7 @@ struct Frustum {
 enum Side : int32_t { SideFront = 1, SideBehind = 2, SideOn = 3 };
 constexpr double SideEpsilon = 0.001;
 
-inline float signedDistance(const Plane& plane, const Vec3& point) {
-  return float(dot(plane.normal, point) + plane.d);
-}
+inline float signedDistance(const Plane& plane, const Vec3& point) { return float(dot(plane.normal, point) + plane.d); }
 
 // A distance that is not a number (a plane without a normal) counts as behind.
 inline Side classifyPoint(const Plane& plane, const Vec3& point) {

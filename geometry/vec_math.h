@@ -3,9 +3,7 @@
 
 // a.x*b.x + a.y*b.y + a.z*b.z in double, added in that order, not rounded. Inline: the
 // clipping calls it for every vertex against every plane.
-inline double dot(const Vec3& a, const Vec3& b) {
-  return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
-}
+inline double dot(const Vec3& a, const Vec3& b) { return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z; }
 
 // out = a x b, each component stored as soon as it is computed: out must be neither a nor b.
 void cross(const Vec3& a, const Vec3& b, Vec3& out);

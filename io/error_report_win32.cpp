@@ -14,12 +14,9 @@ int reportError(const char* message) {
   OutputDebugStringA("\n");
 
   char text[512];
-  std::snprintf(text, sizeof text,
-                "%s\n\nDebug the program?\n\n(Yes breaks into the debugger, No goes on.)",
-                message);
+  std::snprintf(text, sizeof text, "%s\n\nDebug the program?\n\n(Yes breaks into the debugger, No goes on.)", message);
   // Owned by the active window, which gets the focus back when the box closes.
   const int answer = MessageBoxA(GetActiveWindow(), text, "Ambrelle - error report",
-                                 MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2 | MB_TASKMODAL |
-                                     MB_SETFOREGROUND);
+                                 MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND);
   return answer == IDYES ? 1 : 0;
 }

@@ -23,8 +23,8 @@ FileReader::~FileReader() {
 void FileReader::open(const char* fileName) {
   // Read and write access and no sharing: a read-only file or one that another program
   // holds open does not open.
-  const HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   handle_ = reinterpret_cast<intptr_t>(file);
   if (file == INVALID_HANDLE_VALUE) report("Couldn't open file");
 }
@@ -32,8 +32,8 @@ void FileReader::open(const char* fileName) {
 void FileReader::read(void* buffer, int32_t byteCount, uint32_t& bytesRead) {
   DWORD count = 0;
   // A negative count cannot be read; asked of the platform it would become a huge one.
-  const BOOL ok = byteCount >= 0 && ReadFile(platformHandle(handle_, NoHandle), buffer,
-                                             DWORD(byteCount), &count, nullptr);
+  const BOOL ok =
+      byteCount >= 0 && ReadFile(platformHandle(handle_, NoHandle), buffer, DWORD(byteCount), &count, nullptr);
   bytesRead = ok ? uint32_t(count) : 0;
   if (!ok) report("Peux pas lire du fichier");
 }

@@ -11,14 +11,22 @@
 
 const char* fileKindName(unsigned mode) {
   switch (mode & S_IFMT) {
-    case S_IFREG: return "a regular file";
-    case S_IFDIR: return "a folder";
-    case S_IFIFO: return "a FIFO";
-    case S_IFCHR: return "a character device";
-    case S_IFBLK: return "a block device";
-    case S_IFSOCK: return "a socket";
-    case S_IFLNK: return "a symbolic link";
-    default: return "not a regular file";
+    case S_IFREG:
+      return "a regular file";
+    case S_IFDIR:
+      return "a folder";
+    case S_IFIFO:
+      return "a FIFO";
+    case S_IFCHR:
+      return "a character device";
+    case S_IFBLK:
+      return "a block device";
+    case S_IFSOCK:
+      return "a socket";
+    case S_IFLNK:
+      return "a symbolic link";
+    default:
+      return "not a regular file";
   }
 }
 

@@ -93,8 +93,7 @@ ClipResult clipPolygonUnlessWhole(const WorkingPolygon& input, const Plane& plan
       const Vec3& ca = input.colours[i];
       const Vec3& cb = input.colours[j];
       output.vertices[count] = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
-      output.colours[count] = {ca.x + t * (cb.x - ca.x), ca.y + t * (cb.y - ca.y),
-                               ca.z + t * (cb.z - ca.z)};
+      output.colours[count] = {ca.x + t * (cb.x - ca.x), ca.y + t * (cb.y - ca.y), ca.z + t * (cb.z - ca.z)};
       output.flags[count] = 1;
       ++count;
     }

@@ -12,5 +12,4 @@ ClipResult clipPolygon(const WorkingPolygon& input, const Plane& plane, WorkingP
 
 // clipPolygon without the copy when the plane cuts nothing: then `whole` is set, the
 // result is `input` itself and only output's vertexCount is written (0).
-ClipResult clipPolygonUnlessWhole(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output,
-                                  bool& whole);
+ClipResult clipPolygonUnlessWhole(const WorkingPolygon& input, const Plane& plane, WorkingPolygon& output, bool& whole);

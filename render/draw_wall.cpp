@@ -4,8 +4,8 @@
 
 // Kept in a file of its own so that its screen polygon is not part of every frame of
 // the recursive traversal that calls it.
-void drawWall(const World& world, const Camera& camera, const Viewport& viewport,
-              FillTarget& target, WorkingPolygon& outline) {
+void drawWall(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+              WorkingPolygon& outline) {
   const int32_t n = outline.vertexCount;
   if (n < 3) return;
   // Only the final transform changes with the overview: what is drawn was clipped to the

@@ -11,5 +11,5 @@
 // depth of 0 or less (nothing clips against the overview camera's view; a wall right at
 // the walking eye is within the clipping tolerance of it), is not drawn: it cannot be
 // projected.
-void drawWall(const World& world, const Camera& camera, const Viewport& viewport,
-              FillTarget& target, WorkingPolygon& outline);
+void drawWall(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+              WorkingPolygon& outline);

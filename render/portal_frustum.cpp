@@ -6,9 +6,7 @@
 
 namespace {
 
-inline bool finite(const Vec3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
+inline bool finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // True when a vertex of the outline other than the edge's own ends lies behind plane.
 bool cutsOutline(const WorkingPolygon& outline, const Plane& plane, int32_t i, int32_t j) {

@@ -43,8 +43,7 @@ void visitRoom(Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t 
 
   const Room& room = t.world.rooms[roomIndex];
   const Vec3& eye = t.camera.position;
-  const int32_t planeCount =
-      frustum.planeCount < MaxFrustumPlanes ? frustum.planeCount : MaxFrustumPlanes;
+  const int32_t planeCount = frustum.planeCount < MaxFrustumPlanes ? frustum.planeCount : MaxFrustumPlanes;
   // This activation's own records: the clipping goes back and forth between the two
   // buffers, and a visible portal's frustum is handed to the room behind it.
   WorkingPolygon buffers[2];
@@ -83,15 +82,14 @@ void visitRoom(Traversal& t, int32_t roomIndex, const Frustum& frustum, int32_t 
 
 }  // namespace
 
-void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                FillTarget& target, int32_t roomIndex, const Frustum& frustum) {
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+                int32_t roomIndex, const Frustum& frustum) {
   Traversal t{world, camera, viewport, target, nullptr, 0};
   visitRoom(t, roomIndex, frustum, 0);
 }
 
-void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                FillTarget& target, int32_t roomIndex, const Frustum& frustum,
-                TraversalCounts& counts) {
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+                int32_t roomIndex, const Frustum& frustum, TraversalCounts& counts) {
   Traversal t{world, camera, viewport, target, &counts, 0};
   visitRoom(t, roomIndex, frustum, 0);
   counts.work += t.work;

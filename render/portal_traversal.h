@@ -42,10 +42,9 @@ struct TraversalCounts {
 
 // Draws the world as the camera sees it from room roomIndex through frustum: walls are
 // filled, portals narrow the frustum and lead, depth first, into the room behind.
-void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                FillTarget& target, int32_t roomIndex, const Frustum& frustum);
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+                int32_t roomIndex, const Frustum& frustum);
 
 // The same, adding what it did to counts (which the caller zeroes).
-void renderRoom(const World& world, const Camera& camera, const Viewport& viewport,
-                FillTarget& target, int32_t roomIndex, const Frustum& frustum,
-                TraversalCounts& counts);
+void renderRoom(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+                int32_t roomIndex, const Frustum& frustum, TraversalCounts& counts);

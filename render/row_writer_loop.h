@@ -24,7 +24,8 @@ inline void orderByLeft(const PendingSpan* spans, int32_t count, uint8_t* order)
 // The row cleared and its spans painted in the order they were kept.
 inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* spans, int32_t count) {
   fillRow(row, 0, size_t(width));
-  for (int32_t i = 0; i < count; ++i) fillRow(row + spans[i].left, spans[i].colour, size_t(spans[i].right - spans[i].left));
+  for (int32_t i = 0; i < count; ++i)
+    fillRow(row + spans[i].left, spans[i].colour, size_t(spans[i].right - spans[i].left));
 }
 
 // Writes a row as writeRows asks: one fill per span and per gap, by `fill(p, colour,
@@ -32,8 +33,7 @@ inline void paintInOrder(uint8_t* row, int32_t width, const PendingSpan* spans, 
 template <class Fill>
 struct FillSpans {
   Fill fill;
-  bool operator()(uint8_t* row, int32_t width, const PendingSpan* spans, const uint8_t* order,
-                  int32_t count) const {
+  bool operator()(uint8_t* row, int32_t width, const PendingSpan* spans, const uint8_t* order, int32_t count) const {
     int32_t x = 0;
     for (int32_t i = 0; i < count; ++i) {
       const PendingSpan s = spans[order[i]];

@@ -34,10 +34,11 @@ bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& 
 }
 
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, int& exitCode) {
-  CLI::App app{"quellor: walk through a level of rooms and portals. Keys: Up/Down walk (Space stops), "
-               "Left/Right turn, Z overview, X walking view, Q quits; F12 screenshot, F11 or Alt+Enter "
-               "full screen.",
-               "quellor"};
+  CLI::App app{
+      "quellor: walk through a level of rooms and portals. Keys: Up/Down walk (Space stops), "
+      "Left/Right turn, Z overview, X walking view, Q quits; F12 screenshot, F11 or Alt+Enter "
+      "full screen.",
+      "quellor"};
   app.set_version_flag("--version", std::string("quellor ") + QuellorVersion);
   std::string size;
   app.add_option("LEVEL", options.level, "level file to view (default: 3rooms.b2 in the working folder)");
@@ -67,10 +68,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
     return false;
   }
   options.levelGiven = app.count("LEVEL") > 0;
-  if (app.count("--size") > 0 &&
-      !parseSizeText(size, MinOptionSide, MaxOptionSide, options.width, options.height)) {
-    std::fprintf(stderr, "quellor: --size: '%s' is not WxH with W and H from %d to %d\n", size.c_str(),
-                 MinOptionSide, MaxOptionSide);
+  if (app.count("--size") > 0 && !parseSizeText(size, MinOptionSide, MaxOptionSide, options.width, options.height)) {
+    std::fprintf(stderr, "quellor: --size: '%s' is not WxH with W and H from %d to %d\n", size.c_str(), MinOptionSide,
+                 MaxOptionSide);
     exitCode = 2;
     return false;
   }

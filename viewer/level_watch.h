@@ -19,8 +19,7 @@ struct LevelFileState {
   uint64_t device = 0, inode = 0;
   int64_t size = 0, modifiedNs = 0;
   bool operator==(const LevelFileState& o) const {
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
-           modifiedNs == o.modifiedNs;
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
   }
   bool operator!=(const LevelFileState& o) const { return !(*this == o); }
 };
@@ -32,13 +31,13 @@ constexpr int64_t LevelCheckIntervalMs = 1000;
 
 struct LevelWatch {
   std::string path;
-  int notifyFd = -1;          // inotify on the file's folder, or -1
-  LevelFileState shown;       // the version the current level came from (or was refused)
+  int notifyFd = -1;     // inotify on the file's folder, or -1
+  LevelFileState shown;  // the version the current level came from (or was refused)
   int64_t nextCheckMs = 0;
   bool reportedMissing = false;
   std::unique_ptr<World> incoming;  // where a new version is loaded, made once
-  int64_t checks = 0;         // looks at the file's state, for tests
-  int64_t loads = 0;          // load attempts, for tests
+  int64_t checks = 0;               // looks at the file's state, for tests
+  int64_t loads = 0;                // load attempts, for tests
 };
 
 enum class LevelWatchResult {

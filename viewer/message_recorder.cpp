@@ -9,15 +9,24 @@ namespace {
 // The script's key names; any other code is a key the key table ignores.
 const char* keyName(int32_t code) {
   switch (code) {
-    case KeySpace: return "space";
-    case KeyLeft: return "left";
-    case KeyUp: return "up";
-    case KeyRight: return "right";
-    case KeyDown: return "down";
-    case KeyQ: return "q";
-    case KeyX: return "x";
-    case KeyZ: return "z";
-    default: return nullptr;
+    case KeySpace:
+      return "space";
+    case KeyLeft:
+      return "left";
+    case KeyUp:
+      return "up";
+    case KeyRight:
+      return "right";
+    case KeyDown:
+      return "down";
+    case KeyQ:
+      return "q";
+    case KeyX:
+      return "x";
+    case KeyZ:
+      return "z";
+    default:
+      return nullptr;
   }
 }
 
@@ -36,9 +45,12 @@ std::string scriptLine(int64_t pass, const Message& message) {
     }
     case MessageKind::Size:
       return line + "size " + std::to_string(message.width) + " " + std::to_string(message.height);
-    case MessageKind::Minimize: return line + "minimize";
-    case MessageKind::Close: return line + "close";
-    case MessageKind::Other: return line + "other";
+    case MessageKind::Minimize:
+      return line + "minimize";
+    case MessageKind::Close:
+      return line + "close";
+    case MessageKind::Other:
+      return line + "other";
   }
   return line + "other";
 }

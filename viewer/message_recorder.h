@@ -13,8 +13,7 @@
 class MessageRecorder {
  public:
   // False with error set when the file cannot be made.
-  bool open(const std::string& path, const std::string& level, int32_t width, int32_t height,
-            std::string& error);
+  bool open(const std::string& path, const std::string& level, int32_t width, int32_t height, std::string& error);
   bool isOpen() const { return file_.isOpen(); }
   // One message of the given pass (1 for the first).
   void record(int64_t pass, const Message& message);

@@ -6,8 +6,8 @@
 
 void buildArgbTable(const PaletteEntry* palette, uint32_t table[PaletteSize]) {
   for (int i = 0; i < PaletteSize; ++i) {
-    table[i] = 0xFF000000u | uint32_t(palette[i].red) << 16 | uint32_t(palette[i].green) << 8 |
-               uint32_t(palette[i].blue);
+    table[i] =
+        0xFF000000u | uint32_t(palette[i].red) << 16 | uint32_t(palette[i].green) << 8 | uint32_t(palette[i].blue);
   }
 }
 
@@ -40,8 +40,8 @@ inline void expandBlock(const uint8_t* src, uint32_t* dst, const uint32_t* table
 
 }  // namespace
 
-void expandPalette(const uint8_t* rowOrigin, int32_t pitch, int32_t width, int32_t height,
-                   uint32_t* out, int32_t outPitchPixels, const uint32_t table[PaletteSize]) {
+void expandPalette(const uint8_t* rowOrigin, int32_t pitch, int32_t width, int32_t height, uint32_t* out,
+                   int32_t outPitchPixels, const uint32_t table[PaletteSize]) {
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* src = rowOrigin + std::ptrdiff_t(y) * pitch;
     uint32_t* dst = out + std::ptrdiff_t(y) * outPitchPixels;

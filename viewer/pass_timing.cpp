@@ -35,8 +35,8 @@ double PassTiming::median(const double* samples) const {
 std::string fpsLine(const PassTiming& timing, double elapsedSeconds) {
   char line[160];
   std::snprintf(line, sizeof line, "%.1f fps, pass %.3f ms, present %.3f ms (medians)",
-                elapsedSeconds > 0 ? double(timing.count()) / elapsedSeconds : 0.0,
-                timing.medianPassSeconds() * 1e3, timing.medianPresentSeconds() * 1e3);
+                elapsedSeconds > 0 ? double(timing.count()) / elapsedSeconds : 0.0, timing.medianPassSeconds() * 1e3,
+                timing.medianPresentSeconds() * 1e3);
   return line;
 }
 

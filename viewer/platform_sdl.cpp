@@ -10,10 +10,10 @@
 
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
-#include "viewer/platform.h"
-#include "viewer/run_viewer.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
+#include "viewer/platform.h"
+#include "viewer/run_viewer.h"
 #include "viewer/sdl_events.h"
 
 namespace {
@@ -128,9 +128,8 @@ bool SdlPlatform::open(std::string& error) {
   }
   // Positions are the client area's; show() adds the frame's borders once they are known.
   window_ = SDL_CreateWindow(WindowTitle, usable_.x + usable_.w - FirstClientWidth,
-                             usable_.y + usable_.h - GapAboveScreenBottom - FirstClientHeight,
-                             FirstClientWidth, FirstClientHeight,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+                             usable_.y + usable_.h - GapAboveScreenBottom - FirstClientHeight, FirstClientWidth,
+                             FirstClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!window_) {
     error = sdlError("cannot create the window");
     return false;
@@ -225,8 +224,8 @@ bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out)
     SDL_OutOfMemory();
     return false;
   }
-  SDL_Texture* texture = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                           SDL_TEXTUREACCESS_STREAMING, width, height);
+  SDL_Texture* texture =
+      SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!texture) {
     releaseHeapFrame(frame);
     return false;

@@ -32,24 +32,18 @@ constexpr int32_t UnmappedKey = 0;
 
 // --- The page's side, Module.quellorPage (web/quellor-page.js) -------------------------
 
-EM_JS(void, pageShow, (const uint32_t* pixels, int32_t width, int32_t height), {
-  Module.quellorPage.show(pixels, width, height);
-});
-EM_JS(void, pageCanvasSize, (int32_t width, int32_t height), {
-  Module.quellorPage.canvasSize(width, height);
-});
-EM_JS(void, pageDelivered, (int32_t pass, const char* line), {
-  Module.quellorPage.delivered(pass, UTF8ToString(line));
-});
+EM_JS(void, pageShow, (const uint32_t* pixels, int32_t width, int32_t height),
+      { Module.quellorPage.show(pixels, width, height); });
+EM_JS(void, pageCanvasSize, (int32_t width, int32_t height), { Module.quellorPage.canvasSize(width, height); });
+EM_JS(void, pageDelivered, (int32_t pass, const char* line),
+      { Module.quellorPage.delivered(pass, UTF8ToString(line)); });
 EM_JS(void, pagePassDone, (int32_t pass), { Module.quellorPage.passDone(pass); });
 EM_JS(void, pageStopped, (int32_t pass), { Module.quellorPage.stopped(pass); });
-EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass), {
-  Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass);
-});
+EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass),
+      { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass); });
 EM_JS(void, pageBench,
-      (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs), {
-  Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs);
-});
+      (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs),
+      { Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs); });
 
 // The key table's code for a key the browser names (KeyboardEvent.key and .code).
 int32_t keyCodeFromWeb(const char* key, const char* code) {
@@ -66,8 +60,7 @@ int32_t keyCodeFromWeb(const char* key, const char* code) {
     if (std::isdigit(first)) return first;
   }
   // A letter of a layout that is not Latin (Cyrillic, Greek) goes by its key's position.
-  if (first >= 0x80 && std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' &&
-      code[4] == 0) {
+  if (first >= 0x80 && std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == 0) {
     return code[3];
   }
   return UnmappedKey;
@@ -77,12 +70,23 @@ int32_t keyCodeFromWeb(const char* key, const char* code) {
 // Every key the key table ignores behaves alike: "0" stands for them all.
 void keyName(int32_t key, char* out, size_t size) {
   switch (key) {
-    case KeySpace: std::snprintf(out, size, "space"); return;
-    case KeyLeft: std::snprintf(out, size, "left"); return;
-    case KeyUp: std::snprintf(out, size, "up"); return;
-    case KeyRight: std::snprintf(out, size, "right"); return;
-    case KeyDown: std::snprintf(out, size, "down"); return;
-    default: break;
+    case KeySpace:
+      std::snprintf(out, size, "space");
+      return;
+    case KeyLeft:
+      std::snprintf(out, size, "left");
+      return;
+    case KeyUp:
+      std::snprintf(out, size, "up");
+      return;
+    case KeyRight:
+      std::snprintf(out, size, "right");
+      return;
+    case KeyDown:
+      std::snprintf(out, size, "down");
+      return;
+    default:
+      break;
   }
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     std::snprintf(out, size, "%c", char(std::tolower(key)));
@@ -97,8 +101,8 @@ class WebPlatform {
     // The canvas takes bytes R, G, B, A; built once in that order, a look-up is the pixel.
     const PaletteEntry* palette = viewerPalette();
     for (int i = 0; i < PaletteSize; ++i) {
-      rgba_[i] = 0xFF000000u | uint32_t(palette[i].blue) << 16 | uint32_t(palette[i].green) << 8 |
-                 uint32_t(palette[i].red);
+      rgba_[i] =
+          0xFF000000u | uint32_t(palette[i].blue) << 16 | uint32_t(palette[i].green) << 8 | uint32_t(palette[i].red);
     }
   }
 
@@ -187,8 +191,8 @@ bool WebPlatform::followCanvas(bool sendMessage) {
 
 void WebPlatform::expand(const Viewer& viewer) {
   const Viewport& v = viewer.viewport;
-  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(viewer.frame.platformHandle),
-                v.width, rgba_);
+  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(viewer.frame.platformHandle), v.width,
+                rgba_);
 }
 
 void WebPlatform::present(const Viewer& viewer) {
@@ -237,8 +241,8 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   // The browser keeps what the viewer does not use (reload, tab switching, shortcuts);
   // the table's keys would otherwise scroll the page or change the level chooser.
   const bool modified = event->ctrlKey || event->altKey || event->metaKey;
-  const bool tableKey = key == KeySpace || key == KeyLeft || key == KeyUp || key == KeyRight ||
-                        key == KeyDown || key == KeyQ || key == KeyX || key == KeyZ;
+  const bool tableKey = key == KeySpace || key == KeyLeft || key == KeyUp || key == KeyRight || key == KeyDown ||
+                        key == KeyQ || key == KeyX || key == KeyZ;
   return tableKey && !modified ? EM_TRUE : EM_FALSE;
 }
 

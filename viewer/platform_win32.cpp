@@ -139,8 +139,7 @@ void Win32Platform::present(const Viewer& viewer) {
     RealizePalette(windowContext);
   }
   const HDC memoryContext = CreateCompatibleDC(windowContext);
-  const HGDIOBJ replaced =
-      SelectObject(memoryContext, static_cast<HBITMAP>(viewer.frame.platformHandle));
+  const HGDIOBJ replaced = SelectObject(memoryContext, static_cast<HBITMAP>(viewer.frame.platformHandle));
   BitBlt(windowContext, 0, 0, v.width, v.height, memoryContext, 0, 0, SRCCOPY);
   if (programPalette) SelectPalette(windowContext, previousPalette, FALSE);
   ReleaseDC(mainWindow_, windowContext);
@@ -239,8 +238,8 @@ ATOM registerWindowClass(HINSTANCE instance) {
 // the colour cube and the grey ramp in the platform's free entries.
 bool Win32Platform::buildPalette(HDC dc) {
   const size_t bufferSize = sizeof(LOGPALETTE) + PaletteSize * sizeof(PALETTEENTRY);
-  std::unique_ptr<unsigned char, decltype(&std::free)> buffer(
-      static_cast<unsigned char*>(std::calloc(1, bufferSize)), &std::free);
+  std::unique_ptr<unsigned char, decltype(&std::free)> buffer(static_cast<unsigned char*>(std::calloc(1, bufferSize)),
+                                                              &std::free);
   if (!buffer) return fails("no memory for the palette");
   auto* logPalette = reinterpret_cast<LOGPALETTE*>(buffer.get());
   PALETTEENTRY* entries = reinterpret_cast<PALETTEENTRY*>(buffer.get() + offsetof(LOGPALETTE, palPalEntry));
@@ -324,10 +323,9 @@ bool Win32Platform::createMainWindow(HINSTANCE instance, int showCommand) {
   const int outerHeight = outer.bottom - outer.top;
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  const HWND window = CreateWindowExA(
-      0, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW, screenWidth - outerWidth,
-      screenHeight - outerHeight - GapAboveScreenBottom, outerWidth, outerHeight, nullptr,
-      nullptr, instance, this);
+  const HWND window = CreateWindowExA(0, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW, screenWidth - outerWidth,
+                                      screenHeight - outerHeight - GapAboveScreenBottom, outerWidth, outerHeight,
+                                      nullptr, nullptr, instance, this);
   if (!window) return fails("cannot create the window");
   mainWindow_ = window;
   ShowWindow(window, showCommand);

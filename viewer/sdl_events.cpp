@@ -7,29 +7,39 @@ constexpr int32_t UnmappedKey = 0;
 
 int32_t keyCodeFromSdl(SDL_Keycode sym, SDL_Scancode scancode, uint16_t modifiers) {
   switch (sym) {
-    case SDLK_SPACE: return KeySpace;
-    case SDLK_LEFT: return KeyLeft;
-    case SDLK_UP: return KeyUp;
-    case SDLK_RIGHT: return KeyRight;
-    case SDLK_DOWN: return KeyDown;
-    default: break;
+    case SDLK_SPACE:
+      return KeySpace;
+    case SDLK_LEFT:
+      return KeyLeft;
+    case SDLK_UP:
+      return KeyUp;
+    case SDLK_RIGHT:
+      return KeyRight;
+    case SDLK_DOWN:
+      return KeyDown;
+    default:
+      break;
   }
   // The keypad's arrows without Num Lock are arrows, as the platform's own key codes have it.
   if ((modifiers & KMOD_NUM) == 0) {
     switch (sym) {
-      case SDLK_KP_4: return KeyLeft;
-      case SDLK_KP_8: return KeyUp;
-      case SDLK_KP_6: return KeyRight;
-      case SDLK_KP_2: return KeyDown;
-      default: break;
+      case SDLK_KP_4:
+        return KeyLeft;
+      case SDLK_KP_8:
+        return KeyUp;
+      case SDLK_KP_6:
+        return KeyRight;
+      case SDLK_KP_2:
+        return KeyDown;
+      default:
+        break;
     }
   }
   // SDL names a letter key by its lower-case character whatever Shift and Caps Lock say.
   if (sym >= SDLK_a && sym <= SDLK_z) return int32_t('A' + (sym - SDLK_a));
   if (sym >= SDLK_0 && sym <= SDLK_9) return int32_t(sym);
   // A key whose character is not Latin (a Cyrillic or Greek layout) goes by its position.
-  if ((sym & SDLK_SCANCODE_MASK) == 0 && sym > 0x7F && scancode >= SDL_SCANCODE_A &&
-      scancode <= SDL_SCANCODE_Z) {
+  if ((sym & SDLK_SCANCODE_MASK) == 0 && sym > 0x7F && scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
     return int32_t('A' + (scancode - SDL_SCANCODE_A));
   }
   // Never pass SDL's own codes through: '%' .. '(' would read as the arrows.
@@ -41,8 +51,7 @@ Message messageFromSdlEvent(const SDL_Event& event, PixelSize drawable, PixelSiz
   switch (event.type) {
     case SDL_KEYDOWN:  // automatic repeats included
       message.kind = MessageKind::KeyDown;
-      message.key = keyCodeFromSdl(event.key.keysym.sym, event.key.keysym.scancode,
-                                   event.key.keysym.mod);
+      message.key = keyCodeFromSdl(event.key.keysym.sym, event.key.keysym.scancode, event.key.keysym.mod);
       break;
     case SDL_QUIT:
       message.kind = MessageKind::Close;

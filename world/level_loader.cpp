@@ -15,16 +15,14 @@ bool computePlane(WorldPolygon& polygon) {
   const Vec3* q = polygon.outline.vertices;
   const Vec3 e{q[0].x - q[1].x, q[0].y - q[1].y, q[0].z - q[1].z};
   const Vec3 f{q[2].x - q[1].x, q[2].y - q[1].y, q[2].z - q[1].z};
-  const Vec3 m{float(double(e.y) * f.z - double(e.z) * f.y),
-               float(double(e.z) * f.x - double(e.x) * f.z),
+  const Vec3 m{float(double(e.y) * f.z - double(e.z) * f.y), float(double(e.z) * f.x - double(e.x) * f.z),
                float(double(e.x) * f.y - double(e.y) * f.x)};
   const double length = std::sqrt(dot(m, m));
   Plane& plane = polygon.plane;
   plane.normal = {float(m.x / length), float(m.y / length), float(m.z / length)};
   plane.d = float(-dot(plane.normal, q[0]));
   const Vec3& n = plane.normal;
-  return length > 0.0 && std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) &&
-         std::isfinite(plane.d);
+  return length > 0.0 && std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) && std::isfinite(plane.d);
 }
 
 namespace {
@@ -43,8 +41,8 @@ class LevelParser {
     uint32_t count = 0;
     reader_.read(bytes, 4, count);
     if (count != 4) return fail(std::string("the file ends early, at ") + field);
-    const uint32_t word = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                          uint32_t(bytes[3]) << 24;
+    const uint32_t word =
+        uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
     std::memcpy(&value, &word, 4);
     return true;
   }
@@ -85,8 +83,8 @@ bool readVertexTable(LevelParser& in, int32_t vertexCount, std::vector<Vec3>& ta
   if (vertexCount < 0) return in.fail("vertex count " + std::to_string(vertexCount) + " is negative");
   // Refused before a record is read: a header may claim billions.
   if (vertexCount > MaxLevelVertices) {
-    return in.fail("vertex count " + std::to_string(vertexCount) + " is more than " +
-                   std::to_string(MaxLevelVertices) + ", the most a level file may hold");
+    return in.fail("vertex count " + std::to_string(vertexCount) + " is more than " + std::to_string(MaxLevelVertices) +
+                   ", the most a level file may hold");
   }
   // Grown as records arrive, so a count larger than the file costs nothing.
   for (int32_t i = 0; i < vertexCount; ++i) {
@@ -104,8 +102,8 @@ bool readVertexTable(LevelParser& in, int32_t vertexCount, std::vector<Vec3>& ta
   return true;
 }
 
-bool readOutline(LevelParser& in, const std::vector<Vec3>& table, ClipPolygon& outline,
-                 const Vec3* colour, int32_t* indices) {
+bool readOutline(LevelParser& in, const std::vector<Vec3>& table, ClipPolygon& outline, const Vec3* colour,
+                 int32_t* indices) {
   int32_t n = 0;
   if (!in.readInt(n, "a vertex count")) return false;
   if (n > MaxPolygonVertices) {
@@ -137,12 +135,12 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
     int32_t walls = 0, portals = 0;
     if (!in.readInt(walls, "a wall count") || !in.readInt(portals, "a portal count")) return false;
     if (walls < 0 || portals < 0) {
-      return in.fail("negative wall or portal count (" + std::to_string(walls) + " walls, " +
-                     std::to_string(portals) + " portals)");
+      return in.fail("negative wall or portal count (" + std::to_string(walls) + " walls, " + std::to_string(portals) +
+                     " portals)");
     }
     if (int64_t(walls) + portals > MaxRoomPolygons) {
-      return in.fail(std::to_string(walls) + " walls and " + std::to_string(portals) +
-                     " portals, more than " + std::to_string(MaxRoomPolygons) + " polygons");
+      return in.fail(std::to_string(walls) + " walls and " + std::to_string(portals) + " portals, more than " +
+                     std::to_string(MaxRoomPolygons) + " polygons");
     }
     room.polygonCount = walls + portals;
     record.wallCount[r] = walls;
@@ -190,8 +188,7 @@ LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* r
   bool ok = in.readInt(vertexCount, "the vertex count") && in.readInt(unusedWord, "the header") &&
             in.readInt(roomCount, "the room count");
   if (ok && (roomCount < 0 || roomCount > MaxRooms)) {
-    ok = in.fail("room count " + std::to_string(roomCount) + " is outside 0.." +
-                 std::to_string(MaxRooms));
+    ok = in.fail("room count " + std::to_string(roomCount) + " is outside 0.." + std::to_string(MaxRooms));
   }
   ok = ok && readVertexTable(in, vertexCount, table);
   // Rooms (and what the file said of them) are read aside and copied in whole, so a

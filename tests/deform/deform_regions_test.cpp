@@ -33,9 +33,7 @@ struct DemoRegions {
   }
 };
 
-bool inside(int region, float x, float y, float z) {
-  return insideRegion(Vec3{x, y, z}, RegionPlaneTables[region], 6);
-}
+bool inside(int region, float x, float y, float z) { return insideRegion(Vec3{x, y, z}, RegionPlaneTables[region], 6); }
 
 }  // namespace
 

@@ -281,7 +281,8 @@ TEST(DemoFrame, TrianglesAreRecomputedExactlyWhenACornerMoved) {
       ASSERT_EQ(recomputed[size_t(t)], touched) << "set " << set << ", triangle " << t;
     }
   }
-  const deform::MovedTriangles& caps = state.frameCache.moved[(1u << deform::TopCapRegion) | (1u << deform::BottomCapRegion)];
+  const deform::MovedTriangles& caps =
+      state.frameCache.moved[(1u << deform::TopCapRegion) | (1u << deform::BottomCapRegion)];
   int count = 0;
   for (int s = 0; s < caps.spanCount; ++s) count += caps.spans[s].end - caps.spans[s].first;
   EXPECT_EQ(count, 3200 - 1040);

@@ -114,15 +114,33 @@ std::vector<Vec3> awkwardVertices(std::mt19937& random, int randomCount) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::vector<Vec3> v = {
-      {0, 0, -4},     {0, 0, -4},        {1, 1, -4},                // zero area: two corners alike
-      {1, 2, 3},      {2, 4, 6},         {3, 6, 9},                 // zero area: on one line
-      {2, 5, 0},      {-1, 3, 0},        {4, -2, 0},                // in a plane through the eye: dot exactly 0
-      {1e30f, 0, -4}, {0, 1e30f, -4},    {-1e30f, -1e30f, -4},      // squares overflow
-      {1e-30f, 0, 0}, {0, 1e-30f, 0},    {0, 0, 0},                 // squares underflow
-      {inf, 0, -4},   {0, 1, -4},        {1, 0, -4},                // an infinite corner
-      {nan, 0, -4},   {0, 1, -4},        {1, 0, -4},                // a NaN corner
-      {-0.0f, -0.0f, -0.0f}, {0, 0, 0},  {0, 0, 0},                 // all zeros, signed
-      {0, 1e-40f, -4}, {1e-40f, 0, -4},  {0, 0, -4},                // subnormal edges
+      {0, 0, -4},
+      {0, 0, -4},
+      {1, 1, -4},  // zero area: two corners alike
+      {1, 2, 3},
+      {2, 4, 6},
+      {3, 6, 9},  // zero area: on one line
+      {2, 5, 0},
+      {-1, 3, 0},
+      {4, -2, 0},  // in a plane through the eye: dot exactly 0
+      {1e30f, 0, -4},
+      {0, 1e30f, -4},
+      {-1e30f, -1e30f, -4},  // squares overflow
+      {1e-30f, 0, 0},
+      {0, 1e-30f, 0},
+      {0, 0, 0},  // squares underflow
+      {inf, 0, -4},
+      {0, 1, -4},
+      {1, 0, -4},  // an infinite corner
+      {nan, 0, -4},
+      {0, 1, -4},
+      {1, 0, -4},  // a NaN corner
+      {-0.0f, -0.0f, -0.0f},
+      {0, 0, 0},
+      {0, 0, 0},  // all zeros, signed
+      {0, 1e-40f, -4},
+      {1e-40f, 0, -4},
+      {0, 0, -4},  // subnormal edges
   };
   for (int k = 0; k < randomCount; ++k) v.push_back(Vec3{fromBits(random()), fromBits(random()), fromBits(random())});
   return v;
@@ -209,9 +227,12 @@ TEST_P(SimdPathTest, NormalSpansWriteTheirTrianglesOnly) {
 
 std::string pathName(const ::testing::TestParamInfo<SimdPath>& info) {
   switch (info.param) {
-    case SimdPath::Sse2: return "Sse2";
-    case SimdPath::Avx2: return "Avx2";
-    case SimdPath::Avx512: return "Avx512";
+    case SimdPath::Sse2:
+      return "Sse2";
+    case SimdPath::Avx2:
+      return "Avx2";
+    case SimdPath::Avx512:
+      return "Avx512";
   }
   return "Unknown";
 }

@@ -68,7 +68,8 @@ TEST(SphereMeshVertices, EveryRingSharesOneHeightAndTheLastRingMirrorsTheFirst) 
   OwnedSphere sphere;
   for (int j = 0; j < 40; ++j) {
     const float y = sphere.mesh.vertices[deform_test::ringVertex(40, j, 0)].y;
-    for (int i = 1; i < 40; ++i) ASSERT_EQ(sphere.mesh.vertices[deform_test::ringVertex(40, j, i)].y, y) << j << "," << i;
+    for (int i = 1; i < 40; ++i)
+      ASSERT_EQ(sphere.mesh.vertices[deform_test::ringVertex(40, j, i)].y, y) << j << "," << i;
   }
   EXPECT_FLOAT_EQ(sphere.mesh.vertices[deform_test::ringVertex(40, 39, 0)].y, -0.99706578f);
   EXPECT_FLOAT_EQ(sphere.mesh.vertices[deform_test::ringVertex(40, 12, 0)].y, 0.54356754f);

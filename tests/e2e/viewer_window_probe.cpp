@@ -38,9 +38,12 @@ bool readPnm(const std::string& path, Image& image) {
   std::string magic;
   int maxval = 0;
   if (!(in >> magic >> image.width >> image.height >> maxval) || maxval != 255) return false;
-  if (magic == "P6") image.channels = 3;
-  else if (magic == "P5") image.channels = 1;
-  else return false;
+  if (magic == "P6")
+    image.channels = 3;
+  else if (magic == "P5")
+    image.channels = 1;
+  else
+    return false;
   in.get();  // the one whitespace byte before the samples
   image.data.resize(size_t(image.width) * size_t(image.height) * size_t(image.channels));
   return bool(in.read(reinterpret_cast<char*>(image.data.data()), std::streamsize(image.data.size())));
@@ -82,14 +85,13 @@ int shiftOf(unsigned long mask) {
 int shotWindow(Display* display, Window window, const char* path) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes)) return 1;
-  XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
-                            unsigned(attributes.height), AllPlanes, ZPixmap);
+  XImage* image =
+      XGetImage(display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes, ZPixmap);
   if (!image) return 1;
   std::FILE* out = std::fopen(path, "wb");
   if (!out) return 1;
   std::fprintf(out, "P6\n%d %d\n255\n", image->width, image->height);
-  const int shifts[3] = {shiftOf(image->red_mask), shiftOf(image->green_mask),
-                         shiftOf(image->blue_mask)};
+  const int shifts[3] = {shiftOf(image->red_mask), shiftOf(image->green_mask), shiftOf(image->blue_mask)};
   const unsigned long masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
   for (int y = 0; y < image->height; ++y) {
     for (int x = 0; x < image->width; ++x) {
@@ -112,8 +114,7 @@ uint32_t rgbAt(const Image& image, size_t i) {
 
 int compareWithFrame(const char* shotPath, const char* framePath) {
   Image shot, frame;
-  if (!readPnm(shotPath, shot) || shot.channels != 3 || !readPnm(framePath, frame) ||
-      frame.channels != 1) {
+  if (!readPnm(shotPath, shot) || shot.channels != 3 || !readPnm(framePath, frame) || frame.channels != 1) {
     std::printf("cannot read %s as PPM or %s as PGM\n", shotPath, framePath);
     return 1;
   }
@@ -141,8 +142,8 @@ int compareWithFrame(const char* shotPath, const char* framePath) {
       }
     }
   }
-  std::printf("%dx%d shot, %zu colours, %ld pixels not in the palette, %ld differ from the frame\n",
-              shot.width, shot.height, seen.size(), foreign, different);
+  std::printf("%dx%d shot, %zu colours, %ld pixels not in the palette, %ld differ from the frame\n", shot.width,
+              shot.height, seen.size(), foreign, different);
   return foreign == 0 && different == 0 ? 0 : 1;
 }
 

@@ -121,7 +121,8 @@ std::vector<uint8_t> generateLevel(ByteChoices& choices) {
 
   // A path through the grid that never enters a cell twice.
   const int wanted = choices.between(1, MaxRooms);
-  std::vector<Cell> path{{{int(choices.below(GridCells)), int(choices.below(GridCells)), int(choices.below(GridCells))}}};
+  std::vector<Cell> path{
+      {{int(choices.below(GridCells)), int(choices.below(GridCells)), int(choices.below(GridCells))}}};
   auto used = [&path](const Cell& c) {
     for (const Cell& p : path)
       if (p.c[0] == c.c[0] && p.c[1] == c.c[1] && p.c[2] == c.c[2]) return true;

@@ -57,9 +57,7 @@ void addPolygon(Room& room, const Corners& corners, Vec3 inside, int32_t target,
   ++room.polygonCount;
 }
 
-Vec3 shifted(Vec3 v, int32_t room, bool apart) {
-  return {v.x, v.y, apart ? v.z + RoomShift * float(room) : v.z};
-}
+Vec3 shifted(Vec3 v, int32_t room, bool apart) { return {v.x, v.y, apart ? v.z + RoomShift * float(room) : v.z}; }
 
 struct RoomPlan {
   bool apart;
@@ -110,12 +108,18 @@ void startWorld(World& world, int32_t rooms) {
 
 const char* topologyName(PortalTopology kind) {
   switch (kind) {
-    case PortalTopology::SelfPortals: return "self_portals";
-    case PortalTopology::SplitSelfPortals: return "split_self_portals";
-    case PortalTopology::PortalsAndWalls: return "portals_and_walls";
-    case PortalTopology::MirroredPair: return "mirrored_pair";
-    case PortalTopology::Cycle: return "cycle";
-    case PortalTopology::BothWays: return "both_ways";
+    case PortalTopology::SelfPortals:
+      return "self_portals";
+    case PortalTopology::SplitSelfPortals:
+      return "split_self_portals";
+    case PortalTopology::PortalsAndWalls:
+      return "portals_and_walls";
+    case PortalTopology::MirroredPair:
+      return "mirrored_pair";
+    case PortalTopology::Cycle:
+      return "cycle";
+    case PortalTopology::BothWays:
+      return "both_ways";
   }
   return "?";
 }
@@ -148,8 +152,7 @@ void buildPortalTopology(World& world, PortalTopology kind) {
     case PortalTopology::Cycle:
       startWorld(world, MaxRooms);
       for (int32_t r = 0; r < MaxRooms; ++r)
-        buildRoom(world, r, {false, 1, false, -1},
-                  [r](int, int) { return PiecePlan{(r + 1) % MaxRooms, false, 0}; });
+        buildRoom(world, r, {false, 1, false, -1}, [r](int, int) { return PiecePlan{(r + 1) % MaxRooms, false, 0}; });
       break;
     case PortalTopology::BothWays: {
       startWorld(world, 1);
@@ -182,12 +185,18 @@ void buildRandomPortalTopology(World& world, ByteChoices& c) {
     plan.panel = c.below(4) == 0;
     const auto target = [&](int32_t r) -> int32_t {
       switch (c.below(6)) {
-        case 0: return -1;                                            // wall
-        case 1: return r;                                             // itself
-        case 2: return (r ^ 1) < rooms ? r ^ 1 : r;                   // its mirror (pairs 0-1, 2-3, ..)
-        case 3: return (r + 1) % rooms;                               // the next of a cycle
-        case 4: return r + 1 < rooms ? r + 1 : -1;                    // the next of a chain
-        default: return int32_t(c.below(uint32_t(rooms)));            // any
+        case 0:
+          return -1;  // wall
+        case 1:
+          return r;  // itself
+        case 2:
+          return (r ^ 1) < rooms ? r ^ 1 : r;  // its mirror (pairs 0-1, 2-3, ..)
+        case 3:
+          return (r + 1) % rooms;  // the next of a cycle
+        case 4:
+          return r + 1 < rooms ? r + 1 : -1;  // the next of a chain
+        default:
+          return int32_t(c.below(uint32_t(rooms)));  // any
       }
     };
     plan.panelTarget = plan.panel ? int32_t(c.below(uint32_t(rooms))) : -1;

@@ -11,18 +11,17 @@
 #include "world/world.h"
 
 enum class PortalTopology : int32_t {
-  SelfPortals,     // one room, every face a portal into itself
+  SelfPortals,       // one room, every face a portal into itself
   SplitSelfPortals,  // the same with every face cut into three portals: 18 of them
-  PortalsAndWalls,  // the same with the middle strip of every face a wall: drawn at each visit
-  MirroredPair,    // two rooms in one place, every face of each a portal into the other
-  Cycle,           // eight rooms in one place, every face of room r a portal into r + 1
-  BothWays,        // one room, every face two portals into itself, half of them also
-                   // facing out, and a two-sided portal panel across its middle
+  PortalsAndWalls,   // the same with the middle strip of every face a wall: drawn at each visit
+  MirroredPair,      // two rooms in one place, every face of each a portal into the other
+  Cycle,             // eight rooms in one place, every face of room r a portal into r + 1
+  BothWays,          // one room, every face two portals into itself, half of them also
+                     // facing out, and a two-sided portal panel across its middle
 };
-constexpr PortalTopology PortalTopologies[] = {PortalTopology::SelfPortals, PortalTopology::SplitSelfPortals,
-                                               PortalTopology::PortalsAndWalls,
-                                               PortalTopology::MirroredPair, PortalTopology::Cycle,
-                                               PortalTopology::BothWays};
+constexpr PortalTopology PortalTopologies[] = {PortalTopology::SelfPortals,     PortalTopology::SplitSelfPortals,
+                                               PortalTopology::PortalsAndWalls, PortalTopology::MirroredPair,
+                                               PortalTopology::Cycle,           PortalTopology::BothWays};
 const char* topologyName(PortalTopology kind);
 
 // Every room is the box RoomLow..RoomHigh (shifted along z by RoomShift for each room

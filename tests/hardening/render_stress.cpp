@@ -170,30 +170,45 @@ int32_t sizeChoice(ByteChoices& c) {
 Message messageChoice(ByteChoices& c) {
   const uint8_t k = c.byte();
   Message m{MessageKind::Other, 0, 0, 0};
-  if (k < 30) m = {MessageKind::KeyDown, KeyLeft, 0, 0};
-  else if (k < 60) m = {MessageKind::KeyDown, KeyRight, 0, 0};
-  else if (k < 90) m = {MessageKind::KeyDown, KeyUp, 0, 0};
-  else if (k < 110) m = {MessageKind::KeyDown, KeyDown, 0, 0};
-  else if (k < 120) m = {MessageKind::KeyDown, KeySpace, 0, 0};
-  else if (k < 130) m = {MessageKind::KeyDown, KeyZ, 0, 0};
-  else if (k < 140) m = {MessageKind::KeyDown, KeyX, 0, 0};
-  else if (k < 160) m = {MessageKind::KeyDown, int32_t(c.bits32()), 0, 0};
+  if (k < 30)
+    m = {MessageKind::KeyDown, KeyLeft, 0, 0};
+  else if (k < 60)
+    m = {MessageKind::KeyDown, KeyRight, 0, 0};
+  else if (k < 90)
+    m = {MessageKind::KeyDown, KeyUp, 0, 0};
+  else if (k < 110)
+    m = {MessageKind::KeyDown, KeyDown, 0, 0};
+  else if (k < 120)
+    m = {MessageKind::KeyDown, KeySpace, 0, 0};
+  else if (k < 130)
+    m = {MessageKind::KeyDown, KeyZ, 0, 0};
+  else if (k < 140)
+    m = {MessageKind::KeyDown, KeyX, 0, 0};
+  else if (k < 160)
+    m = {MessageKind::KeyDown, int32_t(c.bits32()), 0, 0};
   else if (k < 200) {
     m.kind = MessageKind::Size;
     m.width = sizeChoice(c);
     m.height = sizeChoice(c);
-  } else if (k < 210) m.kind = MessageKind::Minimize;
-  else if (k == 254) m = {MessageKind::KeyDown, KeyQ, 0, 0};
-  else if (k == 255) m.kind = MessageKind::Close;
+  } else if (k < 210)
+    m.kind = MessageKind::Minimize;
+  else if (k == 254)
+    m = {MessageKind::KeyDown, KeyQ, 0, 0};
+  else if (k == 255)
+    m.kind = MessageKind::Close;
   return m;
 }
 
 int32_t rateChoice(ByteChoices& c) {
   switch (c.below(4)) {
-    case 0: return 0;
-    case 1: return TurnRightRate;
-    case 2: return TurnLeftRate;
-    default: return int32_t(c.bits32());
+    case 0:
+      return 0;
+    case 1:
+      return TurnRightRate;
+    case 2:
+      return TurnLeftRate;
+    default:
+      return int32_t(c.bits32());
   }
 }
 
@@ -221,17 +236,21 @@ Vec3 positionChoice(ByteChoices& c, const World& world) {
   const int polygons = room.polygonCount;
   const ClipPolygon* outline = polygons ? &room.polygons[c.below(uint32_t(polygons))].outline : nullptr;
   switch (c.below(9)) {
-    case 0: return {5, 0, 0};
+    case 0:
+      return {5, 0, 0};
     case 1: {  // inside a room: a weighted mean of all its corners
       Vec3 corners[MaxRoomPolygons * MaxPolygonVertices];
       int n = 0;
       for (int p = 0; p < polygons; ++p)
-        for (int k = 0; k < room.polygons[p].outline.vertexCount; ++k) corners[n++] = room.polygons[p].outline.vertices[k];
+        for (int k = 0; k < room.polygons[p].outline.vertexCount; ++k)
+          corners[n++] = room.polygons[p].outline.vertices[k];
       if (n) return combination(c, corners, n);
       return {0, 0, 0};
     }
-    case 2: return outline ? outline->vertices[c.below(uint32_t(outline->vertexCount))] : Vec3{0, 0, 0};
-    case 3: return outline ? combination(c, outline->vertices, outline->vertexCount) : Vec3{0, 0, 0};
+    case 2:
+      return outline ? outline->vertices[c.below(uint32_t(outline->vertexCount))] : Vec3{0, 0, 0};
+    case 3:
+      return outline ? combination(c, outline->vertices, outline->vertexCount) : Vec3{0, 0, 0};
     case 4: {  // the middle of an edge
       if (!outline) return {0, 0, 0};
       const int i = int(c.below(uint32_t(outline->vertexCount)));
@@ -268,14 +287,16 @@ Vec3 positionChoice(ByteChoices& c, const World& world) {
       v.z += offsets[c.below(8)];
       return v;
     }
-    default: return {c.anyFloat(), c.anyFloat(), c.anyFloat()};
+    default:
+      return {c.anyFloat(), c.anyFloat(), c.anyFloat()};
   }
 }
 
 void orientationChoice(ByteChoices& c, Camera& camera) {
   camera.resetOrientation(0, 0, 0);
   switch (c.below(5)) {
-    case 0: break;
+    case 0:
+      break;
     case 1: {  // built by many turns, so rounding has drifted it away from a rotation
       const int turns = c.between(1, 5000);
       camera.turnRateX = rateChoice(c);
@@ -285,7 +306,8 @@ void orientationChoice(ByteChoices& c, Camera& camera) {
       break;
     }
     case 2:  // any rows at all, not even at right angles
-      for (Vec3& row : camera.orientation.rows) row = {float(c.unit() * 2 - 1), float(c.unit() * 2 - 1), float(c.unit() * 2 - 1)};
+      for (Vec3& row : camera.orientation.rows)
+        row = {float(c.unit() * 2 - 1), float(c.unit() * 2 - 1), float(c.unit() * 2 - 1)};
       break;
     case 3: {  // along the axes: straight up, down, sideways
       static const Matrix3 views[] = {{{{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}},
@@ -340,8 +362,10 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
   viewer->camera.setPosition(5, 0, 0);
   viewer->camera.resetOrientation(0, 0, 0);
   beginMainLoop(*viewer);
-  if (start.width > 0) resizeFrame(*viewer, platform, start.width, start.height);
-  else if (c.flag()) resizeFrame(*viewer, platform, sizeChoice(c), sizeChoice(c));
+  if (start.width > 0)
+    resizeFrame(*viewer, platform, start.width, start.height);
+  else if (c.flag())
+    resizeFrame(*viewer, platform, sizeChoice(c), sizeChoice(c));
 
   report.startFrame = int64_t(viewer->viewport.width) * viewer->viewport.height;
   Camera& camera = viewer->camera;

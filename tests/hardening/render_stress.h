@@ -26,7 +26,7 @@ struct StressReport {
   int64_t startFrame = 0;    // pixels of the frame before the first pass
   int64_t largestFrame = 0;  // pixels of the largest frame drawn
   int32_t deepestLevel = 0;
-  int32_t mostWork = 0;        // the traversal's work in the busiest pass with the eye in its room
+  int32_t mostWork = 0;         // the traversal's work in the busiest pass with the eye in its room
   int32_t budgetExhausted = 0;  // passes that stopped at the work budget
   bool eyeLeftItsRoom = false;  // some pass drew with the eye outside its current room
 };
@@ -39,5 +39,3 @@ struct StressStart {
 // Runs one case decoded from choices. The viewer and its frames are made and released
 // inside; the caller provides nothing but the levels.
 StressReport runStressCase(const StressLevels& levels, ByteChoices& choices, StressStart start = {});
-
-

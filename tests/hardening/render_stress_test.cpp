@@ -53,9 +53,10 @@ TEST_F(RenderStress, SeededCasesKeepEveryWriteInsideTheFrameAndAllocateNothing) 
     deepest = std::max(deepest, report.deepestLevel);
     mostWork = std::max(mostWork, report.mostWork);
   }
-  std::printf("%lld passes; %d cases drew with the eye outside its room; deepest portal chain %d rooms; "
-              "most traversal work with the eye in its room %d (budget %d)\n",
-              (long long)passes, outside, deepest, mostWork, MaxTraversalWork);
+  std::printf(
+      "%lld passes; %d cases drew with the eye outside its room; deepest portal chain %d rooms; "
+      "most traversal work with the eye in its room %d (budget %d)\n",
+      (long long)passes, outside, deepest, mostWork, MaxTraversalWork);
   // The cases reach what they are meant to: many passes, eyes outside their room, and
   // views through chains of portals.
   EXPECT_GT(passes, 750);
@@ -71,8 +72,11 @@ TEST_F(RenderStress, TheLargestAndNarrowestFramesTheShellMakes) {
   const struct {
     int32_t width, height;
     int64_t pixels;
-  } sizes[] = {{8192, 8192, 8192LL * 8192}, {65535, 65535, int64_t(MaxClientSize) * MaxClientSize},
-               {10, 8192, 12LL * 8192}, {8192, 10, 8192LL * 10}, {10, 10, 120}};
+  } sizes[] = {{8192, 8192, 8192LL * 8192},
+               {65535, 65535, int64_t(MaxClientSize) * MaxClientSize},
+               {10, 8192, 12LL * 8192},
+               {8192, 10, 8192LL * 10},
+               {10, 10, 120}};
   for (const auto& size : sizes) {
     for (uint32_t seed = 1; seed <= 2; ++seed) {
       const std::vector<uint8_t> bytes = seededBytes(1000 + seed, 512);

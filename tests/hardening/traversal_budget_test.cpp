@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "portal_topology.h"
-#include "render_stress.h"
 #include "render/portal_traversal.h"
 #include "render/render_fixtures.h"
+#include "render_stress.h"
 #include "support/heap_counter.h"
 
 namespace {
@@ -47,8 +47,7 @@ Sweep sweepCameras(const World& world, Frame& frame) {
           placeCamera(camera, frame.viewport, pointInRoom(world.currentRoom, false, fx, fy, fz),
                       orientation(yaw, pitch));
           TraversalCounts counts{};
-          renderRoom(world, camera, frame.viewport, frame.spans, world.currentRoom, screenFrustum(camera),
-                     counts);
+          renderRoom(world, camera, frame.viewport, frame.spans, world.currentRoom, screenFrustum(camera), counts);
           ++s.passes;
           s.exhausted += counts.budgetExhausted;
           s.mostWork = std::max(s.mostWork, counts.work);
@@ -71,8 +70,8 @@ TEST(TraversalBudget, HostileTopologiesStayWithinTheBudgetAndTheFrame) {
       // Each of them, unbounded, branches at every level of the depth cap somewhere.
       EXPECT_GT(s.exhausted, 0) << topologyName(kind) << " at " << size.first;
       EXPECT_EQ(s.mostWork, MaxTraversalWork) << topologyName(kind);
-      std::printf("%-20s %4dx%-4d %d passes, %d stopped at the budget, deepest %d\n", topologyName(kind),
-                  size.first, size.second, s.passes, s.exhausted, s.deepest);
+      std::printf("%-20s %4dx%-4d %d passes, %d stopped at the budget, deepest %d\n", topologyName(kind), size.first,
+                  size.second, s.passes, s.exhausted, s.deepest);
     }
   }
 }

@@ -82,8 +82,7 @@ TEST(FileReader, AFileHeldByAnotherReaderDoesNotOpen) {
   FileReader third;
   third.open(path.c_str());
   EXPECT_TRUE(third.isOpen());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Couldn't open file\ncouldn't flush file buffers\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't open file\ncouldn't flush file buffers\n");
 }
 
 TEST(FileReader, AFileTheUserMayNotWriteDoesNotOpen) {

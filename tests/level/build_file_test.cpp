@@ -78,8 +78,8 @@ TEST_F(BuildFile, RefusesToWriteOverItsSourceUnderAnyName) {
   for (const std::string& out : {path("box.json"), path("soft.b2"), path("hard.b2"), dir_ + "/./box.json"}) {
     const BuildFileOutcome built = buildLevelFile(path("box.json"), out);
     EXPECT_FALSE(built.ok);
-    EXPECT_EQ(errors(built), out + ": is the source itself (" + path("box.json") +
-                                 "); the level must go to another file\n");
+    EXPECT_EQ(errors(built),
+              out + ": is the source itself (" + path("box.json") + "); the level must go to another file\n");
     EXPECT_EQ(contents(path("box.json")), BoxSource);
   }
   EXPECT_EQ(names(), (std::vector<std::string>{"box.json", "hard.b2", "soft.b2"}));
@@ -114,7 +114,8 @@ TEST_F(BuildFile, RefusesOversizedAndOverDeepSources) {
   put(path("out.b2"), "earlier");
   put(path("huge.json"), std::string(MaxLevelSourceBytes + 1, '\n'));
   BuildFileOutcome built = buildLevelFile(path("huge.json"), path("out.b2"));
-  EXPECT_EQ(errors(built), path("huge.json") + ": is 4194305 bytes, too large: the limit for a level source is 4 MiB\n");
+  EXPECT_EQ(errors(built),
+            path("huge.json") + ": is 4194305 bytes, too large: the limit for a level source is 4 MiB\n");
   // 100,000 brackets: refused at the 65th, not parsed to the end.
   put(path("deep.json"), std::string(100000, '[') + std::string(100000, ']'));
   built = buildLevelFile(path("deep.json"), path("out.b2"));
@@ -125,8 +126,8 @@ TEST_F(BuildFile, RefusesOversizedAndOverDeepSources) {
   int line = 0;
   std::string error;
   EXPECT_TRUE(parseJsonDocument(std::string(64, '[') + std::string(64, ']'), document, line, error)) << error;
-  EXPECT_FALSE(parseJsonDocument("{\"a\":\n" + std::string(64, '[') + std::string(64, ']') + "}", document, line,
-                                 error));
+  EXPECT_FALSE(
+      parseJsonDocument("{\"a\":\n" + std::string(64, '[') + std::string(64, ']') + "}", document, line, error));
   EXPECT_EQ(line, 2);
   EXPECT_EQ(error, "brackets nest more than 64 deep, the limit for a level source");
 }

@@ -74,14 +74,15 @@ TEST(BuildRefusal, OverlappingRoomsNameBothRooms) {
 }
 
 TEST(BuildRefusal, RoomsStackedIntoEachOtherOverlap) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("below", 0, 0, 6, 6, -2, 3) + ",\n" +
-                    boxRoom("above", 1, 1, 5, 5, 2, 6) + "\n]}",
-                3, {"room 'above'", "overlaps room 'below'"});
+  expectRefusal(
+      "{\"rooms\": [\n" + boxRoom("below", 0, 0, 6, 6, -2, 3) + ",\n" + boxRoom("above", 1, 1, 5, 5, 2, 6) + "\n]}", 3,
+      {"room 'above'", "overlaps room 'below'"});
 }
 
 TEST(BuildRefusal, NinthRoomIsBeyondTheLimit) {
   std::string text = "{\"rooms\": [\n";
-  for (int r = 0; r < 9; ++r) text += boxRoom("r" + std::to_string(r), r * 10, 0, r * 10 + 4, 4) + (r < 8 ? ",\n" : "\n");
+  for (int r = 0; r < 9; ++r)
+    text += boxRoom("r" + std::to_string(r), r * 10, 0, r * 10 + 4, 4) + (r < 8 ? ",\n" : "\n");
   text += "]}";
   expectRefusal(text, 10, {"room 'r8' (room 8)", "9 rooms", "at most 8"});
 }
@@ -92,8 +93,9 @@ TEST(BuildRefusal, SeventeenCornersWouldMakeTooBigAFloor) {
     const double a = 6.283185307179586 * k / 17;
     outline += (k ? ", [" : "[") + std::to_string(10 * std::cos(a)) + ", " + std::to_string(10 * std::sin(a)) + "]";
   }
-  expectRefusal("{\"rooms\": [\n{\"name\": \"round\",\n \"outline\": [" + outline + "],\n \"floor\": 0, \"ceiling\": 3}]}",
-                3, {"room 'round'", "17 corners", "16"});
+  expectRefusal(
+      "{\"rooms\": [\n{\"name\": \"round\",\n \"outline\": [" + outline + "],\n \"floor\": 0, \"ceiling\": 3}]}", 3,
+      {"room 'round'", "17 corners", "16"});
 }
 
 TEST(BuildRefusal, OpeningsThatAddCornersBeyondSixteenOverfillTheFloor) {
@@ -108,8 +110,8 @@ TEST(BuildRefusal, OpeningsThatAddCornersBeyondSixteenOverfillTheFloor) {
   const std::string xs = std::to_string(x);
   const std::string text = "{\"rooms\": [\n{\"name\": \"round\", \"outline\": [" + outline +
                            "],\n \"floor\": 0,\n \"ceiling\": 4},\n" + boxRoom("porch", x, -1, x + 4, 1, 0, 4) +
-                           "\n], \"doors\": [{\"between\": [\"round\", \"porch\"], \"min\": [" + xs + ", 0, -0.5], \"max\": [" +
-                           xs + ", 3, 0.5]}]}";
+                           "\n], \"doors\": [{\"between\": [\"round\", \"porch\"], \"min\": [" + xs +
+                           ", 0, -0.5], \"max\": [" + xs + ", 3, 0.5]}]}";
   expectRefusal(text, 3, {"room 'round'", "the floor needs 18 vertices", "at most 16"});
 }
 
@@ -118,8 +120,8 @@ TEST(BuildRefusal, TooManyPolygonsInARoom) {
   std::string doors;
   for (int d = 0; d < 6; ++d) {
     const std::string x0 = std::to_string(1 + 3 * d), x1 = std::to_string(2 + 3 * d);
-    doors += std::string(d ? ",\n" : "") + "{\"between\": [\"hall\", \"shed\"], \"min\": [" + x0 + ", -2, 6], \"max\": [" +
-             x1 + ", 1, 6]}";
+    doors += std::string(d ? ",\n" : "") + "{\"between\": [\"hall\", \"shed\"], \"min\": [" + x0 +
+             ", -2, 6], \"max\": [" + x1 + ", 1, 6]}";
   }
   expectRefusal("{\"rooms\": [\n" + boxRoom("hall", 0, 0, 19, 6) + ",\n" + boxRoom("shed", 0, 6, 19, 9) +
                     "\n], \"doors\": [\n" + doors + "]}",
@@ -152,7 +154,8 @@ TEST(BuildRefusal, RepeatedRoomNameIsRefused) {
 }
 
 TEST(BuildRefusal, DoorNamingNoRoomIsRefused) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) + "\n],\n\"doors\": [\n {\"between\": [\"a\", \"b\"], \"closed\": true}\n]}",
+  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) +
+                    "\n],\n\"doors\": [\n {\"between\": [\"a\", \"b\"], \"closed\": true}\n]}",
                 5, {"no room is named \"b\""});
 }
 

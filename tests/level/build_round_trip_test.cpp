@@ -60,10 +60,10 @@ TEST(BuildRoundTrip, WorldCoordinatesSurviveTheFactorTenExactlyWhereAFloatAllows
 }
 
 TEST(BuildRoundTrip, EitherOutlineWindingGivesTheSameValidRoom) {
-  const CheckedLevel a = buildAndCheck(
-      R"({"rooms": [{"outline": [[0, 0], [5, 0], [6, 4], [1, 5]], "floor": 0, "ceiling": 2}]})", "ccw");
-  const CheckedLevel b = buildAndCheck(
-      R"({"rooms": [{"outline": [[1, 5], [6, 4], [5, 0], [0, 0]], "floor": 0, "ceiling": 2}]})", "cw");
+  const CheckedLevel a =
+      buildAndCheck(R"({"rooms": [{"outline": [[0, 0], [5, 0], [6, 4], [1, 5]], "floor": 0, "ceiling": 2}]})", "ccw");
+  const CheckedLevel b =
+      buildAndCheck(R"({"rooms": [{"outline": [[1, 5], [6, 4], [5, 0], [0, 0]], "floor": 0, "ceiling": 2}]})", "cw");
   EXPECT_TRUE(a.problems.empty()) << a.report();
   EXPECT_TRUE(b.problems.empty()) << b.report();
   auto planes = [](const World& world) {

@@ -54,8 +54,10 @@ TEST(Checker, PolygonOffItsPlaneIsNotFlat) {
   l.vertex(1.02f, 1, 1);  // corner 7 pushed 0.2 world units off the face x = 1
   l.i32(6).i32(0);
   for (int f = 0; f < 6; ++f) {
-    if (f == 1) l.wall({5, 1, 3, 8});
-    else face(l, f);
+    if (f == 1)
+      l.wall({5, 1, 3, 8});
+    else
+      face(l, f);
   }
   const CheckedLevel c = check(l, "bent");
   EXPECT_TRUE(c.has(0, 1, "is not flat: vertex 3 lies 0.2")) << c.report();
@@ -67,8 +69,10 @@ TEST(Checker, CrossedPolygonIsNotConvex) {
   cubeVertices(l);
   l.i32(6).i32(0);
   for (int f = 0; f < 6; ++f) {
-    if (f == 1) l.wall({5, 1, 7, 3});  // a bow tie
-    else face(l, f);
+    if (f == 1)
+      l.wall({5, 1, 7, 3});  // a bow tie
+    else
+      face(l, f);
   }
   const CheckedLevel c = check(l, "bowtie");
   EXPECT_TRUE(c.has(0, 1, "is not convex")) << c.report();
@@ -97,8 +101,10 @@ TEST(Checker, CollinearFirstCornersGiveNoPlaneAndTheLoaderRefuses) {
   l.vertex(1, 0, 0.5f);  // midway between corners 1 and 5
   l.i32(6).i32(0);
   for (int f = 0; f < 6; ++f) {
-    if (f == 1) l.wall({5, 8, 1, 3, 7});
-    else face(l, f);
+    if (f == 1)
+      l.wall({5, 8, 1, 3, 7});
+    else
+      face(l, f);
   }
   const CheckedLevel c = check(l, "collinear");
   ASSERT_EQ(c.problems.size(), 1u) << c.report();
@@ -124,8 +130,10 @@ TEST(Checker, RepeatedCornerIsAZeroLengthEdge) {
   cubeVertices(l);
   l.i32(6).i32(0);
   for (int f = 0; f < 6; ++f) {
-    if (f == 1) l.wall({5, 1, 3, 7, 7});
-    else face(l, f);
+    if (f == 1)
+      l.wall({5, 1, 3, 7, 7});
+    else
+      face(l, f);
   }
   const CheckedLevel c = check(l, "repeat");
   EXPECT_TRUE(c.has(0, 1, "vertices 3 and 4 coincide")) << c.report();
@@ -137,8 +145,10 @@ TEST(Checker, PolygonWoundBackwardsFacesOutOfItsRoom) {
   cubeVertices(l);
   l.i32(6).i32(0);
   for (int f = 0; f < 6; ++f) {
-    if (f == 3) l.wall({7, 6, 2, 3});
-    else face(l, f);
+    if (f == 3)
+      l.wall({7, 6, 2, 3});
+    else
+      face(l, f);
   }
   const CheckedLevel c = check(l, "outward");
   EXPECT_TRUE(c.has(0, 3, "normal points out of the room")) << c.report();
@@ -296,8 +306,7 @@ TEST(Checker, ProblemsNameRoomPolygonAndKind) {
   cubeFaces(l, 0, 2, 0);
   const CheckedLevel c = check(l, "kinds");
   ASSERT_FALSE(c.problems.empty());
-  EXPECT_EQ(formatProblem(*c.world, c.problems[0]).rfind("room 0 polygon 5 (portal to room 0): ", 0), 0u)
-      << c.report();
+  EXPECT_EQ(formatProblem(*c.world, c.problems[0]).rfind("room 0 polygon 5 (portal to room 0): ", 0), 0u) << c.report();
 }
 
 }  // namespace

@@ -1,17 +1,17 @@
 // Plan pictures read back: the SVG as XML, the PNG decoded, both checked for the rooms,
 // their labels and the start marker; and the plan command's refusals.
-#include <gtest/gtest.h>
 #include <cairo.h>
+#include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "level_test_support.h"
 #include "tools/level/level_plan.h"
@@ -196,10 +196,10 @@ TEST(LevelPlan, StackedRoomsGetTheirLabelsApart) {
 
 // The command itself.
 int tool(const std::string& arguments, std::string& output) {
-  const std::string outputPath = tempPath(std::string("plan-tool-") +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
-  const int raw = std::system((std::string(QUELLOR_BINARY_DIR "/quellor-level ") + arguments + " > " + outputPath +
-                               " 2>&1").c_str());
+  const std::string outputPath =
+      tempPath(std::string("plan-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+  const int raw = std::system(
+      (std::string(QUELLOR_BINARY_DIR "/quellor-level ") + arguments + " > " + outputPath + " 2>&1").c_str());
   std::ifstream file(outputPath);
   std::stringstream text;
   text << file.rdbuf();
@@ -215,7 +215,8 @@ bool exists(const std::string& path) {
 TEST(LevelPlanCommand, WritesBesideTheLevelOrWhereToldAndRefusesCleanly) {
   std::string out;
   const std::string source = tempPath("plan-cmd.json");
-  std::ofstream(source) << R"({"rooms": [{"outline": [[0, -4], [10, -4], [10, 6], [0, 6]], "floor": -4, "ceiling": 4}]})";
+  std::ofstream(source)
+      << R"({"rooms": [{"outline": [[0, -4], [10, -4], [10, 6], [0, 6]], "floor": -4, "ceiling": 4}]})";
   std::remove(tempPath("plan-cmd.svg").c_str());
   EXPECT_EQ(tool("plan " + source, out), 0) << out;
   EXPECT_TRUE(exists(tempPath("plan-cmd.svg")));
@@ -264,9 +265,10 @@ TEST(LevelNewCommand, TheStarterBuildsAndChecksCleanAndIsNeverWrittenOver) {
 TEST(LevelWarningCommands, BuildAndCheckWarnAndStrictRefuses) {
   std::string out;
   const std::string source = tempPath("warned.json");
-  std::ofstream(source) << "{\"rooms\": [\n"
-                           "{\"name\": \"a\", \"outline\": [[0, -4], [10, -4], [10, 6], [0, 6]], \"floor\": -4, \"ceiling\": 4},\n"
-                           "{\"name\": \"b\", \"outline\": [[0, 7], [10, 7], [10, 12], [0, 12]], \"floor\": -4, \"ceiling\": 4}]}";
+  std::ofstream(source)
+      << "{\"rooms\": [\n"
+         "{\"name\": \"a\", \"outline\": [[0, -4], [10, -4], [10, 6], [0, 6]], \"floor\": -4, \"ceiling\": 4},\n"
+         "{\"name\": \"b\", \"outline\": [[0, 7], [10, 7], [10, 12], [0, 12]], \"floor\": -4, \"ceiling\": 4}]}";
   const std::string level = tempPath("warned.b2");
   std::remove(level.c_str());
   EXPECT_EQ(tool("build " + source + " " + level, out), 0) << out;

@@ -80,7 +80,8 @@ inline DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
 inline double polygonArea(const WorldPolygon& polygon) {
   DVec3 sum;
   const ClipPolygon& o = polygon.outline;
-  for (int k = 0; k < o.vertexCount; ++k) sum = sum + crossD(toD(o.vertices[k]), toD(o.vertices[(k + 1) % o.vertexCount]));
+  for (int k = 0; k < o.vertexCount; ++k)
+    sum = sum + crossD(toD(o.vertices[k]), toD(o.vertices[(k + 1) % o.vertexCount]));
   return 0.5 * lengthD(sum);
 }
 

@@ -114,9 +114,10 @@ TEST(LevelWarnings, OpeningsTooNarrowToWalkThrough) {
 TEST(LevelWarnings, FormattedWithTheSourceLineOrTheFileName) {
   LevelSource source;
   std::vector<std::string> errors;
-  ASSERT_TRUE(readLevelSource("{\"rooms\": [\n{\"name\": \"hall\", \"outline\": [[0,0],[1,0],[0,1]], \"floor\": 0, "
-                              "\"ceiling\": 1}]}",
-                              "mine.json", source, errors));
+  ASSERT_TRUE(
+      readLevelSource("{\"rooms\": [\n{\"name\": \"hall\", \"outline\": [[0,0],[1,0],[0,1]], \"floor\": 0, "
+                      "\"ceiling\": 1}]}",
+                      "mine.json", source, errors));
   EXPECT_EQ(formatWarning(source, {0, "it is odd"}), "mine.json:2: warning: room 'hall' (room 0): it is odd");
   EXPECT_EQ(formatWarning("mine.b2", {0, "it is odd"}), "mine.b2: warning: room 0: it is odd");
 }

@@ -126,9 +126,12 @@ TEST(ShippedLevel, StartPointLiesInRoomZeroWithRoomToWalkAndTurn) {
   for (int r = 0; r < level.world->roomCount; ++r) {
     const Room& room = level.world->rooms[r];
     double nearest = 1e9;
-    for (int p = 0; p < room.polygonCount; ++p) nearest = std::min(nearest, double(signedDistance(room.polygons[p].plane, eye)));
-    if (r == 0) EXPECT_GE(nearest, 3.0);
-    else EXPECT_LT(nearest, 0.0) << "room " << r << " holds the start point too";
+    for (int p = 0; p < room.polygonCount; ++p)
+      nearest = std::min(nearest, double(signedDistance(room.polygons[p].plane, eye)));
+    if (r == 0)
+      EXPECT_GE(nearest, 3.0);
+    else
+      EXPECT_LT(nearest, 0.0) << "room " << r << " holds the start point too";
   }
 }
 

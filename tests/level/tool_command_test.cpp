@@ -1,11 +1,11 @@
 // The quellor-level program: its exit codes and what it prints.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "level_test_support.h"
 #include "world/level_file.h"
@@ -44,8 +44,8 @@ class ToolCommand : public ::testing::Test {
 };
 
 TEST_F(ToolCommand, BuildWritesALevelThatCheckPasses) {
-  const std::string source =
-      writeText("cli-box.json", R"({"rooms": [{"outline": [[0, 0], [4, 0], [4, 4], [0, 4]], "floor": -1, "ceiling": 2}]})");
+  const std::string source = writeText(
+      "cli-box.json", R"({"rooms": [{"outline": [[0, 0], [4, 0], [4, 4], [0, 4]], "floor": -1, "ceiling": 2}]})");
   const std::string out = tempPath("cli-box.b2");
   const ToolRun built = run("build " + source + " " + out);
   EXPECT_EQ(built.status, 0) << built.output;
@@ -55,7 +55,9 @@ TEST_F(ToolCommand, BuildWritesALevelThatCheckPasses) {
 }
 
 TEST_F(ToolCommand, RefusedSourceExitsNonZeroAndWritesNothing) {
-  const std::string source = writeText("cli-bad.json", "{\"rooms\": [\n{\"name\": \"flat\", \"outline\": [[0, 0], [4, 0], [4, 4]],\n \"floor\": 2, \"ceiling\": 2}]}");
+  const std::string source = writeText(
+      "cli-bad.json",
+      "{\"rooms\": [\n{\"name\": \"flat\", \"outline\": [[0, 0], [4, 0], [4, 4]],\n \"floor\": 2, \"ceiling\": 2}]}");
   const std::string out = tempPath("cli-bad.b2");
   std::remove(out.c_str());
   const ToolRun built = run("build " + source + " " + out);
@@ -96,8 +98,9 @@ TEST_F(ToolCommand, DumpShowsWorldUnitsKindsAndPlanes) {
   EXPECT_NE(dumped.output.find("  7: (10, 10, 10)\n"), std::string::npos) << dumped.output;
   EXPECT_NE(dumped.output.find("room 0: 5 walls, 1 portals"), std::string::npos) << dumped.output;
   EXPECT_NE(dumped.output.find("polygon 0: wall, colour index "), std::string::npos) << dumped.output;
-  EXPECT_NE(dumped.output.find("polygon 5: portal to room 0, plane (0.0000, 1.0000, 0.0000) d 0.0000, vertices 4 0 1 5"),
-            std::string::npos)
+  EXPECT_NE(
+      dumped.output.find("polygon 5: portal to room 0, plane (0.0000, 1.0000, 0.0000) d 0.0000, vertices 4 0 1 5"),
+      std::string::npos)
       << dumped.output;
 }
 

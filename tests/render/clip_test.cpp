@@ -202,8 +202,8 @@ TEST(ClipPolygon, LeavesTheOutputColourIndexAlone) {
 TEST(ClipPolygon, CrossingIsFormedInFloatOperations) {
   // Evaluated in double and rounded once, this crossing's y would be 8.09277248.
   const Plane plane{{1, 0, 0}, -0.3f};
-  const WorkingPolygon in = workingPolygon(
-      {{-9.45224762f, 3.40934944f, 0}, {0.688278198f, 8.27923965f, 0}, {0.688278198f, -8.0f, 0}});
+  const WorkingPolygon in =
+      workingPolygon({{-9.45224762f, 3.40934944f, 0}, {0.688278198f, 8.27923965f, 0}, {0.688278198f, -8.0f, 0}});
   WorkingPolygon out = emptyOutput();
   ASSERT_EQ(clipPolygon(in, plane, out), ClipVisible);
   ASSERT_EQ(out.flags[0], 1);

@@ -58,7 +58,8 @@ Sweep sweepLevel(const std::string& path, int32_t width, int32_t height, int gri
       const ClipPolygon& o = room.polygons[p].outline;
       for (int k = 0; k < o.vertexCount; ++k) {
         low = {std::min(low.x, o.vertices[k].x), std::min(low.y, o.vertices[k].y), std::min(low.z, o.vertices[k].z)};
-        high = {std::max(high.x, o.vertices[k].x), std::max(high.y, o.vertices[k].y), std::max(high.z, o.vertices[k].z)};
+        high = {std::max(high.x, o.vertices[k].x), std::max(high.y, o.vertices[k].y),
+                std::max(high.z, o.vertices[k].z)};
       }
     }
     const int n = grid;
@@ -115,9 +116,9 @@ Sweep sweepLevel(const std::string& path, int32_t width, int32_t height, int gri
     }
   }
   EXPECT_TRUE(frame.guardIntact());
-  std::printf("%s at %dx%d: %lld frames, %lld holes (worst %lld), %lld overdrawn (worst %lld)\n",
-              path.c_str(), width, height, (long long)sweep.frames, (long long)sweep.holes,
-              (long long)sweep.worstHoles, (long long)sweep.overdrawn, (long long)sweep.worstOverdrawn);
+  std::printf("%s at %dx%d: %lld frames, %lld holes (worst %lld), %lld overdrawn (worst %lld)\n", path.c_str(), width,
+              height, (long long)sweep.frames, (long long)sweep.holes, (long long)sweep.worstHoles,
+              (long long)sweep.overdrawn, (long long)sweep.worstOverdrawn);
   return sweep;
 }
 

@@ -98,8 +98,8 @@ TEST_P(KeptFrames, StripsInAnyOrderGiveTheSameRows) {
     for (int i = 0; i < strips; ++i) {
       // Every third strip leaves a gap of one column after it.
       const double left = edges[size_t(i)], right = edges[size_t(i) + 1] - (i % 3 == 2 ? 1 : 0);
-      polygons.push_back(screenPolygon({{left, -0.5}, {right, -0.5}, {right, height - 0.5}, {left, height - 0.5}},
-                                       10 + i));
+      polygons.push_back(
+          screenPolygon({{left, -0.5}, {right, -0.5}, {right, height - 0.5}, {left, height - 0.5}}, 10 + i));
     }
     std::shuffle(polygons.begin(), polygons.end(), random);
     SCOPED_TRACE(testing::Message() << strips << " strips");

@@ -21,9 +21,7 @@ Vec3 beyond(Vec3 through, float factor = 3) {
 
 // An outline in the plane z = 7 that runs counter-clockwise as seen from the eye,
 // the order a portal facing the eye keeps.
-WorkingPolygon square() {
-  return workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, 6, 7}, {-4, 6, 7}});
-}
+WorkingPolygon square() { return workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, 6, 7}, {-4, 6, 7}}); }
 
 void expectPointsInside(const Frustum& f, std::initializer_list<Vec3> points) {
   for (const Vec3& v : points)
@@ -59,8 +57,7 @@ TEST(PortalFrustum, PlanesFaceIntoThePyramidBeyondThePortal) {
 
 TEST(PortalFrustum, ZeroLengthEdgeAddsNoPlane) {
   // Clipping can repeat a vertex that lies exactly on a frustum plane.
-  const WorkingPolygon outline =
-      workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, -4, 7}, {6, 6, 7}, {-4, 6, 7}});
+  const WorkingPolygon outline = workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, -4, 7}, {6, 6, 7}, {-4, 6, 7}});
   Frustum f{};
   ASSERT_EQ(buildPortalFrustum(outline, Eye, f), 4);
   for (int i = 0; i < f.planeCount; ++i) {
@@ -80,8 +77,7 @@ TEST(PortalFrustum, EdgeInLineWithTheEyeAddsNoPlane) {
 TEST(PortalFrustum, ReversedMicroEdgeAddsNoPlane) {
   // A crossing point a few 1e-5 back along the next edge from a vertex that tolerance
   // clipping kept: the little edge from the vertex to it runs the wrong way.
-  const WorkingPolygon outline =
-      workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, -4.00003f, 7}, {6, 6, 7}, {-4, 6, 7}});
+  const WorkingPolygon outline = workingPolygon({{-4, -4, 7}, {6, -4, 7}, {6, -4.00003f, 7}, {6, 6, 7}, {-4, 6, 7}});
   Frustum f{};
   ASSERT_EQ(buildPortalFrustum(outline, Eye, f), 4);
   expectPointsInside(f, {beyond({0, 0, 7}), beyond({5.5f, 5.5f, 7}), beyond({-3.5f, -3.5f, 7})});

@@ -29,8 +29,7 @@ void buildTwoRooms(LevelBuilder& level) {
 }
 
 struct Scene {
-  Scene(int32_t width = 320, int32_t height = 240, bool bottomUp = false)
-      : frame(width, height, bottomUp) {}
+  Scene(int32_t width = 320, int32_t height = 240, bool bottomUp = false) : frame(width, height, bottomUp) {}
 
   TraversalCounts render(int32_t room = 0) {
     TraversalCounts counts{};
@@ -134,8 +133,7 @@ TEST(Traversal, RoomWhosePolygonsAllFaceAwayDrawsNothing) {
   level.addRoom();
   level.addRoom();
   const Vec3 lo{0, -5, -10}, hi{10, 5, 10}, centre{5, 0, 0};
-  for (int face = 0; face < 5; ++face)
-    level.add(0, -1, LevelBuilder::boxFace(lo, hi, face), centre, 1 + face, true);
+  for (int face = 0; face < 5; ++face) level.add(0, -1, LevelBuilder::boxFace(lo, hi, face), centre, 1 + face, true);
   level.add(0, 1, LevelBuilder::boxFace(lo, hi, 5), centre, 0, true);
   level.addBox(1, {0, -5, 10}, {10, 5, 30}, NoPortals, 11);
   scene.look({5, 0, 0});
@@ -150,8 +148,7 @@ TEST(Traversal, WallWithinTheToleranceOfTheEyeIsNeitherDrawnNorClipped) {
   buildTwoRooms(with.level);
   buildTwoRooms(without.level);
   // A panel 0.0005 below the eye, facing up.
-  with.level.add(0, -1, {{2, -0.0005f, 2}, {8, -0.0005f, 2}, {8, -0.0005f, 8}, {2, -0.0005f, 8}},
-                 {5, 1, 5}, 30);
+  with.level.add(0, -1, {{2, -0.0005f, 2}, {8, -0.0005f, 2}, {8, -0.0005f, 8}, {2, -0.0005f, 8}}, {5, 1, 5}, 30);
   with.look({5, 0, 0});
   without.look({5, 0, 0});
   EXPECT_EQ(with.render().wallsDrawn, without.render().wallsDrawn);
@@ -215,8 +212,7 @@ TEST(Traversal, AllocatesNothingFromTheHeap) {
   scene.look({5, 0, 0});
   const int64_t before = heapAllocationCount();
   scene.render();
-  renderRoom(scene.level.world(), scene.camera, scene.frame.viewport, scene.frame.spans, 0,
-             scene.frustum);
+  renderRoom(scene.level.world(), scene.camera, scene.frame.viewport, scene.frame.spans, 0, scene.frustum);
   EXPECT_EQ(heapAllocationCount(), before);
 }
 

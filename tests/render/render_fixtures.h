@@ -23,7 +23,9 @@ constexpr uint8_t GuardValue = 0xEE;
 class Frame {
  public:
   Frame(int32_t width, int32_t height, bool bottomUp = false, int32_t guard = 16)
-      : guard_(guard), stride_(width + 2 * guard), rows_(height + 2 * guard),
+      : guard_(guard),
+        stride_(width + 2 * guard),
+        rows_(height + 2 * guard),
         memory_(size_t(stride_) * size_t(rows_) + 64, GuardValue),
         base_(memory_.data() + (64 - reinterpret_cast<uintptr_t>(memory_.data()) % 64) % 64),
         spanRows_(size_t(height)) {
@@ -113,8 +115,8 @@ class LevelBuilder {
   }
 
   // Adds a wall (target -1) or a portal into target; returns its slot.
-  int32_t add(int32_t room, int32_t target, std::vector<Vec3> corners, Vec3 inside,
-              int32_t colour = 0, bool facingOut = false) {
+  int32_t add(int32_t room, int32_t target, std::vector<Vec3> corners, Vec3 inside, int32_t colour = 0,
+              bool facingOut = false) {
     Room& r = world_->rooms[room];
     WorldPolygon& p = r.polygons[r.polygonCount];
     p = WorldPolygon{};
@@ -145,12 +147,18 @@ class LevelBuilder {
 
   static std::vector<Vec3> boxFace(Vec3 lo, Vec3 hi, int face) {
     switch (face) {
-      case 0: return {{lo.x, lo.y, lo.z}, {lo.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {lo.x, lo.y, hi.z}};
-      case 1: return {{hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {hi.x, lo.y, hi.z}};
-      case 2: return {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, lo.y, hi.z}, {lo.x, lo.y, hi.z}};
-      case 3: return {{lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
-      case 4: return {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z}};
-      default: return {{lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
+      case 0:
+        return {{lo.x, lo.y, lo.z}, {lo.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {lo.x, lo.y, hi.z}};
+      case 1:
+        return {{hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {hi.x, lo.y, hi.z}};
+      case 2:
+        return {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, lo.y, hi.z}, {lo.x, lo.y, hi.z}};
+      case 3:
+        return {{lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
+      case 4:
+        return {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z}};
+      default:
+        return {{lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
     }
   }
 

@@ -24,8 +24,7 @@ void expectPainted(const Frame& frame, const PixelRule& rule, uint8_t colour = 9
     for (int32_t x = 0; x < frame.width(); ++x) {
       const uint8_t want = rule(x, y) ? colour : 0;
       if (frame.at(x, y) != want && ++mismatches <= 5) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << int(frame.at(x, y)) << ", want "
-                      << int(want);
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << int(frame.at(x, y)) << ", want " << int(want);
       }
     }
   }
@@ -33,9 +32,7 @@ void expectPainted(const Frame& frame, const PixelRule& rule, uint8_t colour = 9
   EXPECT_TRUE(frame.guardIntact());
 }
 
-void fill(Frame& frame, const ScreenPolygon& polygon) {
-  fillPolygon(polygon, frame.viewport, frame.spans);
-}
+void fill(Frame& frame, const ScreenPolygon& polygon) { fillPolygon(polygon, frame.viewport, frame.spans); }
 
 // The fill rule written out row by row for one polygon, without any clamping: the rows
 // of each chain are numbered one after the other from the top row, and x is carried in
@@ -145,8 +142,8 @@ TEST(FillPolygon, TiedTopAndBottomVerticesGiveTheSameShapeFromAnyStartingVertex)
   EXPECT_GT(first.count(9), 0);
   for (int start = 1; start < 4; ++start) {
     Frame frame(32, 24);
-    fill(frame, screenPolygon({corners[start], corners[(start + 1) % 4], corners[(start + 2) % 4],
-                               corners[(start + 3) % 4]}));
+    fill(frame,
+         screenPolygon({corners[start], corners[(start + 1) % 4], corners[(start + 2) % 4], corners[(start + 3) % 4]}));
     expectPainted(frame, [&first](int32_t x, int32_t y) { return first.at(x, y) == 9; });
   }
 }

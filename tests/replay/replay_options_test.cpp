@@ -34,9 +34,9 @@ TEST(ReplayOptions, SizesFrom0To65535Only) {
   EXPECT_EQ(w, 0);
   EXPECT_EQ(h, 65535);
   // Signs, blanks, values past the range and values that wrap 32 or 64 bits to a small one.
-  for (const char* text : {"-4294967196x200", "4294967396x200", "18446744073709551936x200", " 320x240",
-                           "320x240 ", "+320x+240", "320 x240", "65536x1", "1x65536", "320x", "x240",
-                           "320", "320x240x1", "320X240", "-0x0", ""}) {
+  for (const char* text :
+       {"-4294967196x200", "4294967396x200", "18446744073709551936x200", " 320x240", "320x240 ", "+320x+240",
+        "320 x240", "65536x1", "1x65536", "320x", "x240", "320", "320x240x1", "320X240", "-0x0", ""}) {
     w = h = 5;
     EXPECT_FALSE(parseSizeOption(text, w, h, error)) << text;
     EXPECT_EQ(error, std::string("--size: '") + text + "' is not WxH with W and H from 0 to 65535");
@@ -52,8 +52,8 @@ TEST(ReplayOptions, PassesUpToTheBoundOnly) {
   EXPECT_EQ(passes, MaxReplayPasses);
   ASSERT_TRUE(parsePassesOption("0", passes, error));
   EXPECT_EQ(passes, 0);
-  for (const char* text : {"100000001", "99999999999999999999", "9223372036854775808", "18446744073709551615",
-                           "-1", "+5", " 5", "5 ", "1e6", ""}) {
+  for (const char* text : {"100000001", "99999999999999999999", "9223372036854775808", "18446744073709551615", "-1",
+                           "+5", " 5", "5 ", "1e6", ""}) {
     EXPECT_FALSE(parsePassesOption(text, passes, error)) << text;
     EXPECT_EQ(error, std::string("--passes: '") + text + "' is not a count from 0 to 100000000");
   }

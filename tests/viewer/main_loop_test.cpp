@@ -220,8 +220,8 @@ TEST_F(Shell, KeptSpansGiveTheSameFramesAsPaintingAtOnce) {
   ASSERT_TRUE(createFrame(*other, keeping));
   startViewer(*other, twoRoomLevel().c_str());
   start();
-  platform.batches = {{key(KeyRight)}, {}, {key(KeyUp)}, {}, {}, {key(KeyZ)}, {}, {key(KeyX), key(KeyLeft)}, {},
-                      {key(KeyDown)}, {}};
+  platform.batches = {{key(KeyRight)},           {}, {key(KeyUp)},   {}, {}, {key(KeyZ)}, {},
+                      {key(KeyX), key(KeyLeft)}, {}, {key(KeyDown)}, {}};
   keeping.batches = platform.batches;
   beginMainLoop(*viewer);
   beginMainLoop(*other);

@@ -24,8 +24,8 @@ bool same(const Message& a, const Message& b) {
   if (a.kind == MessageKind::Size) return a.width == b.width && a.height == b.height;
   if (a.kind != MessageKind::KeyDown) return true;
   // An unmapped key is read back as another unmapped key: the key table ignores both.
-  const bool known = a.key == KeySpace || (a.key >= KeyLeft && a.key <= KeyDown) ||
-                     (a.key >= 'A' && a.key <= 'Z') || (a.key >= '0' && a.key <= '9');
+  const bool known = a.key == KeySpace || (a.key >= KeyLeft && a.key <= KeyDown) || (a.key >= 'A' && a.key <= 'Z') ||
+                     (a.key >= '0' && a.key <= '9');
   return known ? a.key == b.key : b.key == 0;
 }
 
@@ -34,11 +34,11 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const std::string path = std::string(pattern) + "/walk.txt";
   const std::vector<std::pair<int64_t, Message>> sent = {
-      {1, {MessageKind::KeyDown, KeyUp, 0, 0}},     {1, {MessageKind::Other, 0, 0, 0}},
-      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},   {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
-      {4, {MessageKind::Size, 0, 641, 333}},        {4, {MessageKind::KeyDown, 'A', 0, 0}},
-      {5, {MessageKind::KeyDown, 0x70, 0, 0}},      {6, {MessageKind::Minimize, 0, 0, 0}},
-      {7, {MessageKind::KeyDown, KeyZ, 0, 0}},      {9, {MessageKind::KeyDown, KeyQ, 0, 0}},
+      {1, {MessageKind::KeyDown, KeyUp, 0, 0}},   {1, {MessageKind::Other, 0, 0, 0}},
+      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}}, {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
+      {4, {MessageKind::Size, 0, 641, 333}},      {4, {MessageKind::KeyDown, 'A', 0, 0}},
+      {5, {MessageKind::KeyDown, 0x70, 0, 0}},    {6, {MessageKind::Minimize, 0, 0, 0}},
+      {7, {MessageKind::KeyDown, KeyZ, 0, 0}},    {9, {MessageKind::KeyDown, KeyQ, 0, 0}},
       {9, {MessageKind::Close, 0, 0, 0}},
   };
   MessageRecorder recorder;
@@ -62,7 +62,8 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   ASSERT_EQ(script.messages.size(), sent.size());
   for (size_t i = 0; i < sent.size(); ++i) {
     EXPECT_EQ(script.messages[i].pass, sent[i].first) << i;
-    EXPECT_TRUE(same(sent[i].second, script.messages[i].message)) << i << ": " << scriptLine(sent[i].first, sent[i].second);
+    EXPECT_TRUE(same(sent[i].second, script.messages[i].message))
+        << i << ": " << scriptLine(sent[i].first, sent[i].second);
   }
   // A recording cut off in the middle of a line (the viewer killed) plays back to its last
   // whole line.

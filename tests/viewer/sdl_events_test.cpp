@@ -18,8 +18,7 @@ bool inTable(int32_t code) {
   return false;
 }
 
-SDL_Event keyEvent(Uint32 type, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod = NoMods,
-                   Uint8 repeat = 0) {
+SDL_Event keyEvent(Uint32 type, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod = NoMods, Uint8 repeat = 0) {
   SDL_Event e{};
   e.type = type;
   e.key.type = type;
@@ -58,8 +57,8 @@ TEST(SdlKeys, SpaceAndArrowsGiveTheirTableCodes) {
 }
 
 TEST(SdlKeys, LettersIgnoreShiftAndCapsLock) {
-  const uint16_t modSets[] = {NoMods, KMOD_LSHIFT, KMOD_RSHIFT, KMOD_CAPS, KMOD_CAPS | KMOD_LSHIFT,
-                              KMOD_NUM | KMOD_CAPS};
+  const uint16_t modSets[] = {
+      NoMods, KMOD_LSHIFT, KMOD_RSHIFT, KMOD_CAPS, KMOD_CAPS | KMOD_LSHIFT, KMOD_NUM | KMOD_CAPS};
   for (uint16_t mods : modSets) {
     SCOPED_TRACE(mods);
     EXPECT_EQ(keyCodeFromSdl(SDLK_q, SDL_SCANCODE_Q, mods), KeyQ);
@@ -111,14 +110,12 @@ TEST(SdlKeys, OnlyTheEightKeysReachTheTable) {
   for (int s = SDL_SCANCODE_CAPSLOCK; s < SDL_NUM_SCANCODES; ++s) {
     keys.push_back(SDL_SCANCODE_TO_KEYCODE(SDL_Scancode(s)));
   }
-  const SDL_Keycode mapped[] = {SDLK_SPACE, SDLK_LEFT, SDLK_UP,   SDLK_RIGHT, SDLK_DOWN,
-                                SDLK_q,     SDLK_x,    SDLK_z,    SDLK_KP_4,  SDLK_KP_8,
-                                SDLK_KP_6,  SDLK_KP_2};
+  const SDL_Keycode mapped[] = {SDLK_SPACE, SDLK_LEFT, SDLK_UP,   SDLK_RIGHT, SDLK_DOWN, SDLK_q,
+                                SDLK_x,     SDLK_z,    SDLK_KP_4, SDLK_KP_8,  SDLK_KP_6, SDLK_KP_2};
   for (SDL_Keycode sym : keys) {
     bool expected = false;
     for (SDL_Keycode m : mapped) expected = expected || m == sym;
-    EXPECT_EQ(inTable(keyCodeFromSdl(sym, SDL_SCANCODE_UNKNOWN, NoMods)), expected) << "keycode 0x"
-                                                                                   << std::hex << sym;
+    EXPECT_EQ(inTable(keyCodeFromSdl(sym, SDL_SCANCODE_UNKNOWN, NoMods)), expected) << "keycode 0x" << std::hex << sym;
   }
 }
 

@@ -19,11 +19,11 @@ TEST_F(PaletteExpansion, TheTableHoldsEachEntryOpaqueAsArgb) {
   EXPECT_EQ(table[0], argb(0, 0, 0));
   EXPECT_EQ(table[1], argb(128, 0, 0));
   EXPECT_EQ(table[9], argb(166, 202, 240));
-  EXPECT_EQ(table[10], argb(0, 0, 0));              // the cube's first corner
-  EXPECT_EQ(table[11], argb(0, 0, 42));             // blue steps fastest
-  EXPECT_EQ(table[10 + 36], argb(42, 0, 0));        // then green every 6, red every 36
-  EXPECT_EQ(table[225], argb(212, 212, 212));       // the cube's brightest corner
-  EXPECT_EQ(table[245], argb(242, 242, 242));       // the grey ramp never reaches white
+  EXPECT_EQ(table[10], argb(0, 0, 0));         // the cube's first corner
+  EXPECT_EQ(table[11], argb(0, 0, 42));        // blue steps fastest
+  EXPECT_EQ(table[10 + 36], argb(42, 0, 0));   // then green every 6, red every 36
+  EXPECT_EQ(table[225], argb(212, 212, 212));  // the cube's brightest corner
+  EXPECT_EQ(table[245], argb(242, 242, 242));  // the grey ramp never reaches white
   EXPECT_EQ(table[249], argb(255, 0, 0));
   EXPECT_EQ(table[255], argb(255, 255, 255));
   const PaletteEntry* palette = viewerPalette();
@@ -77,8 +77,10 @@ TEST_F(PaletteExpansion, RowPaddingOfTheTargetIsLeftAlone) {
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < outPitch; ++x) {
       const uint32_t got = out[size_t(y) * outPitch + x];
-      if (x < width) EXPECT_EQ(got, table[Frame::at(x, y)]);
-      else EXPECT_EQ(got, untouched) << x << "," << y;
+      if (x < width)
+        EXPECT_EQ(got, table[Frame::at(x, y)]);
+      else
+        EXPECT_EQ(got, untouched) << x << "," << y;
     }
   }
   for (size_t i = size_t(outPitch) * height; i < out.size(); ++i) EXPECT_EQ(out[i], untouched);

@@ -159,14 +159,14 @@ TEST(LevelLoader, RefusesBadFilesWholeWithAMessageNamingThePlace) {
   {
     LevelBytes l = header(8, 1);
     cubeVertices(l).i32(1).i32(0).wall({0, 1, 8});
-    cases.push_back({"index", l, SIZE_MAX,
-                     "room 0, polygon 0: vertex index 8 is outside the vertex table (8 vertices)"});
+    cases.push_back(
+        {"index", l, SIZE_MAX, "room 0, polygon 0: vertex index 8 is outside the vertex table (8 vertices)"});
   }
   {
     LevelBytes l = header(8, 1);
     cubeVertices(l).i32(0).i32(1).portal(1, {0, 1, 2});
-    cases.push_back({"target", l, SIZE_MAX,
-                     "room 0, polygon 0: portal target room 1 is outside the level's rooms (1 rooms)"});
+    cases.push_back(
+        {"target", l, SIZE_MAX, "room 0, polygon 0: portal target room 1 is outside the level's rooms (1 rooms)"});
   }
   {
     LevelBytes l = header(8, 1);
@@ -185,7 +185,8 @@ TEST(LevelLoader, RefusesBadFilesWholeWithAMessageNamingThePlace) {
   }
   {
     LevelBytes l = header(0x7fffffff, 0);
-    cases.push_back({"bigcount", l, SIZE_MAX, "vertex count 2147483647 is more than 65536, the most a level file may hold"});
+    cases.push_back(
+        {"bigcount", l, SIZE_MAX, "vertex count 2147483647 is more than 65536, the most a level file may hold"});
   }
   for (const BadFile& c : cases) {
     const std::string path = c.bytes.write(std::string("bad-") + c.name + ".b2", c.keep);

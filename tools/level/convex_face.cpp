@@ -61,8 +61,7 @@ std::vector<Face> subtractFace(const Face& face, const Face& hole, double tolera
     const DPlane outside{-inside.n, -inside.d};
     cuts.push_back({inside, faceArea(clipFace(face, outside, tolerance))});
   }
-  std::stable_sort(cuts.begin(), cuts.end(),
-                   [](const Cut& a, const Cut& b) { return a.outsideArea > b.outsideArea; });
+  std::stable_sort(cuts.begin(), cuts.end(), [](const Cut& a, const Cut& b) { return a.outsideArea > b.outsideArea; });
   std::vector<Face> pieces;
   Face rest = face;
   for (const Cut& cut : cuts) {

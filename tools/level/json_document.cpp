@@ -162,22 +162,21 @@ class LineRecorder {
 std::string escapeKey(const std::string& key) {
   std::string out;
   for (char c : key) {
-    if (c == '~') out += "~0";
-    else if (c == '/') out += "~1";
-    else out += c;
+    if (c == '~')
+      out += "~0";
+    else if (c == '/')
+      out += "~1";
+    else
+      out += c;
   }
   return out;
 }
 
 }  // namespace
 
-std::string jsonPointer(const std::string& parent, const std::string& key) {
-  return parent + "/" + escapeKey(key);
-}
+std::string jsonPointer(const std::string& parent, const std::string& key) { return parent + "/" + escapeKey(key); }
 
-std::string jsonPointer(const std::string& parent, size_t index) {
-  return parent + "/" + std::to_string(index);
-}
+std::string jsonPointer(const std::string& parent, size_t index) { return parent + "/" + std::to_string(index); }
 
 int JsonDocument::lineOf(const std::string& pointer) const {
   std::string p = pointer;
@@ -194,8 +193,8 @@ bool parseJsonDocument(const std::string& text, JsonDocument& document, int& err
   LineRecorder recorder(text, document);
   const CountingIterator first{text.data(), recorder.cursor()};
   const CountingIterator last{text.data() + text.size(), recorder.cursor()};
-  const bool ok = json::sax_parse(first, last, &recorder, nlohmann::json::input_format_t::json,
-                                  true, /*ignore_comments=*/true);
+  const bool ok =
+      json::sax_parse(first, last, &recorder, nlohmann::json::input_format_t::json, true, /*ignore_comments=*/true);
   if (!ok) {
     errorLine = recorder.errorLine();
     error = recorder.error().empty() ? "the text is not valid JSON" : recorder.error();

@@ -8,8 +8,8 @@
 #include "tools/level/level_builder.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_inputs.h"
-#include "tools/level/level_warnings.h"
 #include "tools/level/level_source.h"
+#include "tools/level/level_warnings.h"
 #include "tools/level/level_writer.h"
 
 namespace {

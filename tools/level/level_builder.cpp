@@ -54,9 +54,9 @@ class Builder {
       return false;
     }
     if (roomCount > MaxRooms) {
-      roomError(MaxRooms, source_.rooms[MaxRooms].line,
-                "the level has " + std::to_string(roomCount) + " rooms; a level holds at most " +
-                    std::to_string(MaxRooms));
+      roomError(
+          MaxRooms, source_.rooms[MaxRooms].line,
+          "the level has " + std::to_string(roomCount) + " rooms; a level holds at most " + std::to_string(MaxRooms));
     }
     shapes_.resize(size_t(roomCount));
     for (int r = 0; r < roomCount; ++r) shapeRoom(r);
@@ -65,8 +65,7 @@ class Builder {
       for (int b = a + 1; b < roomCount; ++b) {
         if (bodiesOverlap(shapes_[size_t(a)].body, shapes_[size_t(b)].body, Tolerance)) {
           roomError(b, source_.rooms[size_t(b)].line,
-                    "overlaps " + describeRoom(source_, a) + ", line " +
-                        std::to_string(source_.rooms[size_t(a)].line));
+                    "overlaps " + describeRoom(source_, a) + ", line " + std::to_string(source_.rooms[size_t(a)].line));
         }
       }
     }
@@ -126,9 +125,9 @@ class Builder {
       }
       if (lf < MinEdgeLength) {
         ok = false;
-        roomError(r, room.cornerLines[k], "corners " + std::to_string(k) + " and " + std::to_string(q) +
-                                              " are " + number(lf) + " apart; corners must be at least " +
-                                              number(MinEdgeLength) + " apart");
+        roomError(r, room.cornerLines[k],
+                  "corners " + std::to_string(k) + " and " + std::to_string(q) + " are " + number(lf) +
+                      " apart; corners must be at least " + number(MinEdgeLength) + " apart");
         break;
       }
       const double sine = (ex * fz - ez * fx) / (le * lf);
@@ -138,8 +137,8 @@ class Builder {
                   "corner " + std::to_string(k) + " lies on a straight line with its neighbours (or folds back)");
       } else if ((sine > 0) != (area2 > 0)) {
         ok = false;
-        roomError(r, room.cornerLines[k], "the outline is not convex: it turns the other way at corner " +
-                                              std::to_string(k));
+        roomError(r, room.cornerLines[k],
+                  "the outline is not convex: it turns the other way at corner " + std::to_string(k));
       }
       turning += std::atan2(ex * fz - ez * fx, ex * fx + ez * fz);
     }
@@ -151,12 +150,13 @@ class Builder {
       const double floor = room.floor.heightAt(room.cornerX[k], room.cornerZ[k]);
       const double ceiling = room.ceiling.heightAt(room.cornerX[k], room.cornerZ[k]);
       if (std::fabs(floor) > MaxSourceCoordinate || std::fabs(ceiling) > MaxSourceCoordinate) {
-        roomError(r, room.cornerLines[k], "the floor or ceiling at corner " + std::to_string(k) +
-                                              " lies beyond -1000..1000");
+        roomError(r, room.cornerLines[k],
+                  "the floor or ceiling at corner " + std::to_string(k) + " lies beyond -1000..1000");
         ok = false;
       } else if (ceiling - floor < MinRoomHeight) {
-        roomError(r, room.ceiling.line, "the ceiling is not above the floor at corner " + std::to_string(k) +
-                                            " (floor " + number(floor) + ", ceiling " + number(ceiling) + ")");
+        roomError(r, room.ceiling.line,
+                  "the ceiling is not above the floor at corner " + std::to_string(k) + " (floor " + number(floor) +
+                      ", ceiling " + number(ceiling) + ")");
         ok = false;
       }
     }
@@ -258,8 +258,8 @@ class Builder {
         errors_.push_back(sourceMessage(source_, doors[d]->line,
                                         pair + " share no wall, so there is nothing for this door to open or close"));
       } else if (!doors[d]->closed && !closed && !doorUsed[d]) {
-        errors_.push_back(sourceMessage(source_, doors[d]->line,
-                                        "the door's box holds no part of the wall that " + pair + " share"));
+        errors_.push_back(
+            sourceMessage(source_, doors[d]->line, "the door's box holds no part of the wall that " + pair + " share"));
       }
     }
   }
@@ -437,8 +437,8 @@ class Builder {
     world->roomCount = int32_t(level_.rooms.size());
     std::vector<Vec3> loaded;
     for (const DVec3& v : level_.vertices) {
-      loaded.push_back({levelCoordinate(v.x) * LevelScale, levelCoordinate(v.y) * LevelScale,
-                        levelCoordinate(v.z) * LevelScale});
+      loaded.push_back(
+          {levelCoordinate(v.x) * LevelScale, levelCoordinate(v.y) * LevelScale, levelCoordinate(v.z) * LevelScale});
     }
     for (size_t r = 0; r < level_.rooms.size(); ++r) {
       Room& room = world->rooms[r];
@@ -458,7 +458,7 @@ class Builder {
       const int r = problem.room < 0 ? 0 : problem.room;
       const BuiltRoom& room = level_.rooms[size_t(r)];
       const int p = problem.polygon;
-      const BuiltPolygon* polygon = p < 0                        ? nullptr
+      const BuiltPolygon* polygon = p < 0                           ? nullptr
                                     : size_t(p) < room.walls.size() ? &room.walls[size_t(p)]
                                                                     : &room.portals[size_t(p) - room.walls.size()];
       if (polygon) {

@@ -9,11 +9,11 @@
 // walls and portals as indices into it, every polygon wound so that the plane of its
 // first three corners faces into the room.
 struct BuiltPolygon {
-  int targetRoom = -1;       // -1 for a wall
+  int targetRoom = -1;  // -1 for a wall
   std::vector<int> vertices;
-  std::string what;          // "floor", "side 2", "opening to 'hall'": for messages
-  int line = 0;              // the source line it comes from
-  int opening = -1;          // a portal and its twin share this number
+  std::string what;  // "floor", "side 2", "opening to 'hall'": for messages
+  int line = 0;      // the source line it comes from
+  int opening = -1;  // a portal and its twin share this number
 };
 
 struct BuiltRoom {

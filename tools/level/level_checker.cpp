@@ -28,9 +28,7 @@ std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
   return corners;
 }
 
-double largestCoordinate(const DVec3& v) {
-  return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
-}
+double largestCoordinate(const DVec3& v) { return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}); }
 
 }  // namespace
 
@@ -58,15 +56,14 @@ class Checker {
   std::vector<LevelProblem> run() {
     if (world_.roomCount <= 0) problem(-1, -1, "the level has no rooms");
     if (world_.roomCount > MaxRooms) {
-      problem(-1, -1, "the level has " + std::to_string(world_.roomCount) + " rooms, more than " +
-                          std::to_string(MaxRooms));
+      problem(-1, -1,
+              "the level has " + std::to_string(world_.roomCount) + " rooms, more than " + std::to_string(MaxRooms));
       return problems_;
     }
     for (int r = 0; r < world_.roomCount; ++r) checkRoom(r);
     for (int a = 0; a < world_.roomCount; ++a) {
       for (int b = a + 1; b < world_.roomCount; ++b) {
-        if (usable_[size_t(a)] && usable_[size_t(b)] &&
-            bodiesOverlap(bodyOf(a), bodyOf(b), tolerance_)) {
+        if (usable_[size_t(a)] && usable_[size_t(b)] && bodiesOverlap(bodyOf(a), bodyOf(b), tolerance_)) {
           problem(a, -1, "overlaps room " + std::to_string(b));
         }
       }
@@ -81,8 +78,9 @@ class Checker {
     usable_.push_back(false);
     const Room& room = world_.rooms[r];
     if (room.polygonCount <= 0 || room.polygonCount > MaxRoomPolygons) {
-      problem(r, -1, "has " + std::to_string(room.polygonCount) + " polygons; a room needs 1 to " +
-                         std::to_string(MaxRoomPolygons) + " and must be closed");
+      problem(r, -1,
+              "has " + std::to_string(room.polygonCount) + " polygons; a room needs 1 to " +
+                  std::to_string(MaxRoomPolygons) + " and must be closed");
       return;
     }
     bool polygonsSound = true;
@@ -94,8 +92,9 @@ class Checker {
       const DPlane plane = toD(room.polygons[p].plane);
       const double centreDistance = distanceTo(plane, centre);
       if (centreDistance <= tolerance_) {
-        problem(r, p, "its normal points out of the room (the room's centre lies " + number(-centreDistance) +
-                          " behind its plane)");
+        problem(r, p,
+                "its normal points out of the room (the room's centre lies " + number(-centreDistance) +
+                    " behind its plane)");
         continue;
       }
       double worst = 0;
@@ -112,8 +111,9 @@ class Checker {
         }
       }
       if (worst < -tolerance_) {
-        problem(r, p, "vertex " + std::to_string(worstVertex) + " of polygon " + std::to_string(worstPolygon) +
-                          " lies " + number(-worst) + " behind its plane: the room is not convex");
+        problem(r, p,
+                "vertex " + std::to_string(worstVertex) + " of polygon " + std::to_string(worstPolygon) + " lies " +
+                    number(-worst) + " behind its plane: the room is not convex");
       }
     }
     for (int p = 0; p < room.polygonCount; ++p) checkClosure(r, p);
@@ -128,8 +128,7 @@ class Checker {
     const ClipPolygon& outline = polygon.outline;
     const int n = outline.vertexCount;
     if (n < 3 || n > MaxPolygonVertices) {
-      problem(r, p, "has " + std::to_string(n) + " vertices; a polygon has 3 to " +
-                        std::to_string(MaxPolygonVertices));
+      problem(r, p, "has " + std::to_string(n) + " vertices; a polygon has 3 to " + std::to_string(MaxPolygonVertices));
       return false;
     }
     if (polygon.targetRoom < -1 || polygon.targetRoom >= world_.roomCount) {
@@ -150,9 +149,10 @@ class Checker {
     for (int k = 0; k < n; ++k) {
       const double extent = largestCoordinate(v[size_t(k)]);
       if (extent > MaxCheckCoordinate) {
-        problem(r, p, "vertex " + std::to_string(k) + " is out of range: a coordinate of " + number(extent) +
-                          " world units is beyond " + number(MaxCheckCoordinate) +
-                          ", where the viewer's float products of coordinates overflow");
+        problem(r, p,
+                "vertex " + std::to_string(k) + " is out of range: a coordinate of " + number(extent) +
+                    " world units is beyond " + number(MaxCheckCoordinate) +
+                    ", where the viewer's float products of coordinates overflow");
         return false;
       }
     }
@@ -179,8 +179,9 @@ class Checker {
       }
     }
     if (worst > tolerance_) {
-      problem(r, p, "is not flat: vertex " + std::to_string(worstVertex) + " lies " + number(worst) +
-                        " off the plane of its first three vertices");
+      problem(r, p,
+              "is not flat: vertex " + std::to_string(worstVertex) + " lies " + number(worst) +
+                  " off the plane of its first three vertices");
       ok = false;
     }
     // Seen against the plane's normal, a consistently wound convex polygon turns the same
@@ -193,15 +194,14 @@ class Checker {
       const DVec3 in = here - prev, out = next - here;
       const double against = -dotD(crossD(in, out), plane.n);
       if (against < -tolerance_ * lengthD(in)) {
-        problem(r, p, "is not convex, or not wound one way round: it turns the other way at vertex " +
-                          std::to_string(k));
+        problem(r, p,
+                "is not convex, or not wound one way round: it turns the other way at vertex " + std::to_string(k));
         ok = false;
       }
       turning += std::atan2(against, dotD(in, out));
     }
     if (ok && std::fabs(turning - FullTurn) > 1e-3) {
-      problem(r, p, "is not a simple convex polygon: its edges turn " + number(turning / FullTurn) +
-                        " times round");
+      problem(r, p, "is not a simple convex polygon: its edges turn " + number(turning / FullTurn) + " times round");
       ok = false;
     }
     return ok;
@@ -241,15 +241,18 @@ class Checker {
           if (distanceD(a + along * tc, c) > tolerance_ || distanceD(a + along * td, d) > tolerance_) continue;
           const double lo = std::max(0.0, std::min(tc, td)), hi = std::min(length, std::max(tc, td));
           if (hi - lo <= tolerance_) continue;
-          if (td < tc) cover.push_back({lo, hi});
-          else sameWay = q;
+          if (td < tc)
+            cover.push_back({lo, hi});
+          else
+            sameWay = q;
         }
       }
-      const std::string edge = "edge " + std::to_string(k) + " (vertex " + std::to_string(k) + " to " +
-                               std::to_string((k + 1) % n) + ")";
+      const std::string edge =
+          "edge " + std::to_string(k) + " (vertex " + std::to_string(k) + " to " + std::to_string((k + 1) % n) + ")";
       if (sameWay >= 0) {
-        problem(r, p, edge + " runs the same way along an edge of polygon " + std::to_string(sameWay) +
-                          ": the two overlap or are wound against each other");
+        problem(r, p,
+                edge + " runs the same way along an edge of polygon " + std::to_string(sameWay) +
+                    ": the two overlap or are wound against each other");
         return;
       }
       std::sort(cover.begin(), cover.end());
@@ -265,8 +268,9 @@ class Checker {
         return;
       }
       if (reached < length - tolerance_) {
-        problem(r, p, edge + " is not met by another polygon of the room from " + number(reached) +
-                          " along it: the room is not closed");
+        problem(r, p,
+                edge + " is not met by another polygon of the room from " + number(reached) +
+                    " along it: the room is not closed");
         return;
       }
     }
@@ -304,10 +308,10 @@ class Checker {
       nearMiss = "its twin, polygon " + std::to_string(q) + " of room " + std::to_string(t) +
                  ", lies in its plane but has a different outline";
     }
-    problem(r, p, nearMiss.empty() ? "has no twin: room " + std::to_string(t) +
-                                         " has no portal back to room " + std::to_string(r) +
-                                         " in the same plane"
-                                   : nearMiss);
+    problem(r, p,
+            nearMiss.empty() ? "has no twin: room " + std::to_string(t) + " has no portal back to room " +
+                                   std::to_string(r) + " in the same plane"
+                             : nearMiss);
   }
 
   ConvexBody bodyOf(int r) const {

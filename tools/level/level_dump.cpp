@@ -46,8 +46,7 @@ std::string formatLevelDump(const std::string& path, const World& world, const L
       if (polygon.targetRoom < 0) {
         const Vec3& c = polygon.outline.colours[0];
         text += "wall, colour index " + std::to_string(polygon.outline.colourIndex) +
-                shownColour(polygon.outline.colourIndex) +
-                format(", loader colour %.1f %.1f %.1f", c.x, c.y, c.z);
+                shownColour(polygon.outline.colourIndex) + format(", loader colour %.1f %.1f %.1f", c.x, c.y, c.z);
       } else {
         text += "portal to room " + std::to_string(polygon.targetRoom);
       }

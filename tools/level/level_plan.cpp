@@ -54,7 +54,8 @@ double cross(const P2& o, const P2& a, const P2& b) { return (a.x - o.x) * (b.z 
 
 // Convex hull, counter-clockwise (monotone chain).
 std::vector<P2> hull(std::vector<P2> points) {
-  std::sort(points.begin(), points.end(), [](const P2& a, const P2& b) { return a.x < b.x || (a.x == b.x && a.z < b.z); });
+  std::sort(points.begin(), points.end(),
+            [](const P2& a, const P2& b) { return a.x < b.x || (a.x == b.x && a.z < b.z); });
   if (points.size() < 3) return points;
   std::vector<P2> h(points.size() * 2);
   size_t k = 0;
@@ -87,7 +88,8 @@ struct RoomShape {
 
 std::vector<P2> planOf(const WorldPolygon& polygon) {
   std::vector<P2> points;
-  for (int k = 0; k < polygon.outline.vertexCount; ++k) points.push_back({polygon.outline.vertices[k].x, polygon.outline.vertices[k].z});
+  for (int k = 0; k < polygon.outline.vertexCount; ++k)
+    points.push_back({polygon.outline.vertices[k].x, polygon.outline.vertices[k].z});
   return points;
 }
 
@@ -133,8 +135,10 @@ class Painter {
       for (int p = 0; p < room.polygonCount; ++p) {
         const WorldPolygon& polygon = room.polygons[p];
         for (const P2& q : planOf(polygon)) points.push_back(q);
-        if (polygon.plane.normal.y >= Horizontal) shape.floor.add(heightsOf(polygon).low), shape.floor.add(heightsOf(polygon).high);
-        if (polygon.plane.normal.y <= -Horizontal) shape.ceiling.add(heightsOf(polygon).low), shape.ceiling.add(heightsOf(polygon).high);
+        if (polygon.plane.normal.y >= Horizontal)
+          shape.floor.add(heightsOf(polygon).low), shape.floor.add(heightsOf(polygon).high);
+        if (polygon.plane.normal.y <= -Horizontal)
+          shape.ceiling.add(heightsOf(polygon).low), shape.ceiling.add(heightsOf(polygon).high);
       }
       shape.footprint = hull(points);
       for (const P2& q : shape.footprint) xs.add(q.x), zs.add(q.z);
@@ -217,7 +221,8 @@ class Painter {
   }
 
   void text(double x, double y, const std::string& s, double size, bool bold = false, bool centred = false) {
-    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr_, size);
     cairo_text_extents_t e;
     cairo_text_extents(cr_, s.c_str(), &e);
@@ -227,7 +232,8 @@ class Painter {
 
   // Text on a white backing, so it stays readable over lines and hatching.
   void boxedText(double x, double y, const std::string& s, double size, bool bold) {
-    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr_, size);
     cairo_text_extents_t e;
     cairo_text_extents(cr_, s.c_str(), &e);
@@ -282,8 +288,10 @@ class Painter {
 
   void dashFor(int stack) {
     static const double dashes[][2] = {{8, 4}, {2, 3}};
-    if (stack <= 0) cairo_set_dash(cr_, nullptr, 0, 0);
-    else cairo_set_dash(cr_, dashes[(stack - 1) % 2], 2, 0);
+    if (stack <= 0)
+      cairo_set_dash(cr_, nullptr, 0, 0);
+    else
+      cairo_set_dash(cr_, dashes[(stack - 1) % 2], 2, 0);
   }
 
   void roomArea(int r) {
@@ -321,8 +329,10 @@ class Painter {
       cairo_restore(cr_);
       const P2 c = centre(points);
       cairo_set_source_rgb(cr_, 0.15, 0.35, 0.8);
-      boxedText(layout_.pageX(c.x), layout_.pageY(c.z) + 26, "opening " + std::to_string(r) + "-" +
-                std::to_string(polygon.targetRoom) + " at y " + rangeText(heightsOf(polygon)), 9, false);
+      boxedText(layout_.pageX(c.x), layout_.pageY(c.z) + 26,
+                "opening " + std::to_string(r) + "-" + std::to_string(polygon.targetRoom) + " at y " +
+                    rangeText(heightsOf(polygon)),
+                9, false);
     }
   }
 
@@ -355,8 +365,8 @@ class Painter {
             cairo_set_font_size(cr_, 9);
             cairo_text_extents_t e;
             cairo_text_extents(cr_, label.c_str(), &e);
-            boxedText(layout_.pageX(m.x) + (upright ? e.width / 2 + 8 : 0), layout_.pageY(m.z) + (upright ? 4 : -7), label, 9,
-                      false);
+            boxedText(layout_.pageX(m.x) + (upright ? e.width / 2 + 8 : 0), layout_.pageY(m.z) + (upright ? 4 : -7),
+                      label, 9, false);
           }
         } else {
           dashFor(stack);
@@ -475,7 +485,8 @@ class Painter {
     cairo_move_to(cr_, x + w, y - 9);
     cairo_line_to(cr_, x + w, y + 5);
     cairo_stroke(cr_);
-    text(x + w + 8, y + 1, number(units) + (units == 1 ? " unit" : " units") + " (grid: " + number(gridStep()) + ")", 10);
+    text(x + w + 8, y + 1, number(units) + (units == 1 ? " unit" : " units") + " (grid: " + number(gridStep()) + ")",
+         10);
   }
 
   void legendSwatch(double x, double y, int kind) {
@@ -583,10 +594,14 @@ bool planFormatOf(const std::string& path, PlanFormat& format) {
   if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
   std::string ending = path.substr(dot + 1);
   for (char& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (ending == "svg") format = PlanFormat::Svg;
-  else if (ending == "png") format = PlanFormat::Png;
-  else if (ending == "pdf") format = PlanFormat::Pdf;
-  else return false;
+  if (ending == "svg")
+    format = PlanFormat::Svg;
+  else if (ending == "png")
+    format = PlanFormat::Png;
+  else if (ending == "pdf")
+    format = PlanFormat::Pdf;
+  else
+    return false;
   return true;
 }
 

@@ -13,8 +13,8 @@ bool planFormatOf(const std::string& path, PlanFormat& format);
 // PDF) with y downwards.
 struct PlanLayout {
   int width = 0, height = 0;
-  double scale = 0;            // page units per world unit
-  double left = 0, top = 0;    // page position of world (minX, maxZ)
+  double scale = 0;          // page units per world unit
+  double left = 0, top = 0;  // page position of world (minX, maxZ)
   double minX = 0, maxZ = 0;
   std::vector<std::string> roomLabels;  // "0 hall", one per room
   double pageX(double x) const { return left + (x - minX) * scale; }

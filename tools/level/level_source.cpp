@@ -61,8 +61,7 @@ class SourceReader {
     return true;
   }
 
-  bool numbers(const json& value, const std::string& pointer, const char* what, double* out, size_t count,
-               int room) {
+  bool numbers(const json& value, const std::string& pointer, const char* what, double* out, size_t count, int room) {
     if (!value.is_array() || value.size() != count) {
       return fail(pointer, std::string(what) + " must be a list of " + std::to_string(count) + " numbers", room);
     }
@@ -71,8 +70,7 @@ class SourceReader {
     return ok;
   }
 
-  bool readSurface(const json& value, const std::string& pointer, const char* what, LevelSurface& surface,
-                   int room) {
+  bool readSurface(const json& value, const std::string& pointer, const char* what, LevelSurface& surface, int room) {
     surface.line = doc_.lineOf(pointer);
     if (value.is_number()) return number(value, pointer, what, surface.height, room);
     if (!value.is_object()) {
@@ -89,8 +87,9 @@ class SourceReader {
     }
     if (value.contains("slope")) {
       double slope[2];
-      ok = numbers(value["slope"], jsonPointer(pointer, "slope"), "\"slope\" ([rise per x, rise per z])",
-                   slope, 2, room) && ok;
+      ok = numbers(value["slope"], jsonPointer(pointer, "slope"), "\"slope\" ([rise per x, rise per z])", slope, 2,
+                   room) &&
+           ok;
       surface.slopeX = slope[0];
       surface.slopeZ = slope[1];
     }
@@ -123,7 +122,8 @@ class SourceReader {
     for (const char* key : {"outline", "floor", "ceiling"}) {
       if (!value.contains(key)) fail(pointer, std::string("needs \"") + key + "\"", index);
     }
-    if (value.contains("floor")) readSurface(value["floor"], jsonPointer(pointer, "floor"), "\"floor\"", r.floor, index);
+    if (value.contains("floor"))
+      readSurface(value["floor"], jsonPointer(pointer, "floor"), "\"floor\"", r.floor, index);
     if (value.contains("ceiling")) {
       readSurface(value["ceiling"], jsonPointer(pointer, "ceiling"), "\"ceiling\"", r.ceiling, index);
     }
@@ -182,8 +182,10 @@ class SourceReader {
     ok = roomReference(value["between"][1], jsonPointer(between, 1), door.rooms[1]) && ok;
     if (ok && door.rooms[0] == door.rooms[1]) ok = fail(between, "a door joins two different rooms");
     if (value.contains("closed")) {
-      if (!value["closed"].is_boolean()) ok = fail(jsonPointer(pointer, "closed"), "\"closed\" must be true or false");
-      else door.closed = value["closed"].get<bool>();
+      if (!value["closed"].is_boolean())
+        ok = fail(jsonPointer(pointer, "closed"), "\"closed\" must be true or false");
+      else
+        door.closed = value["closed"].get<bool>();
     }
     const bool hasBox = value.contains("min") || value.contains("max");
     if (door.closed && hasBox) ok = fail(pointer, "a closed door has no \"min\" or \"max\"");

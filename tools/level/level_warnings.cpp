@@ -131,9 +131,12 @@ class Finder {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       if (classifyPoint(polygon.plane, eye) != SideBehind) continue;
-      if (polygon.plane.normal.y >= Horizontal) belowFloor = true;
-      else if (polygon.plane.normal.y <= -Horizontal) aboveCeiling = true;
-      else outsideSides = true;
+      if (polygon.plane.normal.y >= Horizontal)
+        belowFloor = true;
+      else if (polygon.plane.normal.y <= -Horizontal)
+        aboveCeiling = true;
+      else
+        outsideSides = true;
     }
     int holder = -1;
     for (int r = 0; r < world_.roomCount; ++r) {
@@ -144,7 +147,9 @@ class Finder {
       text += "is not inside room 0";
     } else {
       text += std::string("lies inside room 0's outline but ") +
-              (belowFloor ? "below its floor" : aboveCeiling ? "above its ceiling" : "outside it") +
+              (belowFloor     ? "below its floor"
+               : aboveCeiling ? "above its ceiling"
+                              : "outside it") +
               " (the eye stays at y = 0 until a wall pushes it)";
     }
     text += holder >= 0 ? "; the viewer will start in room " + std::to_string(holder)
@@ -186,10 +191,12 @@ class Finder {
       }
       if (low > StartY + PushDistance || high < StartY - PushDistance) continue;
       const char* face = ny > 0 ? "floor" : "ceiling";
-      const std::string heights = low == high ? "at y = " + number(low) : "from y = " + number(low) + " to " + number(high);
+      const std::string heights =
+          low == high ? "at y = " + number(low) : "from y = " + number(low) + " to " + number(high);
       warn(r, std::string("its ") + face + " (" + heights + ") comes within " + number(PushDistance) +
                   " of the eye's height y = 0: the camera never changes height except by pushes, so the picture there "
-                  "is half " + face + " seen edge-on");
+                  "is half " +
+                  face + " seen edge-on");
     }
   }
 

@@ -8,11 +8,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "io/output_file.h"
 #include "quellor/version.h"
 #include "tools/level/level_build_file.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_dump.h"
-#include "io/output_file.h"
 #include "tools/level/level_plan.h"
 #include "tools/level/level_warnings.h"
 #include "tools/level/source_watch.h"
@@ -85,7 +85,8 @@ int plan(const std::string& levelPath, std::string outPath) {
   }
   std::string bytes, error;
   PlanLayout layout;
-  if (!drawPlan(level, format, bytes, layout, error) || !writeFileAtomically(outPath, bytes.data(), bytes.size(), error)) {
+  if (!drawPlan(level, format, bytes, layout, error) ||
+      !writeFileAtomically(outPath, bytes.data(), bytes.size(), error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }

@@ -24,8 +24,7 @@ struct FileState {
   off_t size = 0;
   long long modifiedNs = 0;
   bool operator==(const FileState& o) const {
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
-           modifiedNs == o.modifiedNs;
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
   }
   bool operator!=(const FileState& o) const { return !(*this == o); }
 };

@@ -25,8 +25,7 @@ bool encodePng(const FrameImage& image, std::vector<uint8_t>& bytes) {
   // Room for the worst case (stored, not compressed), so one encoding always fits.
   png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
   if (bytes.size() < size) bytes.resize(size);
-  const int ok = png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(),
-                                           image.width, colormap);
+  const int ok = png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(), image.width, colormap);
   png_image_free(&png);
   if (!ok) return false;
   bytes.resize(size);

@@ -70,15 +70,14 @@ class ReplayPlatform {
   void present(const Viewer& viewer) {
     ++presented_;
     traceLine(viewer);
-    const bool wanted = shots_.kind == ShotPlan::All ||
-                        (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
+    const bool wanted =
+        shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
     if (wanted || shots_.kind == ShotPlan::Last) capture(viewer);
     if (wanted) writeShot(presented_);
   }
 
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
-    return allocateHeapFrame(width, height, options_.topDown ? RowOrder::TopDown : RowOrder::BottomUp,
-                             out);
+    return allocateHeapFrame(width, height, options_.topDown ? RowOrder::TopDown : RowOrder::BottomUp, out);
   }
   void releaseFrame(FrameMemory& frame) { releaseHeapFrame(frame); }
   // No window: the client area is the size the options give, and nothing is shown.
@@ -89,8 +88,9 @@ class ReplayPlatform {
   // The trace goes to a temporary file beside trace.tsv until the run has ended well.
   bool openTrace(std::string& error) {
     if (!trace_.open((std::filesystem::path(options_.out) / "trace.tsv").string(), error)) return false;
-    append("pass\troom\tpx\tpy\tpz\tr00\tr01\tr02\tr10\tr11\tr12\tr20\tr21\tr22\twalk\tturnY\t"
-           "overview\twidth\theight\n");
+    append(
+        "pass\troom\tpx\tpy\tpz\tr00\tr01\tr02\tr10\tr11\tr12\tr20\tr21\tr22\twalk\tturnY\t"
+        "overview\twidth\theight\n");
     return true;
   }
 
@@ -141,9 +141,8 @@ class ReplayPlatform {
     for (const Vec3& row : c.orientation.rows) {
       n += std::snprintf(line + n, sizeof line - size_t(n), "\t%.9g\t%.9g\t%.9g", row.x, row.y, row.z);
     }
-    std::snprintf(line + n, sizeof line - size_t(n), "\t%.9g\t%d\t%d\t%d\t%d\n", viewer.walkSpeed,
-                  c.turnRateY, viewer.world.overviewEnabled, viewer.viewport.width,
-                  viewer.viewport.height);
+    std::snprintf(line + n, sizeof line - size_t(n), "\t%.9g\t%d\t%d\t%d\t%d\n", viewer.walkSpeed, c.turnRateY,
+                  viewer.world.overviewEnabled, viewer.viewport.width, viewer.viewport.height);
     append(line);
   }
 
@@ -209,8 +208,7 @@ int main(int argc, char** argv) {
                  "passes to capture: 1,5,9 (each within --passes) or all or none (default: the last)")
       ->type_name("LIST");
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
-  app.add_option("--format", options.format, "png or pgm (default png)")
-      ->check(CLI::IsMember({"png", "pgm"}));
+  app.add_option("--format", options.format, "png or pgm (default png)")->check(CLI::IsMember({"png", "pgm"}));
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "

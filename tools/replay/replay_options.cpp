@@ -1,6 +1,5 @@
 #include "tools/replay/replay_options.h"
 
-
 bool parseCount(const std::string& text, int64_t max, int64_t& value) {
   if (text.empty()) return false;
   int64_t v = 0;

@@ -16,8 +16,8 @@ bool keyCode(const std::string& name, int32_t& code) {
   static const struct {
     const char* name;
     int32_t code;
-  } named[] = {{"space", KeySpace}, {"left", KeyLeft}, {"up", KeyUp},   {"right", KeyRight},
-               {"down", KeyDown},   {"q", KeyQ},       {"x", KeyX},     {"z", KeyZ}};
+  } named[] = {{"space", KeySpace}, {"left", KeyLeft}, {"up", KeyUp}, {"right", KeyRight},
+               {"down", KeyDown},   {"q", KeyQ},       {"x", KeyX},   {"z", KeyZ}};
   const std::string n = lower(name);
   for (const auto& k : named) {
     if (n == k.name) {
@@ -48,8 +48,7 @@ bool parseWhole(const std::string& word, int64_t low, int64_t high, int64_t& val
 
 }  // namespace
 
-bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out,
-                       std::string& error) {
+bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out, std::string& error) {
   std::istringstream lines(text);
   std::string line;
   int lineNumber = 0;
@@ -72,8 +71,7 @@ bool parseReplayScript(const std::string& text, const std::string& fileName, Rep
     const std::string event = lower(w[1]);
     const size_t argCount = w.size() - 2;
     auto expect = [&](size_t n) {
-      return argCount == n ? true
-                           : fail("'" + event + "' takes " + std::to_string(n) + " argument(s)");
+      return argCount == n ? true : fail("'" + event + "' takes " + std::to_string(n) + " argument(s)");
     };
     if (event == "key" || event == "release") {
       if (!expect(1)) return false;

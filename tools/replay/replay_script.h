@@ -38,5 +38,4 @@ class ScriptCursor {
 
 // Parses "PASS EVENT [ARGS]" lines. On a line it cannot read, returns false with
 // "FILE:LINE: what is wrong" in error.
-bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out,
-                       std::string& error);
+bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out, std::string& error);

@@ -57,7 +57,6 @@ struct KeepStretches {
   }
 };
 
-
 }  // namespace
 
 void keepPolygonRows(const PolygonRows& polygon, const Viewport& viewport, Span* spanRows, uint8_t colour,

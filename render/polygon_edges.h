@@ -10,6 +10,17 @@
 
 namespace polygon_edges {
 
+// A polygon as the edge walk takes it: its screen points, its top and bottom vertex and
+// the rows of the frame it covers.
+struct PolygonRows {
+  const ScreenPoint* points;
+  int32_t n, top, bottom, firstRow, endRow;
+};
+
+// Each file that includes it gets its own copy, as if the walk were written in it, so the
+// compiler inlines it as freely as a file's own helpers.
+namespace {
+
 constexpr double FixedOne = 65536.0;  // 16.16 fixed point
 constexpr int64_t FixedRound = 0xffff;
 
@@ -212,13 +223,6 @@ void walkPolygonRows(const ScreenPoint* points, int32_t n, int32_t top, int32_t 
   }
 }
 
-// A polygon as the edge walk takes it: its screen points, its top and bottom vertex and
-// the rows of the frame it covers.
-struct PolygonRows {
-  const ScreenPoint* points;
-  int32_t n, top, bottom, firstRow, endRow;
-};
-
 // Paints each row of a polygon into the frame as soon as the edge walk gives it.
 struct PaintSpans {
   const Viewport& viewport;
@@ -231,4 +235,5 @@ struct PaintSpans {
   }
 };
 
+}  // namespace
 }  // namespace polygon_edges

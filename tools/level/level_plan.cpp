@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -266,7 +267,10 @@ class Painter {
     const double minX = layout_.minX, maxX = minX + (plotRight_ - layout_.left) / layout_.scale;
     const double maxZ = layout_.maxZ, minZ = maxZ - (plotBottom_ - layout_.top) / layout_.scale;
     cairo_set_line_width(cr_, 0.5);
-    for (double x = std::ceil(minX / step) * step; x <= maxX; x += step) {
+    // Counted in whole steps: a sum of steps would drift off the grid's lines.
+    for (int64_t i = int64_t(std::ceil(minX / step));; ++i) {
+      const double x = double(i) * step;
+      if (x > maxX) break;
       const bool major = std::fmod(std::fabs(x), step * 5) < 1e-9;
       cairo_set_source_rgb(cr_, major ? 0.7 : 0.88, major ? 0.7 : 0.88, major ? 0.7 : 0.88);
       moveTo({x, minZ});
@@ -275,7 +279,9 @@ class Painter {
       cairo_set_source_rgb(cr_, 0.45, 0.45, 0.45);
       if (labelled(x)) text(layout_.pageX(x) + 2, plotBottom_ - 3, number(x), 9);
     }
-    for (double z = std::ceil(minZ / step) * step; z <= maxZ; z += step) {
+    for (int64_t i = int64_t(std::ceil(minZ / step));; ++i) {
+      const double z = double(i) * step;
+      if (z > maxZ) break;
       const bool major = std::fmod(std::fabs(z), step * 5) < 1e-9;
       cairo_set_source_rgb(cr_, major ? 0.7 : 0.88, major ? 0.7 : 0.88, major ? 0.7 : 0.88);
       moveTo({minX, z});
@@ -321,7 +327,9 @@ class Painter {
       cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
       cairo_new_path(cr_);
       cairo_set_line_width(cr_, 1);
-      for (double d = x0 - (y1 - y0); d < x1; d += 7) {
+      for (int32_t k = 0;; ++k) {
+        const double d = x0 - (y1 - y0) + 7.0 * k;
+        if (d >= x1) break;
         cairo_move_to(cr_, d, y1);
         cairo_line_to(cr_, d + (y1 - y0), y0);
       }
@@ -511,7 +519,8 @@ class Painter {
         cairo_set_line_width(cr_, 1);
         cairo_rectangle(cr_, x, y - 5, 24, 10);
         cairo_stroke(cr_);
-        for (double d = x; d < x + 24; d += 6) {
+        for (int32_t k = 0; k < 4; ++k) {
+          const double d = x + 6.0 * k;
           cairo_move_to(cr_, d, y + 5);
           cairo_line_to(cr_, d + 6, y - 5);
         }
@@ -569,7 +578,7 @@ class Painter {
     };
     const double top = plotBottom_ + 44;
     for (int i = 0; i < 7; ++i) {
-      const double x = Margin + (i % 2) * 300, y = top + (i / 2) * 18;
+      const double x = Margin + (i % 2) * 300, y = top + 18.0 * (i >> 1);
       legendSwatch(x, y, i);
       cairo_set_source_rgb(cr_, 0.1, 0.1, 0.1);
       text(x + 32, y + 4, items[i], 10);

@@ -80,6 +80,7 @@ class SdlPlatform {
   int32_t firstWidth_ = FirstClientWidth, firstHeight_ = FirstClientHeight;
   uint32_t argb_[PaletteSize];
   bool screenshotWanted_ = false;  // F12 came in this pass's messages
+  bool sizeUncertain_ = false;     // full screen was toggled: the size may change unannounced
   FrameImage shot_;                // made on the first screenshot, reused after
   std::vector<uint8_t> shotBytes_;
 
@@ -210,7 +211,17 @@ bool SdlPlatform::nextMessage(Message& message) {
     return true;
   }
   SDL_Event event;
-  if (!SDL_PollEvent(&event)) return false;
+  if (!SDL_PollEvent(&event)) {
+    // Without a window manager SDL may change its size for full screen and not say so
+    // (leaving it, notably): the drawable size itself is what the frame follows.
+    if (!sizeUncertain_) return false;
+    sizeUncertain_ = false;
+    const PixelSize now = drawableSize();
+    if (now.width <= 0 || now.height <= 0 || (now.width == known_.width && now.height == known_.height)) return false;
+    known_ = now;
+    message = {MessageKind::Size, 0, now.width, now.height};
+    return true;
+  }
   if (event.type == SDL_KEYDOWN) viewerKey(event.key);
   const PixelSize drawable = event.type == SDL_WINDOWEVENT ? drawableSize() : known_;
   message = messageFromSdlEvent(event, drawable, known_);
@@ -228,6 +239,7 @@ void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
 void SdlPlatform::toggleFullscreen() {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
   // The new size comes back as window events, and so to the frame as any resize does.
+  sizeUncertain_ = true;
   if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
     std::fprintf(stderr, "quellor: %s\n",
                  sdlError(full ? "cannot leave full screen" : "cannot go to full screen").c_str());

@@ -7,19 +7,24 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "viewer/command_line.h"
+#include "viewer/desktop_loop.h"
+#include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
+#include "viewer/installed_levels.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
 #include "viewer/platform.h"
 #include "viewer/run_viewer.h"
+#include "viewer/screenshot.h"
 #include "viewer/sdl_events.h"
 
 namespace {
 
 const char* const WindowTitle = "Ambrelle";
-const char* const LevelFileName = "3rooms.b2";
 constexpr int32_t GapAboveScreenBottom = 40;
 // While minimised the loop sleeps on events; it wakes this often to see a stop request.
 constexpr Uint32 MinimisedWaitMs = 100;
@@ -51,8 +56,9 @@ class SdlPlatform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-  // Starts SDL and makes the hidden window and its renderer. On failure, error says why.
-  bool open(std::string& error);
+  // Starts SDL and makes the hidden window, its client area width x height (or the desktop's
+  // full screen), and its renderer. On failure, error says why.
+  bool open(int32_t width, int32_t height, bool fullscreen, std::string& error);
   // Shows the window at its place: its frame touching the right edge of the display's
   // usable area, its bottom edge 40 pixels above the usable area's bottom.
   void show();
@@ -71,7 +77,17 @@ class SdlPlatform {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Rect usable_{0, 0, 0, 0};
   PixelSize known_{0, 0};  // the client size in pixels the shell was last told of
+  int32_t firstWidth_ = FirstClientWidth, firstHeight_ = FirstClientHeight;
   uint32_t argb_[PaletteSize];
+  bool screenshotWanted_ = false;  // F12 came in this pass's messages
+  bool sizeUncertain_ = false;     // full screen was toggled: the size may change unannounced
+  FrameImage shot_;                // made on the first screenshot, reused after
+  std::vector<uint8_t> shotBytes_;
+
+  // The keys beyond the key table's: seen here, and still delivered as any key is.
+  void viewerKey(const SDL_KeyboardEvent& key);
+  void toggleFullscreen();
+  void writeShot(const Viewer& viewer);
 };
 
 std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
@@ -86,7 +102,9 @@ const char* const NoDisplayAdvice =
     "no display to open a window on. Start it from a desktop session, or without one under "
     "a virtual X server: xvfb-run -a ./quellor";
 
-bool SdlPlatform::open(std::string& error) {
+bool SdlPlatform::open(int32_t width, int32_t height, bool fullscreen, std::string& error) {
+  firstWidth_ = width;
+  firstHeight_ = height;
   // With no display named, every driver SDL probes fails anyway, some of them noisily.
   if (noDisplayConfigured() && !std::getenv("SDL_VIDEODRIVER")) {
     error = NoDisplayAdvice;
@@ -127,9 +145,11 @@ bool SdlPlatform::open(std::string& error) {
     return false;
   }
   // Positions are the client area's; show() adds the frame's borders once they are known.
-  window_ = SDL_CreateWindow(WindowTitle, usable_.x + usable_.w - FirstClientWidth,
-                             usable_.y + usable_.h - GapAboveScreenBottom - FirstClientHeight, FirstClientWidth,
-                             FirstClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  const Uint32 windowFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
+                             (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  window_ = SDL_CreateWindow(WindowTitle, usable_.x + usable_.w - firstWidth_,
+                             usable_.y + usable_.h - GapAboveScreenBottom - firstHeight_, firstWidth_, firstHeight_,
+                             windowFlags);
   if (!window_) {
     error = sdlError("cannot create the window");
     return false;
@@ -163,9 +183,10 @@ void SdlPlatform::show() {
   // A window manager reports the frame's borders once the window is shown (or never: then
   // the borders count as 0 and the window stays where it was made).
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 && (bottom || right)) {
-    SDL_SetWindowPosition(window_, usable_.x + usable_.w - right - FirstClientWidth,
-                          usable_.y + usable_.h - GapAboveScreenBottom - bottom - FirstClientHeight);
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 &&
+      SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 && (bottom || right)) {
+    SDL_SetWindowPosition(window_, usable_.x + usable_.w - right - firstWidth_,
+                          usable_.y + usable_.h - GapAboveScreenBottom - bottom - firstHeight_);
   }
 }
 
@@ -190,13 +211,59 @@ bool SdlPlatform::nextMessage(Message& message) {
     return true;
   }
   SDL_Event event;
-  if (!SDL_PollEvent(&event)) return false;
+  if (!SDL_PollEvent(&event)) {
+    // Without a window manager SDL may change its size for full screen and not say so
+    // (leaving it, notably): the drawable size itself is what the frame follows.
+    if (!sizeUncertain_) return false;
+    sizeUncertain_ = false;
+    const PixelSize now = drawableSize();
+    if (now.width <= 0 || now.height <= 0 || (now.width == known_.width && now.height == known_.height)) return false;
+    known_ = now;
+    message = {MessageKind::Size, 0, now.width, now.height};
+    return true;
+  }
+  if (event.type == SDL_KEYDOWN) viewerKey(event.key);
   const PixelSize drawable = event.type == SDL_WINDOWEVENT ? drawableSize() : known_;
   message = messageFromSdlEvent(event, drawable, known_);
   return true;
 }
 
+void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
+  if (key.repeat) return;  // one screenshot or toggle a press, however long it is held
+  const SDL_Keycode sym = key.keysym.sym;
+  if (sym == SDLK_F12) screenshotWanted_ = true;
+  const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT) != 0;
+  if (sym == SDLK_F11 || altEnter) toggleFullscreen();
+}
+
+void SdlPlatform::toggleFullscreen() {
+  const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  // The new size comes back as window events, and so to the frame as any resize does.
+  sizeUncertain_ = true;
+  if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    std::fprintf(stderr, "quellor: %s\n",
+                 sdlError(full ? "cannot leave full screen" : "cannot go to full screen").c_str());
+    std::fflush(stderr);
+  }
+}
+
+void SdlPlatform::writeShot(const Viewer& viewer) {
+  screenshotWanted_ = false;
+  if (!viewer.frameExists) return;
+  captureFrame(viewer, shot_);
+  std::string path, error;
+  if (writeScreenshot(".", "quellor", shot_, shotBytes_, path, error)) {
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+  } else {
+    std::fprintf(stderr, "quellor: %s\n", error.c_str());
+    std::fflush(stderr);
+  }
+}
+
 void SdlPlatform::present(const Viewer& viewer) {
+  // The frame of the pass whose messages held F12, as this present shows it.
+  if (screenshotWanted_) writeShot(viewer);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
     if (stopRequested == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
@@ -249,18 +316,47 @@ int fail(const std::string& message) {
 
 static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
 
-// The command line is ignored.
-int main(int, char**) {
+// With the level's own name when the user gave none and an installed copy exists.
+void adviseInstalledLevels(const CommandLine& command) {
+  if (command.levelGiven) return;
+  const std::string levels = installedLevelsFolder(ownExecutablePath());
+  if (levels.empty()) return;
+  std::fprintf(stderr, "quellor: the installed levels are in %s (quellor %s/%s)\n", levels.c_str(), levels.c_str(),
+               command.level.c_str());
+  std::fflush(stderr);
+}
+
+int main(int argc, char** argv) {
   catchStopSignals();
-  SdlPlatform platform;
+  CommandLine command;
+  int exitCode = 0;
+  if (!parseCommandLine(argc, argv, command, exitCode)) return exitCode;
+
   std::string error;
-  if (!platform.open(error)) return fail(error);
+  // Before any window: a recording that cannot be made is a bad option.
+  MessageRecorder recorder;
+  if (!command.record.empty() && !recorder.open(command.record, command.level, command.width, command.height, error)) {
+    std::fprintf(stderr, "quellor: --record: %s\n", error.c_str());
+    return 2;
+  }
+
+  SdlPlatform platform;
+  if (!platform.open(command.width, command.height, command.fullscreen, error)) return fail(error);
 
   auto viewer = std::make_unique<Viewer>();
   ViewerOptions options;
-  options.levelFileName = LevelFileName;
+  options.levelFileName = command.level.c_str();
   options.rowWriter = std::getenv(RowWriterVariable);
-  switch (runViewer(*viewer, platform, options, error)) {
+  DesktopExtras extras;
+  extras.recorder = command.record.empty() ? nullptr : &recorder;
+  std::unique_ptr<PassTiming> timing;
+  if (command.fps) {
+    timing = std::make_unique<PassTiming>();
+    extras.timing = timing.get();
+  }
+  DesktopPlatform<SdlPlatform> desktop(platform, extras);
+  LevelLoadResult loaded{true, {}};
+  switch (startViewerRun(*viewer, desktop, options, error, &loaded)) {
     case ViewerEnd::BadRowWriter:
       return fail(error);
     case ViewerEnd::NoFrame:
@@ -268,6 +364,14 @@ int main(int, char**) {
     case ViewerEnd::Finished:
       break;
   }
+  if (!loaded.ok) adviseInstalledLevels(command);
+  // The level file is followed from the version just loaded (or refused) on.
+  LevelWatch watch;
+  if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;
+  runDesktopLoop(*viewer, desktop, extras);
+  stopLevelWatch(watch);
+  finishViewerRun(*viewer, desktop);
   platform.close();
+  if (!recorder.finish(error)) return fail(error);
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "tools/replay/frame_image.h"
+#include "viewer/frame_image.h"
 
 #include <png.h>
 

@@ -1,0 +1,138 @@
+// The desktop loop: what its recording holds plays back through quellor-replay's script
+// reader to the very frames the loop presented; the recording is on disk after every pass;
+// the frame rate is reported without an allocation in the passes between reports.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "support/heap_counter.h"
+#include "test_platform.h"
+#include "tools/replay/replay_script.h"
+#include "viewer/desktop_loop.h"
+#include "viewer/run_viewer.h"
+
+namespace {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct DesktopLoop : ::testing::Test {
+  std::string folder;
+  MessageRecorder recorder;  // outlives a run, as the file of a killed viewer does
+  void SetUp() override {
+    char pattern[] = "/tmp/quellor-desktop-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override { (void)std::system(("rm -rf " + folder).c_str()); }
+
+  // Runs the desktop loop over platform with a recording into path.
+  void runRecorded(TestPlatform& platform, const std::string& path, int64_t maxPasses = -1) {
+    auto viewer = std::make_unique<Viewer>();
+    std::string error;
+    ASSERT_TRUE(recorder.open(path, "none.b2", 320, 240, error)) << error;
+    DesktopExtras extras;
+    extras.recorder = &recorder;
+    extras.maxPasses = maxPasses;
+    DesktopPlatform<TestPlatform> desktop(platform, extras);
+    ViewerOptions options;
+    options.levelFileName = "none.b2";
+    options.reportLevelFailure = false;
+    ASSERT_EQ(startViewerRun(*viewer, desktop, options, error), ViewerEnd::Finished);
+    runDesktopLoop(*viewer, desktop, extras);
+    finishViewerRun(*viewer, desktop);
+    if (maxPasses < 0) {
+      ASSERT_TRUE(recorder.finish(error)) << error;
+    }
+  }
+};
+
+// Walking, turning, a resize, keys the table ignores, empty passes, then a close: played
+// back, the same number of frames and the same last frame.
+TEST_F(DesktopLoop, ARecordingPlaysBackToTheSameFrames) {
+  TestPlatform window;
+  window.batches = {{key(KeyUp), other()},
+                    {},
+                    {key(KeyLeft), key(0)},
+                    {{MessageKind::Size, 0, 401, 299}, key('A')},
+                    {},
+                    {key(KeyZ), {MessageKind::Minimize, 0, 0, 0}},
+                    {key(KeyX), key(KeyRight)},
+                    {},
+                    {{MessageKind::Close, 0, 0, 0}}};
+  const std::string path = folder + "/walk.txt";
+  runRecorded(window, path);
+  ASSERT_EQ(window.presents, 8);
+
+  ReplayScript script;
+  std::string error;
+  ASSERT_TRUE(parseReplayScript(readAll(path), path, script, error)) << error;
+  TestPlatform replay;
+  for (const ScriptedMessage& m : script.messages) {
+    if (replay.batches.size() < size_t(m.pass)) replay.batches.resize(size_t(m.pass));
+    replay.batches[size_t(m.pass - 1)].push_back(m.message);
+  }
+  auto viewer = std::make_unique<Viewer>();
+  ViewerOptions options;
+  options.levelFileName = "none.b2";
+  options.reportLevelFailure = false;
+  ASSERT_EQ(runViewer(*viewer, replay, options, error), ViewerEnd::Finished);
+  EXPECT_EQ(replay.presents, window.presents);
+  EXPECT_EQ(replay.lastFrame, window.lastFrame);
+  EXPECT_NE(readAll(path).find("\n9 close\n"), std::string::npos);
+}
+
+TEST_F(DesktopLoop, EachPassIsOnDiskWhenItEnds) {
+  TestPlatform window;
+  window.batches = {{key(KeyUp)}, {key(KeyLeft)}, {key(KeyQ)}};
+  const std::string path = folder + "/cut.txt";
+  runRecorded(window, path, 2);  // stopped without finishing, as a killed viewer is
+  const std::string partial = readAll(path + ".partial");
+  EXPECT_NE(partial.find("\n1 key up\n2 key left\n"), std::string::npos) << partial;
+  EXPECT_FALSE(std::ifstream(path).good());
+}
+
+TEST_F(DesktopLoop, FrameRateLinesWithoutAllocatingBetweenThem) {
+  TestPlatform window;
+  window.batches.assign(40, {});
+  window.lastFrame.resize(320 * 240);
+  auto viewer = std::make_unique<Viewer>();
+  auto timing = std::make_unique<PassTiming>();
+  const std::string path = folder + "/fps.txt";
+  FILE* out = std::fopen(path.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  DesktopExtras extras;
+  extras.timing = timing.get();
+  extras.fpsOut = out;
+  extras.fpsIntervalSeconds = 1e9;  // never: only the passes are counted
+  extras.maxPasses = 30;
+  DesktopPlatform<TestPlatform> desktop(window, extras);
+  ViewerOptions options;
+  options.levelFileName = "none.b2";
+  options.reportLevelFailure = false;
+  std::string error;
+  ASSERT_EQ(startViewerRun(*viewer, desktop, options, error), ViewerEnd::Finished);
+  runDesktopLoop(*viewer, desktop, extras);  // the first pass may still make what frames need
+  const int64_t before = heapAllocationCount();
+  runDesktopLoop(*viewer, desktop, extras);
+  EXPECT_EQ(heapAllocationCount(), before);
+  EXPECT_EQ(timing->count(), 30);
+
+  extras.fpsIntervalSeconds = 0;  // every pass
+  extras.maxPasses = 3;
+  runDesktopLoop(*viewer, desktop, extras);
+  finishViewerRun(*viewer, desktop);
+  std::fclose(out);
+  const std::string lines = readAll(path);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+  EXPECT_EQ(lines.rfind("quellor: ", 0), 0u) << lines;
+  EXPECT_NE(lines.find(" fps, pass "), std::string::npos) << lines;
+}
+
+}  // namespace

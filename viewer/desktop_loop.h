@@ -1,0 +1,101 @@
+#pragma once
+// The desktop viewer's main loop: the shared frame pass, plus what a person at a desktop
+// asks for: a recording of every message each pass takes, the frame rate on standard
+// error, and following the level file as it is edited. quellor-replay and the web page
+// run the plain loop.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "viewer/level_watch.h"
+#include "viewer/main_loop.h"
+#include "viewer/message_recorder.h"
+#include "viewer/pass_timing.h"
+#include "viewer/platform.h"
+
+struct DesktopExtras {
+  MessageRecorder* recorder = nullptr;  // null: no recording
+  PassTiming* timing = nullptr;         // null: no frame rate (kept off the stack: it is large)
+  LevelWatch* watch = nullptr;          // null: the level file is not followed
+  double fpsIntervalSeconds = 1.0;
+  FILE* fpsOut = stderr;
+  int64_t maxPasses = -1;  // negative: until Q or a close
+};
+
+// Hands the frame pass what the platform delivers, unchanged, and sees it on the way: each
+// message is recorded under the number of the pass that takes it (1 for the first, the
+// pass count of quellor-replay's scripts); a pass ends at its present, where the pass's
+// lines are flushed and the present is timed.
+template <class Platform>
+class DesktopPlatform {
+ public:
+  DesktopPlatform(Platform& inner, DesktopExtras& extras) : inner_(inner), extras_(extras) {}
+
+  bool nextMessage(Message& message) {
+    if (!inner_.nextMessage(message)) return false;
+    if (extras_.recorder) extras_.recorder->record(pass_, message);
+    return true;
+  }
+  void present(const Viewer& viewer) {
+    const double start = extras_.timing ? monotonicSeconds() : 0;
+    inner_.present(viewer);
+    if (extras_.timing) presentSeconds_ = monotonicSeconds() - start;
+    endPass();
+  }
+  bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
+    return inner_.allocateFrame(width, height, out);
+  }
+  void releaseFrame(FrameMemory& frame) { inner_.releaseFrame(frame); }
+  PixelSize clientPixels() { return inner_.clientPixels(); }
+  void show() { inner_.show(); }
+
+  // The pass that is running (or about to).
+  int64_t pass() const { return pass_; }
+  double lastPresentSeconds() const { return presentSeconds_; }
+  // Flushes the lines of a pass that ended without a present (a close).
+  void endPass() {
+    ++pass_;
+    if (!extras_.recorder || recordingFailed_) return;
+    std::string error;
+    if (!extras_.recorder->endPass(error)) {
+      // Reported once; the viewer runs on without a recording.
+      std::fprintf(stderr, "quellor: %s\n", error.c_str());
+      recordingFailed_ = true;
+    }
+  }
+
+ private:
+  Platform& inner_;
+  DesktopExtras& extras_;
+  int64_t pass_ = 1;
+  double presentSeconds_ = 0;
+  bool recordingFailed_ = false;
+};
+
+// Runs passes until Q, a close or extras.maxPasses. Before each pass the level file is
+// looked at (never waiting); with timing, about once an interval a line of fpsLine.
+// The recording is not finished here: the caller does that once the loop has ended.
+template <class Platform>
+void runDesktopLoop(Viewer& viewer, DesktopPlatform<Platform>& platform, DesktopExtras& extras) {
+  beginMainLoop(viewer);
+  double stretchStart = extras.timing ? monotonicSeconds() : 0;
+  if (extras.timing) extras.timing->clear();
+  for (int64_t pass = 0; extras.maxPasses < 0 || pass < extras.maxPasses; ++pass) {
+    if (extras.watch) pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs());
+    if (viewer.quitRequested != 0) break;
+    const double passStart = extras.timing ? monotonicSeconds() : 0;
+    if (!runPass(viewer, platform)) {
+      platform.endPass();  // the close is recorded too
+      break;
+    }
+    if (!extras.timing) continue;
+    const double now = monotonicSeconds();
+    extras.timing->add(now - passStart, platform.lastPresentSeconds());
+    if (now - stretchStart >= extras.fpsIntervalSeconds) {
+      std::fprintf(extras.fpsOut, "quellor: %s\n", fpsLine(*extras.timing, now - stretchStart).c_str());
+      std::fflush(extras.fpsOut);
+      extras.timing->clear();
+      stretchStart = now;
+    }
+  }
+}

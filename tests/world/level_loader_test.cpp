@@ -208,7 +208,7 @@ TEST(LevelLoader, MissingFileReportsThroughTheReaderAndLeavesNoRooms) {
   const LevelLoadResult r = loadLevel(*world, "/nonexistent/3rooms.b2");
   const std::string reports = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "/nonexistent/3rooms.b2: cannot be opened");
+  EXPECT_EQ(r.message, "/nonexistent/3rooms.b2: cannot be opened: No such file or directory");
   EXPECT_EQ(reports, "Couldn't open file\ncouldn't flush file buffers\n");
   EXPECT_EQ(world->roomCount, 0);
 }

@@ -275,7 +275,7 @@ int main(int argc, char** argv) {
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
       "cannot read, before anything runs; 3 when the level was not loaded (the passes still "
-      "ran on an empty level and the frames and trace were written). SIGINT or SIGTERM stops "
+      "ran on an empty level and the frames and trace, or a timedemo's figures, were written). SIGINT or SIGTERM stops "
       "the run before its next pass: frames already written stay, trace.tsv is not replaced, "
       "and the program ends by that signal. A timedemo runs until its script's last pass (or "
       "--passes), times each pass from its input to its frame, and reports medians of the "

@@ -3,9 +3,11 @@
 
 // One open file. Every operation is one platform call; a failure is reported through
 // reportError with a fixed message and the call returns as if it had worked.
-// The file is opened for reading and writing (a file the user may not write does not
-// open) and for exclusive use among openers that take the same lock. Only a regular file
-// opens: a folder, a FIFO or a device fails at once, without waiting on it.
+// The file is opened for reading and writing and for exclusive use among openers that take
+// the same lock. Where writing is refused (no write permission, a read-only medium) it is
+// opened for reading only and shared with other readers: reading is all a level needs. A
+// file another program holds exclusively does not open. Only a regular file opens: a
+// folder, a FIFO or a device fails at once, without waiting on it.
 class FileReader {
  public:
   enum SeekMethod : int32_t { FromBegin = 0, FromCurrent = 1, FromEnd = 2 };
@@ -25,10 +27,14 @@ class FileReader {
   bool isOpen() const { return handle_ >= 0; }
   bool failed() const { return handle_ == FailedHandle; }
   bool isClosed() const { return handle_ == NoHandle; }
+  // Why the last open failed, in words for a person ("Permission denied", "another
+  // program holds the file"); empty when it did not fail.
+  const char* openFailure() const { return openFailure_; }
 
  private:
   // Wide enough for any platform's handle: a POSIX descriptor or a Windows HANDLE.
   static constexpr intptr_t NoHandle = -2;
   static constexpr intptr_t FailedHandle = -1;
   intptr_t handle_ = NoHandle;
+  char openFailure_[128] = {};
 };

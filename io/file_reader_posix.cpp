@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "io/error_report.h"
 #include "io/file_reader.h"
@@ -17,10 +19,30 @@ void report(const char* message) {
 }
 
 // Only a regular file is a level: a FIFO or a device would block the reads or never end.
-bool isRegular(int fd) {
+// Null for a regular file, otherwise why the file is refused.
+const char* notRegular(int fd) {
   struct stat info;
-  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (::fstat(fd, &info) != 0) return std::strerror(errno);
+  switch (info.st_mode & S_IFMT) {
+    case S_IFREG:
+      return nullptr;
+    case S_IFDIR:
+      return "it is a folder, not a regular file";
+    case S_IFIFO:
+      return "it is a FIFO, not a regular file";
+    case S_IFCHR:
+      return "it is a character device, not a regular file";
+    case S_IFBLK:
+      return "it is a block device, not a regular file";
+    case S_IFSOCK:
+      return "it is a socket, not a regular file";
+    default:
+      return "it is not a regular file";
+  }
 }
+
+// Write access refused by permission or by the medium, not for any other fault.
+bool writingRefused(int error) { return error == EACCES || error == EROFS || error == EPERM; }
 }  // namespace
 
 FileReader::~FileReader() {
@@ -28,16 +50,33 @@ FileReader::~FileReader() {
 }
 
 void FileReader::open(const char* fileName) {
+  openFailure_[0] = '\0';
   // Without blocking: a FIFO with no writer, or a device, must not hold up the viewer. For
   // a regular file the flag changes nothing, so it stays on.
-  int fd = ::open(fileName, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  // Exclusive use: a file that another opener holds does not open.
-  if (fd >= 0 && (!isRegular(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+  constexpr int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int fd = ::open(fileName, O_RDWR | flags);
+  // Exclusive use where the file may be written; where it may not, a shared lock still
+  // keeps out a writer that takes the exclusive one.
+  int lock = LOCK_EX;
+  if (fd < 0 && writingRefused(errno)) {
+    fd = ::open(fileName, O_RDONLY | flags);
+    lock = LOCK_SH;
+  }
+  const char* why = nullptr;
+  if (fd < 0) {
+    why = std::strerror(errno);
+  } else if ((why = notRegular(fd)) == nullptr && ::flock(fd, lock | LOCK_NB) != 0) {
+    why = errno == EWOULDBLOCK ? "another program holds the file" : std::strerror(errno);
+  }
+  if (why && fd >= 0) {
     ::close(fd);
     fd = -1;
   }
   handle_ = fd >= 0 ? fd : FailedHandle;
-  if (handle_ == FailedHandle) report("Couldn't open file");
+  if (handle_ == FailedHandle) {
+    std::snprintf(openFailure_, sizeof openFailure_, "%s", why);
+    report("Couldn't open file");
+  }
 }
 
 void FileReader::read(void* buffer, int32_t byteCount, uint32_t& bytesRead) {

@@ -8,6 +8,22 @@ namespace {
 void report(const char* message) {
   if (reportError(message) == 1) DebugBreak();
 }
+
+// The system's words for an open's failure, without the trailing full stop and line end.
+void describeFailure(DWORD error, char* out, DWORD size) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    lstrcpynA(out, "another program holds the file", int(size));
+    return;
+  }
+  DWORD n =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, out, size, nullptr);
+  while (n > 0 && (out[n - 1] == '\n' || out[n - 1] == '\r' || out[n - 1] == ' ' || out[n - 1] == '.')) --n;
+  if (n == 0) {
+    wsprintfA(out, "system error %lu", error);
+    return;
+  }
+  out[n] = '\0';
+}
 }  // namespace
 
 // The handle is kept as the integer FileReader holds: a closed reader stands for the
@@ -21,12 +37,20 @@ FileReader::~FileReader() {
 }
 
 void FileReader::open(const char* fileName) {
-  // Read and write access and no sharing: a read-only file or one that another program
-  // holds open does not open.
-  const HANDLE file =
+  openFailure_[0] = '\0';
+  // Read and write access and no sharing where it is granted; where write access is
+  // refused (a read-only file or medium), read access shared with other readers only, so a
+  // program that holds the file for writing still keeps it out.
+  HANDLE file =
       CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   handle_ = reinterpret_cast<intptr_t>(file);
-  if (file == INVALID_HANDLE_VALUE) report("Couldn't open file");
+  if (file == INVALID_HANDLE_VALUE) {
+    describeFailure(GetLastError(), openFailure_, sizeof openFailure_);
+    report("Couldn't open file");
+  }
 }
 
 void FileReader::read(void* buffer, int32_t byteCount, uint32_t& bytesRead) {

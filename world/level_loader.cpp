@@ -35,6 +35,7 @@ class LevelParser {
   ~LevelParser() { reader_.close(); }
 
   bool opened() const { return !reader_.failed(); }
+  const char* openFailure() const { return reader_.openFailure(); }
 
   bool readInt(int32_t& value, const char* field) {
     uint8_t bytes[4];
@@ -180,7 +181,7 @@ LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* r
   if (record) *record = LevelFileRecord{};
   LevelParser in(fileName);
   if (!in.opened()) {
-    in.fail("cannot be opened");
+    in.fail(std::string("cannot be opened: ") + in.openFailure());
     return {false, in.message()};
   }
   int32_t vertexCount = 0, unusedWord = 0, roomCount = 0;

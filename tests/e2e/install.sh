@@ -35,6 +35,26 @@ levels=$prefix/share/quellor/levels
 "$prefix/bin/quellor-replay" --level "$levels/3rooms.b2" --passes 3 --format pgm --out "$work/installed" > /dev/null
 "$build/quellor-replay" --level "$build/3rooms.b2" --passes 3 --format pgm --out "$work/built" > /dev/null
 cmp -s "$work/installed/frame-000003.pgm" "$work/built/frame-000003.pgm" || fail "installed replay draws differently"
+
+# An installed level is one its user may read but not write: it loads (exit 0, not 3), with
+# the same frame. Root may write anything, so as root the replay runs as an unprivileged user.
+chmod 755 "$work"
+chmod -R a+rX "$prefix"
+chmod a-w "$levels/3rooms.b2"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  command -v setpriv > /dev/null && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+if [ "$(id -u)" != 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+  mkdir -m 777 "$work/readonly"
+  status=0
+  "${as_user[@]}" "$prefix/bin/quellor-replay" --level "$levels/3rooms.b2" --passes 3 --format pgm \
+    --out "$work/readonly" > /dev/null 2> "$work/readonly.err" || status=$?
+  [ "$status" = 0 ] || fail "installed read-only level: exit $status, $(cat "$work/readonly.err")"
+  cmp -s "$work/readonly/frame-000003.pgm" "$work/built/frame-000003.pgm" || fail "read-only level draws differently"
+else
+  echo "note: root without setpriv, the read-only installed level is not tried"
+fi
 man -l "$prefix/share/man/man1/quellor.1" > /dev/null 2>&1 || true
 grep -q "^Exec=.*quellor" "$prefix/share/applications/quellor.desktop" || fail "desktop entry"
 

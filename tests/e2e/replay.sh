@@ -70,8 +70,41 @@ set +e
 "$replay" --shots 0 --out "$work/bad2" 2>/dev/null; [ $? -eq 2 ] || fail "bad shots"
 set -e
 
-# A missing level is reported and the frames stay empty.
+# A missing level is reported with its reason, the frames of the empty level are still
+# written, and the exit status (3) tells them from the level's.
+set +e
 err=$("$replay" --level "$work/none.b2" --out "$work/m" --format pgm 2>&1)
-echo "$err" | grep -q "Couldn't open file" || fail "missing level report: $err"
+rc=$?
+set -e
+[ $rc -eq 3 ] || fail "missing level exit $rc"
+[ "$err" = "Couldn't open file
+couldn't flush file buffers
+quellor-replay: $work/none.b2: cannot be opened: No such file or directory" ] || fail "missing level report: $err"
 [ "$(tail -c +16 "$work/m/frame-000001.pgm" | tr -d '\0' | wc -c)" -eq 0 ] || fail "empty frame"
+[ "$(wc -l < "$work/m/trace.tsv")" -eq 2 ] || fail "missing level: no trace"
+
+# Timedemo: the figures, a line each, and nothing written.
+figures='^passes: [0-9]+
+total: [0-9]+\.[0-9]{3} s
+passes per second: [0-9]+\.[0-9]
+pass: median [0-9]+\.[0-9]{3} ms, worst [0-9]+\.[0-9]{3} ms'
+mkdir "$work/td"
+out=$(cd "$work/td" && "$replay" --level "$level" --timedemo --repeat 25)
+echo "$out" | grep -Ezq "$figures"$'\n$' || fail "timedemo figures: $out"
+echo "$out" | head -1 | grep -qx "passes: 25" || fail "timedemo standing still: $out"
+# The script played three times over, each to its last pass (9 quits: 9 passes), with presents.
+out=$(cd "$work/td" && "$replay" --level "$level" --timedemo --repeat 3 --script "$work/s.txt" --present)
+echo "$out" | grep -Ezq "$figures"$'\npresent \\(palette to 32-bit\\): median [0-9]+\\.[0-9]{3} ms, total [0-9]+\\.[0-9]{3} s\n$' \
+  || fail "timedemo --present figures: $out"
+echo "$out" | head -1 | grep -qx "passes: 27" || fail "timedemo of a script: $out"
+out=$(cd "$work/td" && "$replay" --level "$level" --timedemo --script "$work/s.txt" --passes 4)
+echo "$out" | head -1 | grep -qx "passes: 4" || fail "timedemo --passes: $out"
+[ -z "$(ls -A "$work/td")" ] || fail "timedemo wrote $(ls -A "$work/td")"
+set +e
+out=$("$replay" --level "$work/none.b2" --timedemo --repeat 2 2> "$work/td.err")
+rc=$?
+set -e
+[ $rc -eq 3 ] || fail "timedemo of a missing level exit $rc"
+echo "$out" | head -1 | grep -qx "passes: 2" || fail "timedemo of a missing level: $out"
+[ "$(grep -c "cannot be opened" "$work/td.err")" -eq 1 ] || fail "timedemo missing level report: $(cat "$work/td.err")"
 echo "replay end to end: ok"

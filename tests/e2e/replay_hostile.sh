@@ -53,6 +53,22 @@ expect "shots beyond the run" 2 "--shots: pass 1000000 is beyond the last pass (
   --level "$level" --passes 2 --shots 1000000 --out "$out"
 expect "shots '1,'" 2 "--shots: '' is not a pass number (1 or more), all or none" \
   --level "$level" --passes 2 --shots 1, --out "$out"
+for repeat in 0 100000001 -1 " 2" 2x; do
+  expect "repeat '$repeat'" 2 "--repeat: '$repeat' is not a count from 1 to 100000000" \
+    --level "$level" --timedemo --repeat "$repeat"
+done
+expect "repeat times passes" 2 "--repeat: 100000 x 1001 passes is more than 100000000" \
+  --level "$level" --timedemo --repeat 100000 --passes 1001
+for option in "--repeat 2" --present; do
+  run "$option without --timedemo" --level "$level" $option --out "$out"
+  [ "$rc" = 2 ] && [ "$(echo "$err" | head -1)" = "${option% *} requires --timedemo" ] \
+    && pass "$option needs --timedemo" || fail "$option without --timedemo: exit $rc, '$err'"
+done
+for option in "--shots all" "--out $out" "--format pgm"; do
+  run "timedemo with ${option%% *}" --level "$level" --timedemo $option
+  [ "$rc" = 2 ] && [ "$(echo "$err" | head -1)" = "${option% *} excludes --timedemo" ] \
+    && pass "a timedemo writes nothing: $option refused" || fail "--timedemo $option: exit $rc, '$err'"
+done
 [ -e "$out" ] && fail "a refused run made $out" || pass "refused runs write nothing"
 
 # 2. Scripts that are not regular files, or too large: refused at once, exit 2.

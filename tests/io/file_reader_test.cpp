@@ -1,8 +1,16 @@
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "io/file_reader.h"
@@ -85,15 +93,116 @@ TEST(FileReader, AFileHeldByAnotherReaderDoesNotOpen) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't open file\ncouldn't flush file buffers\n");
 }
 
-TEST(FileReader, AFileTheUserMayNotWriteDoesNotOpen) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
-  const std::string path = writeFile("readonly.bin", "abcd");
-  chmod(path.c_str(), 0444);
+// Runs check as an unprivileged user, in a child process when this test runs as root (root
+// may write any file, so its write access is never refused), and gives its exit status.
+int asUnprivileged(const std::function<int()>& check) {
+  if (geteuid() != 0) return check();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // The reader's reports would land in the parent's captured output.
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 2);
+    const gid_t nobody = 65534;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(100);
+    ::_exit(check());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// 0 when open gives reason (empty: the file opened), otherwise which step differed.
+int opensWith(const std::string& path, const std::string& reason, const std::string& bytes = "") {
   FileReader reader;
-  testing::internal::CaptureStderr();
   reader.open(path.c_str());
-  EXPECT_TRUE(reader.failed());
-  testing::internal::GetCapturedStderr();
+  if (reader.isOpen() != reason.empty()) return 1;
+  if (reader.openFailure() != reason) return 2;
+  char buffer[16] = {};
+  uint32_t count = 0;
+  if (!bytes.empty()) reader.read(buffer, int32_t(sizeof buffer), count);
+  if (std::string(buffer, count) != bytes) return 3;
+  reader.close();
+  return 0;
+}
+
+// A level installed read-only, or on a read-only medium, still loads: it is opened for
+// reading and shared with other readers; a file held exclusively still fails, and so does
+// one that may not even be read.
+TEST(FileReader, AFileTheUserMayNotWriteOpensForReadingShared) {
+  const std::string readOnly = writeFile("readonly.bin", "abcd");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  EXPECT_EQ(asUnprivileged([&] { return opensWith(readOnly, "", "abcd"); }), 0);
+  // Two readers of a read-only file share it.
+  EXPECT_EQ(asUnprivileged([&] {
+              FileReader first;
+              first.open(readOnly.c_str());
+              return first.isOpen() ? opensWith(readOnly, "", "abcd") : 9;
+            }),
+            0);
+
+  const std::string unreadable = writeFile("unreadable.bin", "abcd");
+  ASSERT_EQ(::chmod(unreadable.c_str(), 0000), 0);
+  EXPECT_EQ(asUnprivileged([&] { return opensWith(unreadable, std::strerror(EACCES)); }), 0);
+
+  // Another program's exclusive hold keeps out a read-only opener.
+  const int holder = ::open(readOnly.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(asUnprivileged([&] { return opensWith(readOnly, "another program holds the file"); }), 0);
+  ::close(holder);
+  ::unlink(readOnly.c_str());
+  ::unlink(unreadable.c_str());
+}
+
+// A shared hold (a read-only viewer's) keeps out an opener that may write, which would
+// take the file for itself.
+TEST(FileReader, ASharedHoldKeepsOutAnExclusiveOpener) {
+  const std::string path = writeFile("shared-held.bin", "abcd");
+  const int holder = ::open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_SH | LOCK_NB), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(opensWith(path, "another program holds the file"), 0);
+  ::close(holder);
+  EXPECT_EQ(opensWith(path, "", "abcd"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't open file\ncouldn't flush file buffers\n");
+}
+
+// Each failed open keeps the reason for the caller's message; the reports stay the fixed ones.
+TEST(FileReader, AFailedOpenKeepsWhyAndAGoodOneClearsIt) {
+  const std::string fifo = ::testing::TempDir() + "reason-fifo.b2";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::string folder = ::testing::TempDir() + "reason-folder.b2";
+  ::rmdir(folder.c_str());
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  const std::string good = writeFile("reason-good.bin", "abcd");
+  const std::string held = writeFile("reason-held.bin", "abcd");
+  FileReader holder;
+  testing::internal::CaptureStderr();
+  holder.open(held.c_str());
+  const struct {
+    std::string path, reason;
+  } cases[] = {
+      {"/nonexistent/level.b2", std::strerror(ENOENT)}, {folder, std::strerror(EISDIR)},
+      {fifo, "it is a FIFO, not a regular file"},       {"/dev/null", "it is a character device, not a regular file"},
+      {held, "another program holds the file"},
+  };
+  FileReader reader;
+  for (const auto& c : cases) {
+    reader.open(c.path.c_str());
+    EXPECT_TRUE(reader.failed()) << c.path;
+    EXPECT_STREQ(reader.openFailure(), c.reason.c_str()) << c.path;
+    reader.close();
+  }
+  reader.open(good.c_str());
+  EXPECT_TRUE(reader.isOpen());
+  EXPECT_STREQ(reader.openFailure(), "");
+  reader.close();
+  holder.close();
+  std::string expected;
+  for (size_t i = 0; i < std::size(cases); ++i) expected += "Couldn't open file\ncouldn't flush file buffers\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
+  ::unlink(fifo.c_str());
+  ::rmdir(folder.c_str());
 }
 
 // Nothing but a regular file is a level: each of these fails at open, without waiting for a

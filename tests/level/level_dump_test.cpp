@@ -94,7 +94,8 @@ TEST(LevelDump, RefusesSpecialFilesWithoutOpeningThem) {
   for (const std::string& path : {fifo, std::string("/dev/zero")}) {
     const CheckedLevel checked = checkFile(path);
     ASSERT_EQ(checked.problems.size(), 1u) << path;
-    EXPECT_NE(checked.problems[0].text.find(": cannot be read: it is a"), std::string::npos) << checked.report();
+    // The path is printed before the problem, so the problem does not repeat it.
+    EXPECT_EQ(checked.problems[0].text.rfind("cannot be read: it is a", 0), 0u) << checked.report();
     EXPECT_EQ(checked.world->roomCount, 0);
   }
   ::unlink(fifo.c_str());

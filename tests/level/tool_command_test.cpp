@@ -82,10 +82,19 @@ TEST_F(ToolCommand, CheckListsEveryProblemAndExitsNonZero) {
   EXPECT_NE(checked.output.find(" problems\n"), std::string::npos) << checked.output;
 }
 
-TEST_F(ToolCommand, CheckOfAMissingFileFails) {
-  const ToolRun checked = run("check " + tempPath("no-such-level.b2"));
+// The path once, then why: a refused file is one line.
+TEST_F(ToolCommand, CheckOfAMissingFileFailsNamingThePathOnceAndWhy) {
+  const std::string path = tempPath("no-such-level.b2");
+  const ToolRun checked = run("check " + path);
   EXPECT_EQ(checked.status, 1);
-  EXPECT_NE(checked.output.find("cannot be opened"), std::string::npos) << checked.output;
+  EXPECT_NE(checked.output.find(path + ": cannot be opened: No such file or directory\n"), std::string::npos)
+      << checked.output;
+  EXPECT_EQ(checked.output.find(path + ": " + path), std::string::npos) << checked.output;
+  const ToolRun folder = run("check " + tempPath(""));
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.output.find(tempPath("") + ": cannot be read: it is a folder, not a regular file\n"),
+            std::string::npos)
+      << folder.output;
 }
 
 TEST_F(ToolCommand, DumpShowsWorldUnitsKindsAndPlanes) {
@@ -111,7 +120,7 @@ TEST_F(ToolCommand, CheckAndDumpRefuseSpecialFilesAtOnce) {
   const ToolRun checked = run("check /dev/zero");
   EXPECT_EQ(checked.status, 1);
   EXPECT_EQ(checked.output,
-            "/dev/zero: /dev/zero: cannot be read: it is a character device, not a regular file\n"
+            "/dev/zero: cannot be read: it is a character device, not a regular file\n"
             "/dev/zero: 1 problem\n");
   const std::string folder = ::testing::TempDir();
   const ToolRun built = run("build " + folder + " " + tempPath("cli-never.b2"));

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "tools/replay/frame_image.h"
+#include "viewer/frame_image.h"
 #include "viewer/palette.h"
 
 namespace {

@@ -24,6 +24,19 @@ TEST(ReplayOptions, CountsAreDigitsOnlyAndNeverWrap) {
   }
 }
 
+TEST(ReplayOptions, RepeatIsACountFrom1) {
+  int64_t runs = 0;
+  std::string error;
+  EXPECT_TRUE(parseRepeatOption("1", runs, error));
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(parseRepeatOption("100000000", runs, error));
+  EXPECT_EQ(runs, 100000000);
+  for (const char* text : {"0", "", "-1", "100000001", "1x", "18446744073709551617"}) {
+    EXPECT_FALSE(parseRepeatOption(text, runs, error)) << text;
+    EXPECT_EQ(error, std::string("--repeat: '") + text + "' is not a count from 1 to 100000000");
+  }
+}
+
 TEST(ReplayOptions, SizesFrom0To65535Only) {
   int32_t w = 0, h = 0;
   std::string error;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <memory>
 
+#include "io/file_reader.h"
 #include "level_file.h"
 #include "world/level_loader.h"
 #include "world/level_random.h"
@@ -208,9 +211,38 @@ TEST(LevelLoader, MissingFileReportsThroughTheReaderAndLeavesNoRooms) {
   const LevelLoadResult r = loadLevel(*world, "/nonexistent/3rooms.b2");
   const std::string reports = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "/nonexistent/3rooms.b2: cannot be opened");
+  EXPECT_EQ(r.message, "/nonexistent/3rooms.b2: cannot be opened: No such file or directory");
   EXPECT_EQ(reports, "Couldn't open file\ncouldn't flush file buffers\n");
   EXPECT_EQ(world->roomCount, 0);
+}
+
+// A file that does not open: the reader's two reports, then the loader's one line with why.
+TEST(LevelLoader, AFileThatDoesNotOpenSaysWhy) {
+  const std::string folder = ::testing::TempDir() + "loader-folder.b2";
+  ::rmdir(folder.c_str());
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  const std::string held = LevelBytes().i32(0).i32(0).i32(0).write("loader-held.b2");
+  FileReader holder;
+  testing::internal::CaptureStderr();
+  holder.open(held.c_str());
+  const struct {
+    std::string path, why;
+  } cases[] = {{folder, "Is a directory"},
+               {"/dev/null", "it is a character device, not a regular file"},
+               {held, "another program holds the file"}};
+  for (const auto& c : cases) {
+    auto world = std::make_unique<World>();
+    world->roomCount = 3;
+    const LevelLoadResult r = loadLevel(*world, c.path.c_str());
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, c.path + ": cannot be opened: " + c.why);
+    EXPECT_EQ(world->roomCount, 0);
+  }
+  holder.close();
+  testing::internal::GetCapturedStderr();
+  auto world = std::make_unique<World>();
+  EXPECT_TRUE(loadLevel(*world, held.c_str()).ok);  // released, it loads
+  ::rmdir(folder.c_str());
 }
 
 }  // namespace

@@ -338,12 +338,18 @@ class Checker {
 
 std::vector<LevelProblem> checkWorld(const World& world) { return Checker(world).run(); }
 
+// A problem is printed after the file's name, so a message that begins with it loses it.
+static std::string withoutPath(const std::string& path, const std::string& message) {
+  const std::string prefix = path + ": ";
+  return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : message;
+}
+
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
   world.roomCount = 0;
   std::string error;
-  if (!levelFileUsable(path, error)) return {{-1, -1, error}};
+  if (!levelFileUsable(path, error)) return {{-1, -1, withoutPath(path, error)}};
   const LevelLoadResult loaded = loadLevel(world, path.c_str());
-  if (!loaded.ok) return {{-1, -1, loaded.message}};
+  if (!loaded.ok) return {{-1, -1, withoutPath(path, loaded.message)}};
   return checkWorld(world);
 }
 

@@ -34,7 +34,8 @@ std::vector<LevelProblem> checkWorld(const World& world);
 
 // Loads the file with the viewer's loader and checks the level. A file the loader
 // refuses, or a path that is not a regular file (not opened), is one problem carrying
-// the message. world holds the loaded level.
+// the message, without the path in front (the caller prints it). world holds the loaded
+// level.
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world);
 
 // "room 1 polygon 3 (portal to room 2): text"

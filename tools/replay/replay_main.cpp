@@ -14,9 +14,10 @@
 #include "io/input_file.h"
 #include "io/output_file.h"
 #include "quellor/version.h"
-#include "tools/replay/frame_image.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_script.h"
+#include "tools/replay/timedemo.h"
+#include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
 #include "viewer/run_viewer.h"
@@ -35,6 +36,9 @@ struct Options {
   std::string out = ".";
   std::string format = "png";
   bool topDown = false;
+  bool timedemo = false;
+  std::string repeat = "1";
+  bool present = false;
 };
 
 // SIGINT or SIGTERM: the run stops before its next pass and leaves no half-written file.
@@ -190,6 +194,50 @@ int refuse(const std::string& message) {
   return 2;
 }
 
+// The exit status of a start that drew nothing.
+int refuseStart(ViewerEnd end, const std::string& error) {
+  if (end == ViewerEnd::BadRowWriter) return refuse(error);
+  std::fprintf(stderr, "quellor-replay: cannot allocate a 320x240 frame buffer\n");
+  return 1;
+}
+
+// --timedemo: nothing written, the figures on standard output. maxPasses is negative when
+// --passes was not given: a script then runs to its last pass, standing still runs runs passes.
+int runTimedemoCommand(const Options& options, const ReplayScript& script, int32_t width, int32_t height,
+                       int64_t maxPasses, int64_t runs) {
+  TimedemoPlan plan;
+  plan.levelFileName = options.level.c_str();
+  plan.width = width;
+  plan.height = height;
+  plan.present = options.present;
+  plan.topDown = options.topDown;
+  plan.rowWriter = std::getenv(RowWriterVariable);
+  plan.stop = &stopSignal;
+  const int64_t last = script.messages.empty() ? 1 : script.messages.back().pass;
+  const int64_t each = maxPasses >= 0 ? maxPasses : options.script.empty() ? 1 : last;
+  // runs is at most MaxReplayPasses, so once each is too the product cannot overflow.
+  if (each > MaxReplayPasses || each * runs > MaxReplayPasses) {
+    return refuse("--repeat: " + std::to_string(runs) + " x " + std::to_string(each) + " passes is more than " +
+                  std::to_string(MaxReplayPasses));
+  }
+  // Standing still, every pass draws the same frame: one viewer runs them all.
+  plan.script = options.script.empty() ? nullptr : &script;
+  plan.runs = plan.script ? runs : 1;
+  plan.passesPerRun = plan.script ? each : each * runs;
+  auto timing = std::make_unique<PassTiming>();
+  const TimedemoOutcome outcome = runTimedemo(plan, *timing);
+  if (outcome.end != ViewerEnd::Finished) return refuseStart(outcome.end, outcome.error);
+  if (stopSignal != 0) {
+    const int signal = stopSignal;
+    std::fprintf(stderr, "quellor-replay: timedemo stopped by %s after %lld passes\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM", (long long)timing->count());
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
+  std::fputs(timedemoReport(*timing, options.present).c_str(), stdout);
+  return outcome.levelLoaded ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,12 +258,28 @@ int main(int argc, char** argv) {
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
   app.add_option("--format", options.format, "png or pgm (default png)")->check(CLI::IsMember({"png", "pgm"}));
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
+  CLI::Option* timedemo = app.add_flag("--timedemo", options.timedemo,
+                                       "time the passes as fast as they go, write no frames and no trace, and print "
+                                       "passes, total time, passes per second, median and worst pass");
+  app.add_option("--repeat", options.repeat,
+                 "with --timedemo: play the script N times, each from the start; without a script, stand "
+                 "still for N passes (1 to " +
+                     std::to_string(MaxReplayPasses) + ", default 1)")
+      ->type_name("N")
+      ->needs(timedemo);
+  app.add_flag("--present", options.present,
+               "with --timedemo: also time expanding each frame to 32-bit colour, as a window's present does")
+      ->needs(timedemo);
+  for (const char* name : {"--shots", "--out", "--format"}) timedemo->excludes(name);
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
-      "cannot read, before anything runs. SIGINT or SIGTERM stops the run before its next "
-      "pass: frames already written stay, trace.tsv is not replaced, and the program ends by "
-      "that signal.");
+      "cannot read, before anything runs; 3 when the level was not loaded (the passes still "
+      "ran on an empty level and the frames and trace, or a timedemo's figures, were written). SIGINT or SIGTERM stops "
+      "the run before its next pass: frames already written stay, trace.tsv is not replaced, "
+      "and the program ends by that signal. A timedemo runs until its script's last pass (or "
+      "--passes), times each pass from its input to its frame, and reports medians of the "
+      "first 4096 passes.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -240,6 +304,11 @@ int main(int argc, char** argv) {
     }
   }
   catchStopSignals();
+  if (options.timedemo) {
+    int64_t runs = 0;
+    if (!parseRepeatOption(options.repeat, runs, error)) return refuse(error);
+    return runTimedemoCommand(options, script, width, height, app.count("--passes") ? passes : -1, runs);
+  }
   std::error_code ec;
   std::filesystem::create_directories(options.out, ec);
   if (ec) {
@@ -259,16 +328,11 @@ int main(int argc, char** argv) {
   run.levelFileName = options.level.c_str();
   run.maxPasses = passes;
   run.rowWriter = std::getenv(RowWriterVariable);
-  switch (runViewer(*viewer, *platform, run, error)) {
-    case ViewerEnd::BadRowWriter:
-      std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
-      return 2;
-    case ViewerEnd::NoFrame:
-      std::fprintf(stderr, "quellor-replay: cannot allocate a 320x240 frame buffer\n");
-      return 1;
-    case ViewerEnd::Finished:
-      break;
-  }
+  LevelLoadResult loaded{true, {}};
+  const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
+  if (started != ViewerEnd::Finished) return refuseStart(started, error);
+  runMainLoop(*viewer, *platform, run.maxPasses);
+  finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {
     const int signal = stopSignal;
     std::fprintf(stderr, "quellor-replay: stopped by %s after pass %lld; trace.tsv left as it was\n",
@@ -278,5 +342,8 @@ int main(int argc, char** argv) {
     std::signal(signal, SIG_DFL);
     std::raise(signal);
   }
-  return platform->finish() ? 0 : 1;
+  if (!platform->finish()) return 1;
+  // The frames of an empty level are written, but a caller must be able to tell them from
+  // the level's.
+  return loaded.ok ? 0 : 3;
 }

@@ -35,6 +35,14 @@ bool parsePassesOption(const std::string& text, int64_t& passes, std::string& er
   return true;
 }
 
+bool parseRepeatOption(const std::string& text, int64_t& runs, std::string& error) {
+  if (!parseCount(text, MaxReplayPasses, runs) || runs == 0) {
+    error = "--repeat: '" + text + "' is not a count from 1 to " + std::to_string(MaxReplayPasses);
+    return false;
+  }
+  return true;
+}
+
 bool parseShotsOption(const std::string& text, int64_t passes, ShotPlan& plan, std::string& error) {
   plan = ShotPlan{};
   if (text.empty()) return true;

@@ -26,6 +26,8 @@ bool parseCount(const std::string& text, int64_t max, int64_t& value);
 bool parseSizeOption(const std::string& text, int32_t& width, int32_t& height, std::string& error);
 // A pass count from 0 to MaxReplayPasses.
 bool parsePassesOption(const std::string& text, int64_t& passes, std::string& error);
+// A --repeat count from 1 to MaxReplayPasses.
+bool parseRepeatOption(const std::string& text, int64_t& runs, std::string& error);
 // "" (the last pass), "all", "none" or pass numbers "1,5,9", each from 1 to passes: a shot
 // that no pass of the run could take is refused rather than quietly missing.
 bool parseShotsOption(const std::string& text, int64_t passes, ShotPlan& plan, std::string& error);

@@ -21,6 +21,7 @@
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/sdl_events.h"
+#include "viewer/stop_signals.h"
 
 namespace {
 
@@ -29,23 +30,12 @@ constexpr int32_t GapAboveScreenBottom = 40;
 // While minimised the loop sleeps on events; it wakes this often to see a stop request.
 constexpr Uint32 MinimisedWaitMs = 100;
 
-// SIGTERM or SIGINT: the next pass takes a close message and the viewer ends with status 0.
-volatile std::sig_atomic_t stopRequested = 0;
-extern "C" void requestStop(int) { stopRequested = 1; }
-
-// Our own handlers, from the first instruction on, rather than SDL's (which it installs only
-// at SDL_Init, and only over the default action): a stop during start-up or loading is then
-// kept for the first pass too.
-void catchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = requestStop;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGTERM, SIGINT}) {
-    struct sigaction previous {};
-    // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
-    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-    sigaction(signal, &action, nullptr);
-  }
+// Our own handlers for SIGTERM and SIGINT (viewer/stop_signals.h), from the first
+// instruction on, rather than SDL's (which it installs only at SDL_Init, and only over the
+// default action): a stop during start-up or loading is then kept for the first pass too,
+// which takes a close message, and the viewer ends with status 0.
+void catchViewerStopSignals() {
+  catchStopSignals();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
@@ -206,7 +196,7 @@ PixelSize SdlPlatform::drawableSize() const {
 }
 
 bool SdlPlatform::nextMessage(Message& message) {
-  if (stopRequested != 0) {
+  if (stopSignal != 0) {
     message = {MessageKind::Close, 0, 0, 0};
     return true;
   }
@@ -266,7 +256,7 @@ void SdlPlatform::present(const Viewer& viewer) {
   if (screenshotWanted_) writeShot(viewer);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
-    if (stopRequested == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
+    if (stopSignal == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
     return;
   }
   if (!viewer.frameExists) return;
@@ -327,7 +317,7 @@ void adviseInstalledLevels(const CommandLine& command) {
 }
 
 int main(int argc, char** argv) {
-  catchStopSignals();
+  catchViewerStopSignals();
   CommandLine command;
   int exitCode = 0;
   if (!parseCommandLine(argc, argv, command, exitCode)) return exitCode;

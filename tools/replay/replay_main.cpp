@@ -21,6 +21,7 @@
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
 #include "viewer/run_viewer.h"
+#include "viewer/stop_signals.h"
 
 namespace {
 
@@ -40,22 +41,6 @@ struct Options {
   std::string repeat = "1";
   bool present = false;
 };
-
-// SIGINT or SIGTERM: the run stops before its next pass and leaves no half-written file.
-volatile std::sig_atomic_t stopSignal = 0;
-extern "C" void requestStop(int signal) { stopSignal = signal; }
-
-void catchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = requestStop;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGTERM, SIGINT}) {
-    struct sigaction previous {};
-    // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
-    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-    sigaction(signal, &action, nullptr);
-  }
-}
 
 class ReplayPlatform {
  public:

@@ -1,10 +1,15 @@
 #include "viewer/message_recorder.h"
 
 #include <cstdio>
+#include <sstream>
 
 #include "quellor/version.h"
 
 namespace {
+
+const char* const TitleLine = "# quellor recording: play it back with quellor-replay --script FILE";
+const char* const LevelPrefix = "# level: ";
+const char* const SizePrefix = "# first client size: ";
 
 // The script's key names; any other code is a key the key table ignores.
 const char* keyName(int32_t code) {
@@ -58,9 +63,9 @@ std::string scriptLine(int64_t pass, const Message& message) {
 bool MessageRecorder::open(const std::string& path, const std::string& level, int32_t width, int32_t height,
                            std::string& error) {
   if (!file_.open(path, path + ".partial", error)) return false;
-  pending_ = "# quellor recording: play it back with quellor-replay --script FILE\n";
-  pending_ += "# level: " + level + "\n";
-  pending_ += "# first client size: " + std::to_string(width) + "x" + std::to_string(height) + "\n";
+  pending_ = std::string(TitleLine) + "\n";
+  pending_ += LevelPrefix + level + "\n";
+  pending_ += SizePrefix + std::to_string(width) + "x" + std::to_string(height) + "\n";
   pending_ += std::string("# quellor ") + QuellorVersion + "\n";
   return endPass(error);
 }
@@ -84,4 +89,27 @@ bool MessageRecorder::finish(std::string& error) {
   if (!file_.isOpen()) return true;
   if (!endPass(error)) return false;
   return file_.commit(error);
+}
+
+bool readRecordingHeader(const std::string& text, RecordingHeader& header) {
+  std::istringstream lines(text);
+  std::string line;
+  if (!std::getline(lines, line) || line != TitleLine) return false;
+  RecordingHeader read;
+  const std::string levelPrefix = LevelPrefix, sizePrefix = SizePrefix;
+  while (std::getline(lines, line) && !line.empty() && line[0] == '#') {
+    if (line.compare(0, levelPrefix.size(), levelPrefix) == 0) read.level = line.substr(levelPrefix.size());
+    if (line.compare(0, sizePrefix.size(), sizePrefix) == 0) {
+      int w = 0, h = 0;
+      char x = 0, tail = 0;
+      if (std::sscanf(line.c_str() + sizePrefix.size(), "%d%c%d%c", &w, &x, &h, &tail) == 3 && x == 'x' && w > 0 &&
+          h > 0 && w <= 65535 && h <= 65535) {
+        read.width = w;
+        read.height = h;
+      }
+    }
+  }
+  if (read.level.empty() || read.width == 0) return false;
+  header = read;
+  return true;
 }

@@ -29,3 +29,12 @@ class MessageRecorder {
 
 // The script line of one message, without the newline: "12 key up", "40 size 640 480".
 std::string scriptLine(int64_t pass, const Message& message);
+
+// What a recording's header says, read back so that it plays back without options.
+struct RecordingHeader {
+  std::string level;
+  int32_t width = 0, height = 0;
+};
+// True when text starts with a recording's header (and fills header from it); a script
+// written by hand has none.
+bool readRecordingHeader(const std::string& text, RecordingHeader& header);

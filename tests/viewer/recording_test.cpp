@@ -84,3 +84,27 @@ TEST(Recording, UnwritablePlaceIsRefusedAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Recording, HeaderReadsBackForPlayback) {
+  char pattern[] = "/tmp/quellor-rec-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/r.txt";
+  MessageRecorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path, "levels/my level.b2", 1280, 960, error)) << error;
+  recorder.record(1, {MessageKind::KeyDown, KeyUp, 0, 0});
+  ASSERT_TRUE(recorder.finish(error)) << error;
+  RecordingHeader header;
+  ASSERT_TRUE(readRecordingHeader(readAll(path), header));
+  EXPECT_EQ(header.level, "levels/my level.b2");
+  EXPECT_EQ(header.width, 1280);
+  EXPECT_EQ(header.height, 960);
+  // A script written by hand, or one whose header was damaged, has none.
+  EXPECT_FALSE(readRecordingHeader("1 key up\n", header));
+  EXPECT_FALSE(readRecordingHeader("# my walk\n# level: x.b2\n1 key up\n", header));
+  (void)std::system(("rm -rf " + std::string(pattern)).c_str());
+}
+
+}  // namespace

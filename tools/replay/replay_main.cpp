@@ -3,6 +3,7 @@
 // and every pass leaves a line in a trace.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
 #include "viewer/main_loop.h"
+#include "viewer/message_recorder.h"
 #include "viewer/run_viewer.h"
 #include "viewer/stop_signals.h"
 
@@ -231,8 +233,11 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("quellor-replay ") + QuellorVersion);
   const std::string scriptHelp = "input events, one 'PASS EVENT [ARGS]' a line; a regular file of at most " +
                                  std::to_string(MaxScriptBytes / MiB) + " MiB";
-  const std::string passesHelp = "passes at most, 0 to " + std::to_string(MaxReplayPasses) + " (default 1)";
-  app.add_option("--level", options.level, "level file (default 3rooms.b2)")->type_name("PATH");
+  const std::string passesHelp = "passes at most, 0 to " + std::to_string(MaxReplayPasses) +
+                                 " (default 1; a recording of quellor's: its last pass)";
+  app.add_option("--level", options.level,
+                 "level file (default 3rooms.b2; a recording of quellor's: the level it names)")
+      ->type_name("PATH");
   app.add_option("--size", options.size, "client size at start, WxH from 0 to 65535 (default 320x240)")
       ->type_name("WxH");
   app.add_option("--script", options.script, scriptHelp)->type_name("PATH");
@@ -276,8 +281,7 @@ int main(int argc, char** argv) {
   int64_t passes = 0;
   ShotPlan shots;
   std::string error;
-  if (!parseSizeOption(options.size, width, height, error) || !parsePassesOption(options.passes, passes, error) ||
-      !parseShotsOption(options.shots, passes, shots, error)) {
+  if (!parseSizeOption(options.size, width, height, error) || !parsePassesOption(options.passes, passes, error)) {
     return refuse(error);
   }
   ReplayScript script;
@@ -287,7 +291,21 @@ int main(int argc, char** argv) {
         !parseReplayScript(text, options.script, script, error)) {
       return refuse(error);
     }
+    // A recording of quellor's plays back as it was made unless the options say otherwise:
+    // its level, its first client size, and every pass it recorded.
+    RecordingHeader recorded;
+    if (readRecordingHeader(text, recorded)) {
+      if (app.count("--level") == 0) options.level = recorded.level;
+      if (app.count("--size") == 0) {
+        width = recorded.width;
+        height = recorded.height;
+      }
+      if (app.count("--passes") == 0 && !script.messages.empty()) {
+        passes = std::min<int64_t>(script.messages.back().pass, MaxReplayPasses);
+      }
+    }
   }
+  if (!parseShotsOption(options.shots, passes, shots, error)) return refuse(error);
   catchStopSignals();
   if (options.timedemo) {
     int64_t runs = 0;

@@ -36,6 +36,7 @@ begin "sanitizer build and tests"
 # Any report stops the program with a failing status, leaks included.
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tools/lsan-suppressions.txt
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-Werror -DQUELLOR_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 # The unit suites with leak detection. The end-to-end scripts drive programs through X11,
@@ -47,7 +48,7 @@ cmake --build build-asan -j"$jobs"
 (cd build-asan && ctest --output-on-failure -j"$jobs" -E '^e2e_')
 (cd build-asan && ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0 \
   ctest --output-on-failure -j"$jobs" -R '^e2e_' -E '^e2e_(wine_viewer|deform)$')
-unset ASAN_OPTIONS UBSAN_OPTIONS
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 end "sanitizer build and tests"
 
 begin "fuzzing, $fuzz_seconds s per target"

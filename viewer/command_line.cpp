@@ -6,30 +6,29 @@
 
 #include "quellor/version.h"
 
-namespace {
-
-// Digits only, at most 9 of them (so the value fits before the range is checked).
-bool parseSide(const std::string& text, int32_t low, int32_t high, int32_t& value) {
-  if (text.empty() || text.size() > 9) return false;
+bool parseCount(const std::string& text, int64_t max, int64_t& value) {
+  if (text.empty()) return false;
   int64_t v = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
+    // Checked before each step, so no value of any length can wrap.
+    const int64_t digit = c - '0';
+    if (digit > max || v > (max - digit) / 10) return false;
+    v = v * 10 + digit;
   }
-  if (v < low || v > high) return false;
-  value = int32_t(v);
+  value = v;
   return true;
 }
-
-}  // namespace
 
 bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& width, int32_t& height) {
   const size_t x = text.find('x');
   if (x == std::string::npos) return false;
-  int32_t w = 0, h = 0;
-  if (!parseSide(text.substr(0, x), low, high, w) || !parseSide(text.substr(x + 1), low, high, h)) return false;
-  width = w;
-  height = h;
+  int64_t w = 0, h = 0;
+  if (!parseCount(text.substr(0, x), high, w) || !parseCount(text.substr(x + 1), high, h) || w < low || h < low) {
+    return false;
+  }
+  width = int32_t(w);
+  height = int32_t(h);
   return true;
 }
 

@@ -1,29 +1,10 @@
 #include "tools/replay/replay_options.h"
 
-bool parseCount(const std::string& text, int64_t max, int64_t& value) {
-  if (text.empty()) return false;
-  int64_t v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    // Checked before each step, so no value of any length can wrap.
-    const int64_t digit = c - '0';
-    if (digit > max || v > (max - digit) / 10) return false;
-    v = v * 10 + digit;
-  }
-  value = v;
-  return true;
-}
-
 bool parseSizeOption(const std::string& text, int32_t& width, int32_t& height, std::string& error) {
-  const size_t x = text.find('x');
-  int64_t w = 0, h = 0;
-  if (x == std::string::npos || !parseCount(text.substr(0, x), MaxReplaySize, w) ||
-      !parseCount(text.substr(x + 1), MaxReplaySize, h)) {
+  if (!parseSizeText(text, 0, int32_t(MaxReplaySize), width, height)) {
     error = "--size: '" + text + "' is not WxH with W and H from 0 to 65535";
     return false;
   }
-  width = int32_t(w);
-  height = int32_t(h);
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "viewer/command_line.h"
+
 // quellor-replay's numeric options, read strictly: digits only (no sign, no blank), and
 // values checked against their range before they could wrap around.
 
@@ -17,10 +19,6 @@ struct ShotPlan {
   enum Kind { Last, All, None, Listed } kind = Last;
   std::set<int64_t> passes;
 };
-
-// A decimal count from 0 to max, digits only. False for anything else, including values
-// too large for any integer type.
-bool parseCount(const std::string& text, int64_t max, int64_t& value);
 
 // "WxH", W and H from 0 to 65535. On failure, error is the whole message.
 bool parseSizeOption(const std::string& text, int32_t& width, int32_t& height, std::string& error);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "viewer/command_line.h"
+
 namespace {
 
 std::string lower(std::string s) {
@@ -37,15 +39,6 @@ bool keyCode(const std::string& name, int32_t& code) {
   return false;
 }
 
-bool parseWhole(const std::string& word, int64_t low, int64_t high, int64_t& value) {
-  if (word.empty() || word.size() > 18) return false;
-  for (char c : word) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  value = std::stoll(word);
-  return value >= low && value <= high;
-}
-
 }  // namespace
 
 bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out, std::string& error) {
@@ -64,7 +57,7 @@ bool parseReplayScript(const std::string& text, const std::string& fileName, Rep
     for (std::string word; words >> word;) w.push_back(word);
     if (w.empty() || w[0][0] == '#') continue;
     ScriptedMessage m{};
-    if (!parseWhole(w[0], 1, INT64_MAX / 2, m.pass)) {
+    if (!parseCount(w[0], INT64_MAX / 2, m.pass) || m.pass < 1) {
       return fail("'" + w[0] + "' is not a pass number (1 or more)");
     }
     if (w.size() < 2) return fail("an event must follow the pass number");
@@ -85,7 +78,7 @@ bool parseReplayScript(const std::string& text, const std::string& fileName, Rep
     } else if (event == "size") {
       if (!expect(2)) return false;
       int64_t width, height;
-      if (!parseWhole(w[2], 0, 65535, width) || !parseWhole(w[3], 0, 65535, height)) {
+      if (!parseCount(w[2], 65535, width) || !parseCount(w[3], 65535, height)) {
         return fail("size takes a width and a height from 0 to 65535");
       }
       m.message = {MessageKind::Size, 0, int32_t(width), int32_t(height)};

@@ -2,7 +2,7 @@
 #include "render/kept_frame.h"
 #include "render/row_fill.h"
 #include "render/row_writer.h"
-#include "render/row_writer_loop.h"
+#include "render/simd/row_writer_loop.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx2")
 #endif
-#include "render/row_writer_loop.h"
+#include "render/simd/row_writer_loop.h"
 
 namespace {
 

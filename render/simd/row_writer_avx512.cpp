@@ -21,7 +21,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,bmi,bmi2")
 #endif
-#include "render/row_writer_loop.h"
+#include "render/simd/row_writer_loop.h"
 
 namespace {
 

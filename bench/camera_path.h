@@ -25,7 +25,7 @@ class PathPlatform {
  public:
   explicit PathPlatform(const ReplayScript& script) : script_(script) {}
   bool nextMessage(Message& message);
-  void present(const Viewer&) { ++presented_; }
+  void present(const PresentedFrame&) { ++presented_; }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
   void restart();

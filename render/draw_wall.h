@@ -5,6 +5,8 @@
 #include "render/span_fill.h"
 #include "world/world.h"
 
+struct WallFill;
+
 // Brings a clipped wall into the view space of the walking camera, or of the overview
 // camera when the world has it switched on, and fills its projection. Changes the
 // outline's vertices in place. A wall with fewer than 3 vertices, or with a vertex at a
@@ -13,3 +15,9 @@
 // projected.
 void drawWall(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
               WorkingPolygon& outline);
+
+// The same, then report (its step, room, depth and polygon already set) completed with
+// the fill's colour, projection, rows, spans and pixels and handed to the observer, whose
+// wallRow has each row first when it asks for rows.
+void drawWall(const World& world, const Camera& camera, const Viewport& viewport, FillTarget& target,
+              WorkingPolygon& outline, WallFill report, PassObserver& observer);

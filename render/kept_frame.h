@@ -3,7 +3,7 @@
 // written out together at the end. Each row is then written once, its uncovered pixels
 // cleared in the same pass, instead of the whole frame being cleared first and painted
 // over span by span: for a frame larger than the processor's caches that saves a pass
-// over memory. renderFrame (render/render_frame.h) picks the way per frame.
+// over memory. The renderer (render/renderer.h) picks the way per frame.
 //
 // A polygon is kept as stretches, runs of rows between the same two edges, each as the
 // edges' 16.16 columns at its first row and their steps per row: a wall of a few hundred

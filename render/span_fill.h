@@ -9,6 +9,7 @@ struct Span {
   int32_t left, right;
 };
 struct KeptFrame;
+class PassObserver;
 
 // Where fillPolygon puts a polygon's rows. `spanRows` is working space with one entry
 // per frame row (the fill never goes past `rowCount` rows). Without `kept` every row is
@@ -27,3 +28,16 @@ constexpr double ScreenCoordinateLimit = 999999.0;
 // Paints a clockwise screen polygon as one byte-fill per row, clipped to the viewport
 // (or keeps the rows, see FillTarget).
 void fillPolygon(const ScreenPolygon& polygon, const Viewport& viewport, FillTarget& target);
+
+// What fillPolygon paints for a polygon: the rows it covers on the frame, those with a
+// span, and the pixels of the spans.
+struct FilledRows {
+  int32_t rows, spans;
+  int64_t pixels;
+};
+
+// The rows fillPolygon paints for the polygon, counted and, when rowsTo is given, handed
+// to its wallRow one by one; nothing is painted or kept. Uses target's span rows as
+// working space, so it runs after the fill, not during it.
+FilledRows traceFilledRows(const ScreenPolygon& polygon, const Viewport& viewport, FillTarget& target,
+                           PassObserver* rowsTo);

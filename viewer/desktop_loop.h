@@ -36,9 +36,9 @@ class DesktopPlatform {
     if (extras_.recorder) extras_.recorder->record(pass_, message);
     return true;
   }
-  void present(const Viewer& viewer) {
+  void present(const PresentedFrame& frame) {
     const double start = extras_.timing ? monotonicSeconds() : 0;
-    inner_.present(viewer);
+    inner_.present(frame);
     if (extras_.timing) presentSeconds_ = monotonicSeconds() - start;
     endPass();
   }

@@ -1,9 +1,6 @@
 #include "viewer/main_loop.h"
 
-#include <cstring>
-#include <new>
-
-#include "render/render_frame.h"
+#include "render/renderer.h"
 #include "world/room_tracking.h"
 
 LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
@@ -56,7 +53,7 @@ void handleKey(Viewer& viewer, int32_t key) {
   }
 }
 
-void drawFrame(Viewer& viewer) {
+void drawFrame(Viewer& viewer, const PassWatch* watch) {
   Camera& camera = viewer.camera;
   World& world = viewer.world;
   camera.walk(viewer.walkSpeed);
@@ -66,7 +63,13 @@ void drawFrame(Viewer& viewer) {
   Frustum& frustum = viewer.initialFrustum;
   for (int i = 0; i < 4; ++i) frustum.planes[i] = camera.worldPlanes[i];
   frustum.planeCount = 4;
-  if (viewer.frameExists) renderFrame(world, camera, viewer.viewport, frustum, viewer.renderer);
+  redrawFrame(viewer, watch);
+}
+
+void redrawFrame(Viewer& viewer, const PassWatch* watch) {
+  if (viewer.frameExists) {
+    viewer.renderer.draw(viewer.world, viewer.camera, viewer.viewport, viewer.initialFrustum, watch);
+  }
 }
 
 namespace detail {
@@ -79,19 +82,6 @@ void releaseFrame(Viewer& viewer) {
   viewer.frame = FrameMemory{};
   viewer.frameExists = false;
   viewer.viewport.rowOrigin = nullptr;
-}
-
-bool makeSpanRows(Viewer& viewer, int32_t height) {
-  if (viewer.spanRows && viewer.renderer.rowCount == height) return true;
-  std::unique_ptr<Span[]> rows(new (std::nothrow) Span[size_t(height)]);
-  if (!viewer.keptFrame) viewer.keptFrame.reset(new (std::nothrow) KeptFrame);
-  if (!rows || !viewer.keptFrame) return false;
-  viewer.keptFrame->writer = viewer.rowWriter;
-  viewer.spanRows = std::move(rows);
-  viewer.renderer.spanRows = viewer.spanRows.get();
-  viewer.renderer.rowCount = height;
-  viewer.renderer.kept = viewer.keptFrame.get();
-  return true;
 }
 
 void adoptFrame(Viewer& viewer, const FrameMemory& frame) {

@@ -28,8 +28,14 @@ void beginMainLoop(Viewer& viewer);
 void handleKey(Viewer& viewer, int32_t key);
 
 // Walk, track the room, turn, rebuild the view planes and the starting frustum, then draw
-// the frame with renderFrame, which clears it.
-void drawFrame(Viewer& viewer);
+// the frame with the renderer, which clears it; watch, when given, sees the drawing
+// (render/pass_observer.h).
+void drawFrame(Viewer& viewer, const PassWatch* watch = nullptr);
+
+// Draws the frame of the pass that last ran again, from the same camera, room and
+// starting frustum, without moving anything: the same frame, or with a watch the same
+// pass seen, stopped early or coloured.
+void redrawFrame(Viewer& viewer, const PassWatch* watch = nullptr);
 
 // Sets the frame's size, rounded and bounded, and rebuilds the frame memory, the span
 // rows, the viewport and (once the loop runs) the screen planes; then clears the frame.

@@ -1,12 +1,9 @@
 #pragma once
 // Template bodies of main_loop.h.
-#include <cstring>
-#include <new>
 
 namespace detail {
 void clearFrame(Viewer& viewer);
 void releaseFrame(Viewer& viewer);
-bool makeSpanRows(Viewer& viewer, int32_t height);
 void adoptFrame(Viewer& viewer, const FrameMemory& frame);
 }  // namespace detail
 
@@ -15,7 +12,7 @@ bool tryFrame(Viewer& viewer, Platform& platform, int32_t width, int32_t height)
   requirePassMembers<Platform>();
   FrameMemory fresh;
   if (!platform.allocateFrame(width, height, fresh)) return false;
-  if (!detail::makeSpanRows(viewer, height)) {
+  if (!viewer.renderer.fitRows(height)) {
     platform.releaseFrame(fresh);
     return false;
   }
@@ -85,7 +82,7 @@ bool runPass(Viewer& viewer, Platform& platform) {
     }
   }
   drawFrame(viewer);
-  platform.present(viewer);
+  platform.present(presentedFrame(viewer));
   return true;
 }
 

@@ -6,7 +6,8 @@
 // For every pass of the main loop:
 //   bool nextMessage(Message&)    takes the next waiting event, in arrival order, without
 //                                 blocking; false when none is waiting
-//   void present(const Viewer&)   shows the frame buffer
+//   void present(const PresentedFrame&)
+//                                 shows the frame (no pixels: there is no frame)
 //   bool allocateFrame(int32_t width, int32_t height, FrameMemory&)
 //                                 makes frame memory of width x height pixels; false
 //                                 when it cannot
@@ -32,7 +33,7 @@ template <class P>
 struct RunsPasses<
     P, std::void_t<
            std::enable_if_t<std::is_same_v<decltype(std::declval<P&>().nextMessage(std::declval<Message&>())), bool>>,
-           decltype(std::declval<P&>().present(std::declval<const Viewer&>())),
+           decltype(std::declval<P&>().present(std::declval<const PresentedFrame&>())),
            std::enable_if_t<std::is_same_v<
                decltype(std::declval<P&>().allocateFrame(int32_t{}, int32_t{}, std::declval<FrameMemory&>())), bool>>,
            decltype(std::declval<P&>().releaseFrame(std::declval<FrameMemory&>()))>> : std::true_type {};
@@ -56,7 +57,7 @@ constexpr bool isPlatform = platform_contract::RunsPasses<P>::value&& platform_c
 template <class P>
 constexpr void requirePassMembers() {
   static_assert(runsPasses<P>,
-                "a platform needs bool nextMessage(Message&), void present(const Viewer&), "
+                "a platform needs bool nextMessage(Message&), void present(const PresentedFrame&), "
                 "bool allocateFrame(int32_t, int32_t, FrameMemory&) and void releaseFrame(FrameMemory&): "
                 "see viewer/platform.h");
 }

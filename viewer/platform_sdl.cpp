@@ -57,7 +57,7 @@ class SdlPlatform {
   PixelSize clientPixels() const { return drawableSize(); }
 
   bool nextMessage(Message& message);
-  void present(const Viewer& viewer);
+  void present(const PresentedFrame& frame);
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
 
@@ -77,7 +77,7 @@ class SdlPlatform {
   // The keys beyond the key table's: seen here, and still delivered as any key is.
   void viewerKey(const SDL_KeyboardEvent& key);
   void toggleFullscreen();
-  void writeShot(const Viewer& viewer);
+  void writeShot(const PresentedFrame& frame);
 };
 
 std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
@@ -237,10 +237,10 @@ void SdlPlatform::toggleFullscreen() {
   }
 }
 
-void SdlPlatform::writeShot(const Viewer& viewer) {
+void SdlPlatform::writeShot(const PresentedFrame& frame) {
   screenshotWanted_ = false;
-  if (!viewer.frameExists) return;
-  captureFrame(viewer, shot_);
+  if (!frame.rowOrigin) return;
+  captureFrame(frame, shot_);
   std::string path, error;
   if (writeScreenshot(".", "quellor", shot_, shotBytes_, path, error)) {
     std::printf("%s\n", path.c_str());
@@ -251,25 +251,24 @@ void SdlPlatform::writeShot(const Viewer& viewer) {
   }
 }
 
-void SdlPlatform::present(const Viewer& viewer) {
+void SdlPlatform::present(const PresentedFrame& frame) {
   // The frame of the pass whose messages held F12, as this present shows it.
-  if (screenshotWanted_) writeShot(viewer);
+  if (screenshotWanted_) writeShot(frame);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
     if (stopSignal == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
     return;
   }
-  if (!viewer.frameExists) return;
-  const Viewport& v = viewer.viewport;
-  auto* texture = static_cast<SDL_Texture*>(viewer.frame.platformHandle);
+  if (!frame.rowOrigin) return;
+  auto* texture = static_cast<SDL_Texture*>(frame.platformHandle);
   void* texels = nullptr;
   int texturePitch = 0;
   if (SDL_LockTexture(texture, nullptr, &texels, &texturePitch) != 0) return;
-  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(texels),
+  expandPalette(frame.rowOrigin, frame.pitch, frame.width, frame.height, static_cast<uint32_t*>(texels),
                 texturePitch / int32_t(sizeof(uint32_t)), argb_);
   SDL_UnlockTexture(texture);
   // A failed copy shows nothing for this frame; the next pass tries again.
-  const SDL_Rect target{0, 0, v.width, v.height};  // 1:1 at the top left, never scaled
+  const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
   if (SDL_RenderClear(renderer_) != 0) return;
   if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
   SDL_RenderPresent(renderer_);

@@ -107,9 +107,9 @@ class WebPlatform {
   }
 
   bool nextMessage(Message& message);
-  void present(const Viewer& viewer);
+  void present(const PresentedFrame& frame);
   // present's first half, the palette expansion, for the timedemo.
-  void expand(const Viewer& viewer);
+  void expand(const PresentedFrame& frame);
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
 
@@ -189,18 +189,16 @@ bool WebPlatform::followCanvas(bool sendMessage) {
   return true;
 }
 
-void WebPlatform::expand(const Viewer& viewer) {
-  const Viewport& v = viewer.viewport;
-  expandPalette(v.rowOrigin, v.pitch, v.width, v.height, static_cast<uint32_t*>(viewer.frame.platformHandle), v.width,
-                rgba_);
+void WebPlatform::expand(const PresentedFrame& frame) {
+  expandPalette(frame.rowOrigin, frame.pitch, frame.width, frame.height, static_cast<uint32_t*>(frame.platformHandle),
+                frame.width, rgba_);
 }
 
-void WebPlatform::present(const Viewer& viewer) {
-  if (!viewer.frameExists) return;
-  expand(viewer);
+void WebPlatform::present(const PresentedFrame& frame) {
+  if (!frame.rowOrigin) return;
+  expand(frame);
   // Up to three columns beyond the canvas (the width rounded up to 4) are cut off.
-  const Viewport& v = viewer.viewport;
-  pageShow(static_cast<const uint32_t*>(viewer.frame.platformHandle), v.width, v.height);
+  pageShow(static_cast<const uint32_t*>(frame.platformHandle), frame.width, frame.height);
 }
 
 bool WebPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -316,9 +314,9 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_
   const double start = emscripten_get_now();
   for (int32_t i = 0; i < passes; ++i) drawFrame(viewer);
   const double drawn = emscripten_get_now();
-  for (int32_t i = 0; i < passes; ++i) platform.expand(viewer);
+  for (int32_t i = 0; i < passes; ++i) platform.expand(presentedFrame(viewer));
   const double expanded = emscripten_get_now();
-  for (int32_t i = 0; i < passes; ++i) platform.present(viewer);
+  for (int32_t i = 0; i < passes; ++i) platform.present(presentedFrame(viewer));
   const double shown = emscripten_get_now();
   pageBench(width, height, passes, (drawn - start) / passes, (expanded - drawn) / passes, (shown - expanded) / passes);
   // Back to the page's own size, as a size message of the next pass.

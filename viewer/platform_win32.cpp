@@ -43,7 +43,7 @@ class Win32Platform {
 
   // The shell's side.
   bool nextMessage(Message& message);
-  void present(const Viewer& viewer);
+  void present(const PresentedFrame& frame);
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
   // The window is shown when it is made; its client area is reckoned in real pixels.
@@ -129,9 +129,8 @@ bool Win32Platform::nextMessage(Message& message) {
   return true;
 }
 
-void Win32Platform::present(const Viewer& viewer) {
-  if (!viewer.frameExists) return;
-  const Viewport& v = viewer.viewport;
+void Win32Platform::present(const PresentedFrame& frame) {
+  if (!frame.rowOrigin) return;
   const HDC windowContext = GetDC(mainWindow_);
   HPALETTE previousPalette = nullptr;
   if (programPalette) {
@@ -139,8 +138,8 @@ void Win32Platform::present(const Viewer& viewer) {
     RealizePalette(windowContext);
   }
   const HDC memoryContext = CreateCompatibleDC(windowContext);
-  const HGDIOBJ replaced = SelectObject(memoryContext, static_cast<HBITMAP>(viewer.frame.platformHandle));
-  BitBlt(windowContext, 0, 0, v.width, v.height, memoryContext, 0, 0, SRCCOPY);
+  const HGDIOBJ replaced = SelectObject(memoryContext, static_cast<HBITMAP>(frame.platformHandle));
+  BitBlt(windowContext, 0, 0, frame.width, frame.height, memoryContext, 0, 0, SRCCOPY);
   if (programPalette) SelectPalette(windowContext, previousPalette, FALSE);
   ReleaseDC(mainWindow_, windowContext);
   SelectObject(memoryContext, replaced);

@@ -1,6 +1,6 @@
 #include "viewer/run_viewer.h"
 
-bool chooseRowWriter(Viewer& viewer, const char* name, std::string& error) {
+bool chooseRowWriter(Renderer& renderer, const char* name, std::string& error) {
   RowWriter writer = fastestRowWriter();
   if (name && *name) {  // set but empty counts as not set
     if (!rowWriterNamed(name, writer)) {
@@ -12,7 +12,6 @@ bool chooseRowWriter(Viewer& viewer, const char* name, std::string& error) {
       return false;
     }
   }
-  viewer.rowWriter = writer;
-  if (viewer.keptFrame) viewer.keptFrame->writer = writer;
+  renderer.setWriter(writer);
   return true;
 }

@@ -30,7 +30,7 @@ enum class ViewerEnd {
 
 // Takes the row writer that `name` names (null or empty: the quickest). False, with the reason in
 // error, for a name of no writer or of one this processor cannot run.
-bool chooseRowWriter(Viewer& viewer, const char* name, std::string& error);
+bool chooseRowWriter(Renderer& renderer, const char* name, std::string& error);
 
 // Start-up in the viewer's order: the frame buffer; the frame made again at the client
 // area's real size when that is not 320 x 240 (HiDPI); the window shown; the angle tables;
@@ -42,7 +42,7 @@ template <class Platform>
 ViewerEnd startViewerRun(Viewer& viewer, Platform& platform, const ViewerOptions& options, std::string& error,
                          LevelLoadResult* loaded = nullptr) {
   requirePlatform<Platform>();
-  if (!chooseRowWriter(viewer, options.rowWriter, error)) return ViewerEnd::BadRowWriter;
+  if (!chooseRowWriter(viewer.renderer, options.rowWriter, error)) return ViewerEnd::BadRowWriter;
   if (!createFrame(viewer, platform)) return ViewerEnd::NoFrame;
   const PixelSize pixels = platform.clientPixels();
   if (pixels.width != FirstClientWidth || pixels.height != FirstClientHeight) {

@@ -58,13 +58,13 @@ int renameNoReplace(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-void captureFrame(const Viewer& viewer, FrameImage& image) {
-  const Viewport& v = viewer.viewport;
-  image.width = v.width;
-  image.height = v.height;
-  image.pixels.resize(size_t(v.width) * size_t(v.height));
-  for (int32_t y = 0; y < v.height; ++y) {
-    std::memcpy(&image.pixels[size_t(y) * size_t(v.width)], pixelRow(v, y), size_t(v.width));
+void captureFrame(const PresentedFrame& frame, FrameImage& image) {
+  image.width = frame.width;
+  image.height = frame.height;
+  image.pixels.resize(size_t(frame.width) * size_t(frame.height));
+  for (int32_t y = 0; y < frame.height; ++y) {
+    std::memcpy(&image.pixels[size_t(y) * size_t(frame.width)], frame.rowOrigin + std::ptrdiff_t(y) * frame.pitch,
+                size_t(frame.width));
   }
 }
 

@@ -10,7 +10,7 @@
 // palette, under the first free name quellor-0001.png, quellor-0002.png ... of a folder.
 
 // The shown part of the frame (viewport width x height), rows top to bottom.
-void captureFrame(const Viewer& viewer, FrameImage& image);
+void captureFrame(const PresentedFrame& frame, FrameImage& image);
 
 // Encodes image into bytes (reused from call to call) and writes it into folder under the
 // first name NAME-NNNN.png that does not exist. An existing file is never replaced, even

@@ -1,14 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "geometry/camera.h"
 #include "geometry/polygon.h"
 #include "geometry/viewport.h"
-#include "render/kept_frame.h"
-#include "render/render_frame.h"
-#include "render/span_fill.h"
+#include "render/renderer.h"
 #include "world/world.h"
 
 // The frame buffer's pixel memory as a platform made it: width x height bytes at pixels,
@@ -33,6 +30,15 @@ inline void layRows(FrameMemory& frame, int32_t width, int32_t height, RowOrder 
   }
 }
 
+// What a platform's present shows: the frame's pixels, palette indices, row 0 at
+// rowOrigin and each row pitch bytes from the one above it.
+struct PresentedFrame {
+  const uint8_t* rowOrigin = nullptr;  // null: there is no frame to show
+  int32_t width = 0, height = 0;
+  int32_t pitch = 0;
+  void* platformHandle = nullptr;  // the platform's own part of the frame's memory
+};
+
 // The viewer's process-wide instances, made once by the program's entry.
 struct Viewer {
   Camera camera;
@@ -40,13 +46,15 @@ struct Viewer {
   Viewport viewport{};
   FrameMemory frame{};
   bool frameExists = false;
-  // Made with the frame: one entry per frame-buffer row, and the storage of the walls a
-  // kept frame keeps until it is written; renderer points at both.
-  std::unique_ptr<Span[]> spanRows;
-  std::unique_ptr<KeptFrame> keptFrame;
-  FrameRenderer renderer{};
-  RowWriter rowWriter = fastestRowWriter();  // the kept frame's, once it is made
+  Renderer renderer;  // its working memory follows the frame's size
   float walkSpeed = 0.0f;
   int32_t quitRequested = 0;
   Frustum initialFrustum{};
 };
+
+// The frame the viewer has to show now (no pixels when it has no frame).
+inline PresentedFrame presentedFrame(const Viewer& viewer) {
+  if (!viewer.frameExists) return PresentedFrame{};
+  const Viewport& v = viewer.viewport;
+  return PresentedFrame{v.rowOrigin, v.width, v.height, v.pitch, viewer.frame.platformHandle};
+}

@@ -39,7 +39,7 @@ class GuardedPlatform {
     m = batch[next_++];
     return true;
   }
-  void present(const Viewer&) { next_ = 0, batch.clear(); }
+  void present(const PresentedFrame&) { next_ = 0, batch.clear(); }
 
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
     ++frameAllocations;

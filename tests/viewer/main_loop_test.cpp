@@ -179,7 +179,7 @@ TEST_F(Shell, AFrameThatCannotBeMadeKeepsTheOldOne) {
   EXPECT_EQ(viewer->viewport.width, 320);
   EXPECT_EQ(viewer->viewport.height, 240);
   EXPECT_EQ(viewer->frame.pixels, pixels);
-  EXPECT_EQ(viewer->renderer.rowCount, 240);
+  EXPECT_EQ(viewer->renderer.rowCount(), 240);
 }
 
 TEST_F(Shell, HugeSizesAreBounded) {
@@ -187,7 +187,7 @@ TEST_F(Shell, HugeSizesAreBounded) {
   resizeFrame(*viewer, platform, 65535, 12);
   EXPECT_EQ(viewer->viewport.width, MaxClientSize);
   EXPECT_EQ(viewer->viewport.height, 12);
-  EXPECT_EQ(viewer->renderer.rowCount, 12);
+  EXPECT_EQ(viewer->renderer.rowCount(), 12);
 }
 
 TEST_F(Shell, BothRowOrdersGiveTheSameImage) {

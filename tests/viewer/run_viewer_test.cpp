@@ -15,7 +15,7 @@ namespace {
 // The contract, checked by the compiler: these must hold for the build to pass at all.
 struct PassesOnly {
   bool nextMessage(Message&) { return false; }
-  void present(const Viewer&) {}
+  void present(const PresentedFrame&) {}
   bool allocateFrame(int32_t, int32_t, FrameMemory&) { return false; }
   void releaseFrame(FrameMemory&) {}
 };
@@ -104,14 +104,13 @@ TEST_F(Start, ALevelThatDoesNotLoadIsReportedAndTheViewerRunsOn) {
 TEST_F(Start, ARowWriterIsChosenByNameBeforeAnythingIsMade) {
   options.rowWriter = "sse2";
   EXPECT_EQ(run(1), ViewerEnd::Finished);
-  ASSERT_TRUE(viewer->keptFrame);
-  EXPECT_EQ(viewer->keptFrame->writer, RowWriter::Sse2);
+  EXPECT_EQ(viewer->renderer.writer(), RowWriter::Sse2);
 
   viewer = std::make_unique<Viewer>();
   platform = TestPlatform{};
   options.rowWriter = "";  // set but empty: the quickest
   EXPECT_EQ(run(1), ViewerEnd::Finished);
-  EXPECT_EQ(viewer->keptFrame->writer, fastestRowWriter());
+  EXPECT_EQ(viewer->renderer.writer(), fastestRowWriter());
 
   viewer = std::make_unique<Viewer>();
   platform = TestPlatform{};
@@ -124,14 +123,14 @@ TEST_F(Start, ARowWriterIsChosenByNameBeforeAnythingIsMade) {
 TEST(ChooseRowWriter, AWriterThisProcessorCannotRunIsRefusedAndTheOldOneKept) {
   for (const RowWriter writer : AllRowWriters) {
     auto viewer = std::make_unique<Viewer>();
-    viewer->rowWriter = RowWriter::Sse2;
+    viewer->renderer.setWriter(RowWriter::Sse2);
     std::string error;
-    const bool chosen = chooseRowWriter(*viewer, rowWriterName(writer), error);
+    const bool chosen = chooseRowWriter(viewer->renderer, rowWriterName(writer), error);
     EXPECT_EQ(chosen, rowWriterRuns(writer)) << rowWriterName(writer);
     if (chosen) {
-      EXPECT_EQ(viewer->rowWriter, writer);
+      EXPECT_EQ(viewer->renderer.writer(), writer);
     } else {
-      EXPECT_EQ(viewer->rowWriter, RowWriter::Sse2);
+      EXPECT_EQ(viewer->renderer.writer(), RowWriter::Sse2);
       EXPECT_NE(error.find("this processor cannot run"), std::string::npos) << error;
     }
   }

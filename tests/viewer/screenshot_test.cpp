@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -49,7 +50,7 @@ FrameImage drawnFrame() {
   viewer->world.overviewEnabled = true;
   runPass(*viewer, platform);
   FrameImage image;
-  captureFrame(*viewer, image);
+  captureFrame(presentedFrame(*viewer), image);
   finishViewerRun(*viewer, platform);
   return image;
 }

@@ -28,11 +28,11 @@ struct TestPlatform {
     m = batches[pass][delivered++];
     return true;
   }
-  void present(const Viewer& viewer) {
-    const Viewport& v = viewer.viewport;
-    lastFrame.resize(size_t(v.width) * size_t(v.height));
-    for (int32_t y = 0; y < v.height; ++y) {
-      std::copy(pixelRow(v, y), pixelRow(v, y) + v.width, &lastFrame[size_t(y) * size_t(v.width)]);
+  void present(const PresentedFrame& frame) {
+    lastFrame.resize(size_t(frame.width) * size_t(frame.height));
+    for (int32_t y = 0; y < frame.height; ++y) {
+      const uint8_t* row = frame.rowOrigin + std::ptrdiff_t(y) * frame.pitch;
+      std::copy(row, row + frame.width, &lastFrame[size_t(y) * size_t(frame.width)]);
     }
     ++presents;
     delivered = 0;

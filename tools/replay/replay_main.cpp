@@ -23,6 +23,7 @@
 #include "viewer/main_loop.h"
 #include "viewer/message_recorder.h"
 #include "viewer/run_viewer.h"
+#include "viewer/screenshot.h"
 #include "viewer/stop_signals.h"
 
 namespace {
@@ -46,8 +47,9 @@ struct Options {
 
 class ReplayPlatform {
  public:
-  ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots)
-      : script_(script), options_(options), shots_(shots) {}
+  // viewer: the shell state the trace reads after each pass.
+  ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
+      : script_(script), options_(options), shots_(shots), viewer_(viewer) {}
 
   // A stop (a signal, or an output that failed) arrives as a close: the loop ends at once.
   bool nextMessage(Message& message) {
@@ -58,12 +60,12 @@ class ReplayPlatform {
     return script_.next(presented_, message);
   }
 
-  void present(const Viewer& viewer) {
+  void present(const PresentedFrame& frame) {
     ++presented_;
-    traceLine(viewer);
+    traceLine(viewer_);
     const bool wanted =
         shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
-    if (wanted || shots_.kind == ShotPlan::Last) capture(viewer);
+    if ((wanted || shots_.kind == ShotPlan::Last) && frame.rowOrigin) captureFrame(frame, image_);
     if (wanted) writeShot(presented_);
   }
 
@@ -137,16 +139,6 @@ class ReplayPlatform {
     append(line);
   }
 
-  void capture(const Viewer& viewer) {
-    const Viewport& v = viewer.viewport;
-    image_.width = v.width;
-    image_.height = v.height;
-    image_.pixels.resize(size_t(v.width) * size_t(v.height));
-    for (int32_t y = 0; y < v.height; ++y) {
-      std::memcpy(&image_.pixels[size_t(y) * size_t(v.width)], pixelRow(v, y), size_t(v.width));
-    }
-  }
-
   void writeShot(int64_t pass) {
     char name[64];
     std::snprintf(name, sizeof name, "frame-%06lld.%s", (long long)pass, options_.format.c_str());
@@ -166,6 +158,7 @@ class ReplayPlatform {
   ScriptCursor script_;
   const Options& options_;
   const ShotPlan& shots_;
+  const Viewer& viewer_;
   int64_t presented_ = 0;
   PixelSize clientPixels_{FirstClientWidth, FirstClientHeight};
   FrameImage image_;
@@ -320,7 +313,7 @@ int main(int argc, char** argv) {
   }
 
   auto viewer = std::make_unique<Viewer>();
-  auto platform = std::make_unique<ReplayPlatform>(script, options, shots);
+  auto platform = std::make_unique<ReplayPlatform>(script, options, shots, *viewer);
   if (!platform->openTrace(error)) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;

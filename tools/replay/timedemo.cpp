@@ -30,12 +30,11 @@ class TimedemoPlatform {
     return script_.next(presented_, message);
   }
 
-  void present(const Viewer& viewer) {
+  void present(const PresentedFrame& frame) {
     const double drawn = monotonicSeconds();
     double presentSeconds = 0;
-    if (plan_.present) {
-      const Viewport& v = viewer.viewport;
-      expandPalette(v.rowOrigin, v.pitch, v.width, v.height, colour_.data(), v.width, argb_);
+    if (plan_.present && frame.rowOrigin) {
+      expandPalette(frame.rowOrigin, frame.pitch, frame.width, frame.height, colour_.data(), frame.width, argb_);
       presentSeconds = monotonicSeconds() - drawn;
     }
     timing_.add(drawn - passStart_, presentSeconds);

@@ -1,6 +1,6 @@
-// renderFrame, the renderer's one entry: it clears, picks the frame's mode and writes the
-// kept rows, and every mode and row writer gives the same frame.
-#include "render/render_frame.h"
+// The renderer's one entry, Renderer::draw: it clears, picks the frame's mode and writes
+// the kept rows, and every mode and row writer gives the same frame.
+#include "render/renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -38,17 +38,13 @@ struct Scene {
   }
 };
 
-// The frame's working space, as the viewer makes it with the frame buffer.
-struct Working {
-  std::vector<Span> rows;
-  std::unique_ptr<KeptFrame> kept = std::make_unique<KeptFrame>();
-  FrameRenderer renderer;
-  explicit Working(int32_t height) : rows(size_t(height)) {
-    renderer.spanRows = rows.data();
-    renderer.rowCount = height;
-    renderer.kept = kept.get();
-  }
-};
+// A renderer with working space for frames of `height` rows, as the viewer makes it with
+// the frame buffer.
+std::unique_ptr<Renderer> rendererFor(int32_t height) {
+  auto renderer = std::make_unique<Renderer>();
+  EXPECT_TRUE(renderer->fitRows(height));
+  return renderer;
+}
 
 std::vector<uint8_t> pixels(const Frame& frame) {
   std::vector<uint8_t> out;
@@ -57,18 +53,30 @@ std::vector<uint8_t> pixels(const Frame& frame) {
   return out;
 }
 
-TEST(FrameMode, FramesFromTheThresholdOnAreKeptAndOnlyWithStorage) {
-  Working working(4);
+TEST(FrameMode, FramesFromTheThresholdOnAreKept) {
+  const auto renderer = rendererFor(4);
   Viewport v{};
   v.width = 512;
   v.height = 512;
-  working.renderer.keepFromBytes = 512 * 512;
-  EXPECT_EQ(frameMode(v, working.renderer), FrameMode::KeepStretches);
-  working.renderer.keepFromBytes = 512 * 512 + 1;
-  EXPECT_EQ(frameMode(v, working.renderer), FrameMode::PaintSpans);
-  working.renderer.keepFromBytes = 0;
-  working.renderer.kept = nullptr;
-  EXPECT_EQ(frameMode(v, working.renderer), FrameMode::PaintSpans) << "nothing to keep them in";
+  ASSERT_TRUE(renderer->keptFrame());
+  EXPECT_EQ(renderer->keepFromBytes, size_t(256) * 1024);
+  renderer->keepFromBytes = 512 * 512;
+  EXPECT_EQ(renderer->mode(v), FrameMode::KeepStretches);
+  renderer->keepFromBytes = 512 * 512 + 1;
+  EXPECT_EQ(renderer->mode(v), FrameMode::PaintSpans);
+}
+
+TEST(Renderer, TheWriterIsKeptInOnePlaceAndRowsFollowTheFrame) {
+  Renderer renderer;
+  EXPECT_EQ(renderer.writer(), fastestRowWriter());
+  renderer.setWriter(RowWriter::Sse2);
+  EXPECT_EQ(renderer.writer(), RowWriter::Sse2);
+  EXPECT_EQ(renderer.keptFrame()->writer, RowWriter::Sse2);
+  EXPECT_EQ(renderer.rowCount(), 0);
+  ASSERT_TRUE(renderer.fitRows(240));
+  EXPECT_EQ(renderer.rowCount(), 240);
+  ASSERT_TRUE(renderer.fitRows(12));
+  EXPECT_EQ(renderer.rowCount(), 12);
 }
 
 TEST(ClearViewport, ClearsEveryPixelOfEitherRowOrderAndNothingAroundThem) {
@@ -90,36 +98,35 @@ TEST(ClearViewport, ClearsEveryPixelOfEitherRowOrderAndNothingAroundThem) {
   for (size_t i = 0; i < memory.size(); ++i) EXPECT_EQ(memory[i], i < 2 || i >= 26 ? GuardValue : 0) << i;
 }
 
-TEST(RenderFrame, AFrameWithoutPixelsIsLeftAlone) {
+TEST(Renderer, AFrameWithoutPixelsIsLeftAlone) {
   Frame frame(64, 48);
   Scene scene(frame.viewport);
-  Working working(48);
+  const auto renderer = rendererFor(48);
   Viewport none = frame.viewport;
   none.rowOrigin = nullptr;
   frame.clear(3);
-  renderFrame(scene.level.world(), scene.camera, none, render_test::screenFrustum(scene.camera), working.renderer);
+  renderer->draw(scene.level.world(), scene.camera, none, render_test::screenFrustum(scene.camera));
   EXPECT_EQ(frame.count(3), 64 * 48);
 }
 
-TEST(RenderFrame, AnEmptyWorldGivesAClearedFrameInEitherMode) {
+TEST(Renderer, AnEmptyWorldGivesAClearedFrameInEitherMode) {
   for (const size_t keepFrom : {size_t(0), size_t(1) << 40}) {
     Frame frame(64, 48);
     Scene scene(frame.viewport);
     scene.level.world().roomCount = 0;
-    Working working(48);
-    working.renderer.keepFromBytes = keepFrom;
+    const auto renderer = rendererFor(48);
+    renderer->keepFromBytes = keepFrom;
     frame.clear(3);
-    renderFrame(scene.level.world(), scene.camera, frame.viewport, render_test::screenFrustum(scene.camera),
-                working.renderer);
+    renderer->draw(scene.level.world(), scene.camera, frame.viewport, render_test::screenFrustum(scene.camera));
     EXPECT_EQ(frame.count(0), 64 * 48) << "keeping from " << keepFrom << " bytes";
     EXPECT_TRUE(frame.guardIntact());
   }
 }
 
 // The frame the traversal paints span by span into a cleared frame is the reference;
-// renderFrame must give it in both modes, with every row writer this processor runs,
+// the renderer must give it in both modes, with every row writer this processor runs,
 // whatever the frame held before, and twice in a row (the kept storage is emptied).
-TEST(RenderFrame, EveryModeAndRowWriterGivesThePaintedFrame) {
+TEST(Renderer, EveryModeAndRowWriterGivesThePaintedFrame) {
   for (const bool bottomUp : {false, true}) {
     Frame reference(200, 150, bottomUp);
     Scene scene(reference.viewport);
@@ -136,15 +143,15 @@ TEST(RenderFrame, EveryModeAndRowWriterGivesThePaintedFrame) {
         SCOPED_TRACE(testing::Message() << rowWriterName(writer) << ", keeping from " << keepFrom
                                         << (bottomUp ? ", bottom-up" : ", top-down"));
         Frame frame(200, 150, bottomUp);
-        Working working(150);
-        working.kept->writer = writer;
-        working.renderer.keepFromBytes = keepFrom;
+        const auto renderer = rendererFor(150);
+        renderer->setWriter(writer);
+        renderer->keepFromBytes = keepFrom;
         for (int time = 0; time < 2; ++time) {
           frame.clear(uint8_t(77 + time));
-          renderFrame(world, scene.camera, frame.viewport, frustum, working.renderer);
+          renderer->draw(world, scene.camera, frame.viewport, frustum);
           EXPECT_EQ(pixels(frame), expected);
           EXPECT_TRUE(frame.guardIntact());
-          EXPECT_EQ(working.kept->count, 0);
+          EXPECT_EQ(renderer->keptFrame()->count, 0);
         }
       }
     }

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "render/clip.h"
+#include "render/clip_distances.h"
 #include "render_fixtures.h"
 
 namespace {
@@ -231,6 +233,33 @@ TEST(ClipPolygon, ResultTooLargeForTheBufferIsDroppedNotTruncated) {
   WorkingPolygon out = emptyOutput();
   EXPECT_EQ(clipPolygon(in, KeepPositiveX, out), ClipCulled);
   EXPECT_EQ(out.vertexCount, 0);
+}
+
+// The distances the clipping compares come from the SSE2 loop where the processor has it:
+// each must be the plain loop's float, NaN and infinities included, at every count.
+TEST(ClipDistances, TheChosenLoopGivesThePlainLoopsFloats) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> coordinate(-2000.0f, 2000.0f);
+  const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), 0.0f, 1e30f};
+  Vec3 vertices[WorkingPolygon::capacity];
+  float plain[WorkingPolygon::capacity], chosen[WorkingPolygon::capacity];
+  for (int trial = 0; trial < 2000; ++trial) {
+    const int n = 1 + trial % WorkingPolygon::capacity;
+    for (int i = 0; i < n; ++i) vertices[i] = {coordinate(random), coordinate(random), coordinate(random)};
+    if (trial % 7 == 0) vertices[trial % n].y = odd[trial % 5];
+    Vec3 normal{coordinate(random), coordinate(random), coordinate(random)};
+    const float scale = float(1.0 / std::sqrt(dot(normal, normal)));
+    normal = {normal.x * scale, normal.y * scale, normal.z * scale};
+    // Planes through the polygon's middle, so that most cut it, and some beyond it.
+    const Plane plane{normal, trial % 3 == 0 ? 5000.0f : float(-dot(normal, vertices[0]))};
+    const bool all = allSurvivePlain(vertices, n, plane, plain);
+    ASSERT_EQ(allSurvive(vertices, n, plane, chosen), all) << "trial " << trial;
+    for (int i = 0; i < n; ++i) {
+      ASSERT_TRUE(plain[i] == chosen[i] || (std::isnan(plain[i]) && std::isnan(chosen[i])))
+          << "trial " << trial << ", vertex " << i;
+    }
+  }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <sstream>
 
-#include "viewer/command_line.h"
+#include "viewer/number_text.h"
 
 namespace {
 

@@ -21,10 +21,3 @@ constexpr int32_t MaxOptionSide = 16384;
 // should not (0 after --help or --version, 2 after a bad option, the message already on
 // standard error, one line, naming the program).
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, int& exitCode);
-
-// A decimal count from 0 to max, digits only. False for anything else, including values
-// too large for any integer type.
-bool parseCount(const std::string& text, int64_t max, int64_t& value);
-
-// "WxH" with W and H whole numbers from low to high, nothing else (no sign, no blank).
-bool parseSizeText(const std::string& text, int32_t low, int32_t high, int32_t& width, int32_t& height);

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "quellor/version.h"
+#include "viewer/script_vocabulary.h"
 
 namespace {
 
@@ -11,54 +12,7 @@ const char* const TitleLine = "# quellor recording: play it back with quellor-re
 const char* const LevelPrefix = "# level: ";
 const char* const SizePrefix = "# first client size: ";
 
-// The script's key names; any other code is a key the key table ignores.
-const char* keyName(int32_t code) {
-  switch (code) {
-    case KeySpace:
-      return "space";
-    case KeyLeft:
-      return "left";
-    case KeyUp:
-      return "up";
-    case KeyRight:
-      return "right";
-    case KeyDown:
-      return "down";
-    case KeyQ:
-      return "q";
-    case KeyX:
-      return "x";
-    case KeyZ:
-      return "z";
-    default:
-      return nullptr;
-  }
-}
-
 }  // namespace
-
-std::string scriptLine(int64_t pass, const Message& message) {
-  std::string line = std::to_string(pass) + " ";
-  switch (message.kind) {
-    case MessageKind::KeyDown: {
-      const char* name = keyName(message.key);
-      if (name) return line + "key " + name;
-      const bool letterOrDigit =
-          (message.key >= 'A' && message.key <= 'Z') || (message.key >= '0' && message.key <= '9');
-      // An unmapped key still counts as a message: a key-down the table ignores.
-      return line + "key " + (letterOrDigit ? std::string(1, char(message.key)) : std::string("other"));
-    }
-    case MessageKind::Size:
-      return line + "size " + std::to_string(message.width) + " " + std::to_string(message.height);
-    case MessageKind::Minimize:
-      return line + "minimize";
-    case MessageKind::Close:
-      return line + "close";
-    case MessageKind::Other:
-      return line + "other";
-  }
-  return line + "other";
-}
 
 bool MessageRecorder::open(const std::string& path, const std::string& level, int32_t width, int32_t height,
                            std::string& error) {
@@ -72,7 +26,9 @@ bool MessageRecorder::open(const std::string& path, const std::string& level, in
 
 void MessageRecorder::record(int64_t pass, const Message& message) {
   if (!file_.isOpen()) return;
-  pending_ += scriptLine(pass, message);
+  pending_ += std::to_string(pass);
+  pending_ += ' ';
+  pending_ += scriptEvent(message).text;
   pending_ += '\n';
 }
 

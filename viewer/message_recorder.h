@@ -6,7 +6,7 @@
 #include "viewer/messages.h"
 
 // Writes what each pass delivers to the frame pass as a script quellor-replay plays back to
-// the same frames: one line per message, "PASS EVENT [ARGS]", after a header of comments
+// the same frames: one line per message (viewer/script_vocabulary.h), after a header of comments
 // naming the level, the first client size and the program's version. Every pass's lines
 // are handed to the system at once (FILE.partial keeps them if the viewer is killed; a line
 // cut short there is the only one lost); a clean end renames FILE.partial to FILE.
@@ -26,9 +26,6 @@ class MessageRecorder {
   OutputFile file_;
   std::string pending_;
 };
-
-// The script line of one message, without the newline: "12 key up", "40 size 640 480".
-std::string scriptLine(int64_t pass, const Message& message);
 
 // What a recording's header says, read back so that it plays back without options.
 struct RecordingHeader {

@@ -18,6 +18,7 @@
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
 #include "viewer/run_viewer.h"
+#include "viewer/script_vocabulary.h"
 
 namespace {
 
@@ -64,35 +65,6 @@ int32_t keyCodeFromWeb(const char* key, const char* code) {
     return code[3];
   }
   return UnmappedKey;
-}
-
-// The name quellor-replay's scripts give the key, so a page's record replays as it ran.
-// Every key the key table ignores behaves alike: "0" stands for them all.
-void keyName(int32_t key, char* out, size_t size) {
-  switch (key) {
-    case KeySpace:
-      std::snprintf(out, size, "space");
-      return;
-    case KeyLeft:
-      std::snprintf(out, size, "left");
-      return;
-    case KeyUp:
-      std::snprintf(out, size, "up");
-      return;
-    case KeyRight:
-      std::snprintf(out, size, "right");
-      return;
-    case KeyDown:
-      std::snprintf(out, size, "down");
-      return;
-    default:
-      break;
-  }
-  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-    std::snprintf(out, size, "%c", char(std::tolower(key)));
-  } else {
-    std::snprintf(out, size, "0");
-  }
 }
 
 class WebPlatform {
@@ -151,22 +123,8 @@ bool WebPlatform::nextMessage(Message& message) {
   message = queue_[head_];
   head_ = (head_ + 1) % QueueCapacity;
   --count_;
-  char line[48], name[8];
-  switch (message.kind) {
-    case MessageKind::KeyDown:
-      keyName(message.key, name, sizeof name);
-      std::snprintf(line, sizeof line, "key %s", name);
-      break;
-    case MessageKind::Size:
-      std::snprintf(line, sizeof line, "size %d %d", int(message.width), int(message.height));
-      break;
-    default:
-      // Key releases are the only other messages the page sends.
-      keyName(message.key, name, sizeof name);
-      std::snprintf(line, sizeof line, "release %s", name);
-      break;
-  }
-  pageDelivered(pass, line);
+  // The page records what the desktop records for the same message.
+  pageDelivered(pass, scriptEvent(message).text);
   return true;
 }
 
@@ -234,14 +192,15 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   auto& platform = *static_cast<WebPlatform*>(data);
   const int32_t key = keyCodeFromWeb(event->key, event->code);
   // Repeats are key-downs as on the desktop; releases count as messages and do nothing.
-  const MessageKind kind = eventType == EMSCRIPTEN_EVENT_KEYDOWN ? MessageKind::KeyDown : MessageKind::Other;
-  platform.push(Message{kind, key, 0, 0});
+  if (eventType == EMSCRIPTEN_EVENT_KEYDOWN) {
+    platform.push(Message{MessageKind::KeyDown, key, 0, 0});
+  } else {
+    platform.push(Message{MessageKind::Other, key, 0, 0, OtherKind::KeyRelease});
+  }
   // The browser keeps what the viewer does not use (reload, tab switching, shortcuts);
   // the table's keys would otherwise scroll the page or change the level chooser.
   const bool modified = event->ctrlKey || event->altKey || event->metaKey;
-  const bool tableKey = key == KeySpace || key == KeyLeft || key == KeyUp || key == KeyRight || key == KeyDown ||
-                        key == KeyQ || key == KeyX || key == KeyZ;
-  return tableKey && !modified ? EM_TRUE : EM_FALSE;
+  return isTableKey(key) && !modified ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data) {

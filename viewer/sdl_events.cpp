@@ -53,6 +53,16 @@ Message messageFromSdlEvent(const SDL_Event& event, PixelSize drawable, PixelSiz
       message.kind = MessageKind::KeyDown;
       message.key = keyCodeFromSdl(event.key.keysym.sym, event.key.keysym.scancode, event.key.keysym.mod);
       break;
+    case SDL_KEYUP:
+      message.other = OtherKind::KeyRelease;
+      message.key = keyCodeFromSdl(event.key.keysym.sym, event.key.keysym.scancode, event.key.keysym.mod);
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      message.other = OtherKind::Mouse;
+      break;
     case SDL_QUIT:
       message.kind = MessageKind::Close;
       break;

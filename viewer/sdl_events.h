@@ -15,5 +15,6 @@ int32_t keyCodeFromSdl(SDL_Keycode sym, SDL_Scancode scancode, uint16_t modifier
 // window reports it now (read only for window events); known is the size the shell was last
 // told of, updated when a Size message is made. A window event that leaves the drawable size
 // as known is an Other message, so each real change yields one Size however many SDL window
-// events announce it.
+// events announce it. A key-up or a mouse event is an Other message that says which it was
+// (a key-up with its key's code), for the recording.
 Message messageFromSdlEvent(const SDL_Event& event, PixelSize drawable, PixelSize& known);

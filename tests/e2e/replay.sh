@@ -50,6 +50,19 @@ PY
 "$replay" --level "$level" --script "$work/s.txt" --passes 8 --shots all --out "$work/t" --format pgm --top-down
 for f in "$work"/b/*.pgm; do cmp -s "$f" "$work/t/$(basename "$f")" || fail "row order changes $f"; done
 
+# Recordings in older spellings (the desktop's "other" for a key-up and upper-case letters,
+# the page's "key 0" for an unmapped key) play exactly as today's spellings of them.
+printf '1 key up\n2 other\n3 key left\n3 release left\n4 key A\n4 key 0\n5 release 0\n6 key z\n6 other\n' \
+  > "$work/old.txt"
+printf '1 key up\n2 release up\n3 key left\n3 release left\n4 key a\n4 key other\n5 release other\n6 key z\n6 mouse\n' \
+  > "$work/new.txt"
+for spelling in old new; do
+  "$replay" --level "$level" --script "$work/$spelling.txt" --passes 9 --shots all --format pgm \
+    --out "$work/$spelling" > /dev/null || fail "$spelling spellings: replay failed"
+done
+for f in "$work"/new/*; do cmp -s "$f" "$work/old/$(basename "$f")" || fail "older spellings play differently: $f"; done
+[ "$(ls "$work/new" | wc -l)" -eq 10 ] || fail "older spellings: $(ls "$work/new")"
+
 # Close ends without drawing: no trace line for the closing pass.
 printf '1 key up\n3 close\n' > "$work/c.txt"
 "$replay" --level "$level" --script "$work/c.txt" --passes 10 --out "$work/c" || fail "close exit status"

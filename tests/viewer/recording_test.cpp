@@ -9,6 +9,7 @@
 
 #include "tools/replay/replay_script.h"
 #include "viewer/message_recorder.h"
+#include "viewer/script_vocabulary.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ std::string readAll(const std::string& path) {
 bool same(const Message& a, const Message& b) {
   if (a.kind != b.kind) return false;
   if (a.kind == MessageKind::Size) return a.width == b.width && a.height == b.height;
-  if (a.kind != MessageKind::KeyDown) return true;
+  if (a.kind == MessageKind::Other && a.other != b.other) return false;
+  if (a.kind != MessageKind::KeyDown && a.other != OtherKind::KeyRelease) return true;
   // An unmapped key is read back as another unmapped key: the key table ignores both.
   const bool known = a.key == KeySpace || (a.key >= KeyLeft && a.key <= KeyDown) || (a.key >= 'A' && a.key <= 'Z') ||
                      (a.key >= '0' && a.key <= '9');
@@ -34,11 +36,19 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const std::string path = std::string(pattern) + "/walk.txt";
   const std::vector<std::pair<int64_t, Message>> sent = {
-      {1, {MessageKind::KeyDown, KeyUp, 0, 0}},   {1, {MessageKind::Other, 0, 0, 0}},
-      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}}, {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
-      {4, {MessageKind::Size, 0, 641, 333}},      {4, {MessageKind::KeyDown, 'A', 0, 0}},
-      {5, {MessageKind::KeyDown, 0x70, 0, 0}},    {6, {MessageKind::Minimize, 0, 0, 0}},
-      {7, {MessageKind::KeyDown, KeyZ, 0, 0}},    {9, {MessageKind::KeyDown, KeyQ, 0, 0}},
+      {1, {MessageKind::KeyDown, KeyUp, 0, 0}},
+      {1, {MessageKind::Other, 0, 0, 0}},
+      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
+      {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
+      {4, {MessageKind::Size, 0, 641, 333}},
+      {4, {MessageKind::KeyDown, 'A', 0, 0}},
+      {5, {MessageKind::KeyDown, 0x70, 0, 0}},
+      {6, {MessageKind::Minimize, 0, 0, 0}},
+      {6, {MessageKind::Other, KeyLeft, 0, 0, OtherKind::KeyRelease}},
+      {6, {MessageKind::Other, 0x70, 0, 0, OtherKind::KeyRelease}},
+      {6, {MessageKind::Other, 0, 0, 0, OtherKind::Mouse}},
+      {7, {MessageKind::KeyDown, KeyZ, 0, 0}},
+      {9, {MessageKind::KeyDown, KeyQ, 0, 0}},
       {9, {MessageKind::Close, 0, 0, 0}},
   };
   MessageRecorder recorder;
@@ -71,6 +81,43 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   const std::string cut = whole.substr(0, whole.size() - 3);
   ASSERT_TRUE(parseReplayScript(cut.substr(0, cut.rfind('\n') + 1), path, script, error)) << error;
   EXPECT_EQ(script.messages.size(), sent.size() - 1);
+  (void)std::system(("rm -rf " + std::string(pattern)).c_str());
+}
+
+// The recorder's lines are the vocabulary's, which the page writes too: an unmapped key and
+// every kind of Other message by name.
+TEST(Recording, WritesTheScriptVocabularysLines) {
+  char pattern[] = "/tmp/quellor-rec-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/lines.txt";
+  const std::vector<std::pair<Message, const char*>> sent = {
+      {{MessageKind::KeyDown, KeyUp, 0, 0}, "1 key up"},
+      {{MessageKind::KeyDown, 'A', 0, 0}, "1 key a"},
+      {{MessageKind::KeyDown, '7', 0, 0}, "1 key 7"},
+      {{MessageKind::KeyDown, 0, 0, 0}, "1 key other"},
+      {{MessageKind::KeyDown, 0x70, 0, 0}, "1 key other"},
+      {{MessageKind::Other, KeyUp, 0, 0, OtherKind::KeyRelease}, "1 release up"},
+      {{MessageKind::Other, 'Q', 0, 0, OtherKind::KeyRelease}, "1 release q"},
+      {{MessageKind::Other, 0, 0, 0, OtherKind::KeyRelease}, "1 release other"},
+      {{MessageKind::Other, 0, 0, 0, OtherKind::Mouse}, "1 mouse"},
+      {{MessageKind::Other, 0, 0, 0}, "1 other"},
+      {{MessageKind::Size, 0, 640, 480}, "1 size 640 480"},
+      {{MessageKind::Minimize, 0, 0, 0}, "1 minimize"},
+      {{MessageKind::Close, 0, 0, 0}, "1 close"},
+  };
+  MessageRecorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path, "3rooms.b2", 320, 240, error)) << error;
+  std::string expected;
+  for (const auto& [m, line] : sent) {
+    recorder.record(1, m);
+    EXPECT_EQ(scriptLine(1, m), line);
+    EXPECT_EQ(std::string("1 ") + scriptEvent(m).text, line);
+    expected += std::string(line) + "\n";
+  }
+  ASSERT_TRUE(recorder.finish(error)) << error;
+  const std::string text = readAll(path);
+  EXPECT_EQ(text.substr(text.find("\n1 ") + 1), expected);
   (void)std::system(("rm -rf " + std::string(pattern)).c_str());
 }
 

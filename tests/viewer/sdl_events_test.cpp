@@ -156,6 +156,22 @@ TEST_F(SdlMessages, KeyUpsMouseFocusAndExposeAreOtherMessages) {
   EXPECT_EQ(map(windowEvent(SDL_WINDOWEVENT_SHOWN)).kind, MessageKind::Other);
 }
 
+// Each says what it was, so a recording names it as the page names the same event.
+TEST_F(SdlMessages, KeyUpsAndMouseEventsSayWhatTheyWere) {
+  const Message up = map(keyEvent(SDL_KEYUP, SDLK_LEFT, SDL_SCANCODE_LEFT));
+  EXPECT_TRUE(up.other == OtherKind::KeyRelease && up.key == KeyLeft);
+  const Message letter = map(keyEvent(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A, KMOD_LSHIFT));
+  EXPECT_TRUE(letter.other == OtherKind::KeyRelease && letter.key == 'A');
+  const Message unmapped = map(keyEvent(SDL_KEYUP, SDLK_F1, SDL_SCANCODE_F1));
+  EXPECT_TRUE(unmapped.other == OtherKind::KeyRelease && !inTable(unmapped.key));
+  for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL}) {
+    EXPECT_EQ(map(plainEvent(type)).other, OtherKind::Mouse) << type;
+  }
+  EXPECT_EQ(map(plainEvent(SDL_TEXTINPUT)).other, OtherKind::Unnamed);
+  EXPECT_EQ(map(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED)).other, OtherKind::Unnamed);
+  EXPECT_EQ(map(keyEvent(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT)).other, OtherKind::Unnamed);
+}
+
 TEST_F(SdlMessages, ClosingTheWindowOrQuittingIsTheCloseMessage) {
   EXPECT_EQ(map(windowEvent(SDL_WINDOWEVENT_CLOSE)).kind, MessageKind::Close);
   EXPECT_EQ(map(plainEvent(SDL_QUIT)).kind, MessageKind::Close);

@@ -15,6 +15,7 @@ const puppeteer = require('puppeteer-core');
 
 const [buildDir, webDir, option, optionValue] = process.argv.slice(2);
 const replay = path.join(buildDir, 'quellor-replay');
+const desktopRecord = path.join(buildDir, 'desktop_key_record');
 const chromium = process.env.QUELLOR_CHROMIUM || '/usr/bin/chromium';
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'quellor-web-'));
 
@@ -77,6 +78,37 @@ function replayFrame(level, width, height, lines, passes) {
   const header = pgm.toString('latin1', 0, 64).match(/^P5\s+(\d+)\s+(\d+)\s+255\s/);
   if (!header) throw new Error('quellor-replay wrote no PGM');
   return {width: +header[1], height: +header[2], pixels: pgm.subarray(header[0].length)};
+}
+
+// --- What the desktop records for the same keys -------------------------------------------
+
+// SDL's names of the keys the test types (puppeteer's names).
+const sdlKeyNames = {
+  ArrowUp: 'Up', ArrowLeft: 'Left', ArrowRight: 'Right', Space: 'Space', Shift: 'Left Shift', Enter: 'Return',
+  KeyA: 'A', KeyZ: 'Z', KeyX: 'X', Digit7: '7',
+};
+const typed = [];  // every key event the first page was sent, as desktop_key_record takes them
+
+async function keyDown(page, key) {
+  typed.push(`down:${sdlKeyNames[key]}`);
+  await page.keyboard.down(key);
+}
+async function keyUp(page, key) {
+  typed.push(`up:${sdlKeyNames[key]}`);
+  await page.keyboard.up(key);
+}
+async function keyPress(page, key) {
+  await keyDown(page, key);
+  await keyUp(page, key);
+}
+
+// The events of the desktop's recording of those keys, in order.
+function desktopLines(events) {
+  const out = path.join(work, 'desktop.txt');
+  const result = spawnSync(desktopRecord, [out, ...events], {encoding: 'utf8'});
+  if (result.status !== 0) throw new Error(`desktop_key_record: ${result.stderr}`);
+  return fs.readFileSync(out, 'utf8').split('\n').filter((l) => l && !l.startsWith('#'))
+      .map((l) => l.replace(/^\d+ /, ''));
 }
 
 // --- The page -----------------------------------------------------------------------------
@@ -176,35 +208,44 @@ async function testPage(browser, palette) {
         'starts on 3rooms at the window\'s size', `${shot.level} ${shot.width}x${shot.height}`);
   framesMatch('first frames equal quellor-replay\'s', shot, path.join(levels, '3rooms.b2'), palette);
 
-  // Walk, turn (held: repeats), an ignored key, from above, back, stop.
-  await page.keyboard.down('ArrowUp');
+  // Walk, turn (held: repeats), ignored keys, from above, back, stop.
+  await keyDown(page, 'ArrowUp');
   await waitPasses(page, 2);
-  await page.keyboard.up('ArrowUp');
+  await keyUp(page, 'ArrowUp');
   await waitPasses(page, 20);
-  await page.keyboard.down('ArrowLeft');
+  await keyDown(page, 'ArrowLeft');
   for (let i = 0; i < 6; ++i) {
     await waitPasses(page, 1);
-    await page.keyboard.down('ArrowLeft');  // a repeat
+    await keyDown(page, 'ArrowLeft');  // a repeat
   }
-  await page.keyboard.up('ArrowLeft');
-  await page.keyboard.press('KeyA');
-  await page.keyboard.press('Shift');
+  await keyUp(page, 'ArrowLeft');
+  await keyPress(page, 'KeyA');
+  await keyPress(page, 'Shift');
+  await keyPress(page, 'Digit7');
+  await keyPress(page, 'Enter');
   await waitPasses(page, 5);
   framesMatch('walking and turning', await snapshot(page), path.join(levels, '3rooms.b2'), palette);
-  await page.keyboard.press('KeyZ');
+  await keyPress(page, 'KeyZ');
   await waitPasses(page, 3);
   framesMatch('from above (Z)', await snapshot(page), path.join(levels, '3rooms.b2'), palette);
-  await page.keyboard.press('KeyX');
-  await page.keyboard.press('ArrowRight');
-  await page.keyboard.press('Space');
+  await keyPress(page, 'KeyX');
+  await keyPress(page, 'ArrowRight');
+  await keyPress(page, 'Space');
   await waitPasses(page, 3);
   shot = await snapshot(page);
   framesMatch('walking view again (X), turned, stopped (Space)', shot, path.join(levels, '3rooms.b2'), palette);
   const lines = shot.script.map((m) => m.line);
-  const expected = ['key up', 'release up', 'key left', 'release left', 'key a', 'key 0', 'key z', 'key x',
-                    'key right', 'key space'];
+  const expected = ['key up', 'release up', 'key left', 'release left', 'key a', 'release a', 'key other',
+                    'release other', 'key 7', 'key z', 'key x', 'key right', 'key space'];
   check(expected.every((l) => lines.includes(l)) && lines.filter((l) => l === 'key left').length === 7,
         'keys, repeats and releases delivered as the desktop delivers them', lines.join(', '));
+  // Line for line what the desktop's recorder writes for the same keys: unmapped keys and
+  // releases included.
+  const keyLines = lines.filter((l) => /^(key|release) /.test(l));
+  const desktop = desktopLines(typed);
+  check(keyLines.length === typed.length && keyLines.join('|') === desktop.join('|'),
+        `the page records ${typed.length} key events as the desktop records them`,
+        `page: ${keyLines.join(', ')} | desktop: ${desktop.join(', ')}`);
 
   // The frame follows the page's size, rounded as the desktop rounds it.
   await page.setViewport({width: 523, height: 317});

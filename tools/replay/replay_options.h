@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "viewer/command_line.h"
+#include "viewer/number_text.h"
 
 // quellor-replay's numeric options, read strictly: digits only (no sign, no blank), and
 // values checked against their range before they could wrap around.

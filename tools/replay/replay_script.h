@@ -3,14 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "viewer/messages.h"
+#include "viewer/script_vocabulary.h"
 
 // Scripted input: the messages of each pass, in file order.
-struct ScriptedMessage {
-  int64_t pass;  // from 1
-  Message message;
-};
-
 struct ReplayScript {
   std::vector<ScriptedMessage> messages;  // sorted by pass, file order within a pass
 };
@@ -36,6 +31,6 @@ class ScriptCursor {
   size_t next_ = 0;
 };
 
-// Parses "PASS EVENT [ARGS]" lines. On a line it cannot read, returns false with
+// Parses "PASS EVENT [ARGS]" lines (viewer/script_vocabulary.h). On a line it cannot read, returns false with
 // "FILE:LINE: what is wrong" in error.
 bool parseReplayScript(const std::string& text, const std::string& fileName, ReplayScript& out, std::string& error);

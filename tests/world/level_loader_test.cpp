@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,9 +224,10 @@ TEST(LevelLoader, AFileThatDoesNotOpenSaysWhy) {
   ::rmdir(folder.c_str());
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   const std::string held = LevelBytes().i32(0).i32(0).i32(0).write("loader-held.b2");
-  FileReader holder;
+  // A writer holding the file exclusively keeps the loader out.
+  const int holder = ::open(held.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
   testing::internal::CaptureStderr();
-  holder.open(held.c_str());
   const struct {
     std::string path, why;
   } cases[] = {{folder, "Is a directory"},
@@ -238,11 +241,26 @@ TEST(LevelLoader, AFileThatDoesNotOpenSaysWhy) {
     EXPECT_EQ(r.message, c.path + ": cannot be opened: " + c.why);
     EXPECT_EQ(world->roomCount, 0);
   }
-  holder.close();
+  ::close(holder);
   testing::internal::GetCapturedStderr();
   auto world = std::make_unique<World>();
   EXPECT_TRUE(loadLevel(*world, held.c_str()).ok);  // released, it loads
   ::rmdir(folder.c_str());
+}
+
+// Readers keep no one out: while one reader holds the level open, another loads it.
+TEST(LevelLoader, AReaderHoldingTheFileLetsAnotherLoadIt) {
+  const std::string path = cubeLevel().write("loader-shared.b2");
+  FileReader first;
+  first.open(path.c_str());
+  ASSERT_TRUE(first.isOpen());
+  auto world = std::make_unique<World>();
+  testing::internal::CaptureStderr();
+  const LevelLoadResult r = loadLevel(*world, path.c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(world->roomCount, 1);
+  first.close();
 }
 
 }  // namespace

@@ -344,13 +344,22 @@ static std::string withoutPath(const std::string& path, const std::string& messa
   return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : message;
 }
 
+// The loader's verdict as problems: its refusal as the one problem, else the checker's.
+static std::vector<LevelProblem> checkLoaded(const std::string& name, const LevelLoadResult& loaded,
+                                             const World& world) {
+  if (!loaded.ok) return {{-1, -1, withoutPath(name, loaded.message)}};
+  return checkWorld(world);
+}
+
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
   world.roomCount = 0;
   std::string error;
   if (!levelFileUsable(path, error)) return {{-1, -1, withoutPath(path, error)}};
-  const LevelLoadResult loaded = loadLevel(world, path.c_str());
-  if (!loaded.ok) return {{-1, -1, withoutPath(path, loaded.message)}};
-  return checkWorld(world);
+  return checkLoaded(path, loadLevel(world, path.c_str()), world);
+}
+
+std::vector<LevelProblem> checkLevelBytes(const std::string& name, const uint8_t* bytes, size_t size, World& world) {
+  return checkLoaded(name, parseLevel(world, name.c_str(), bytes, size), world);
 }
 
 std::string formatProblem(const World& world, const LevelProblem& problem) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,10 @@ std::vector<LevelProblem> checkWorld(const World& world);
 // the message, without the path in front (the caller prints it). world holds the loaded
 // level.
 std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world);
+
+// The same for a level file's bytes, parsed as the loader parses them; name stands for
+// the file.
+std::vector<LevelProblem> checkLevelBytes(const std::string& name, const uint8_t* bytes, size_t size, World& world);
 
 // "room 1 polygon 3 (portal to room 2): text"
 std::string formatProblem(const World& world, const LevelProblem& problem);

@@ -115,6 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     if (world->roomCount != 0) fault("a refused file left " + std::to_string(world->roomCount) + " rooms");
     checkRefusal(result, reference);
+    // A line after the refusal only for what begins as a level source does, naming it.
+    if (!result.note.empty() &&
+        result.note.compare(0, std::strlen(InputName) + 2, std::string(InputName) + ": ") != 0) {
+      fault("the note does not start with the file name: " + result.note);
+    }
   }
   return 0;
 }

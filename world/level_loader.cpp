@@ -11,6 +11,7 @@
 #include "geometry/vec_math.h"
 #include "io/file_reader.h"
 #include "world/level_random.h"
+#include "world/level_source_note.h"
 
 bool computePlane(WorldPolygon& polygon) {
   const Vec3* q = polygon.outline.vertices;
@@ -217,7 +218,7 @@ LevelLoadResult parseLevel(World& world, const char* name, const uint8_t* bytes,
   auto rooms = std::make_unique<Room[]>(MaxRooms);
   auto said = std::make_unique<LevelFileRecord>();
   ok = ok && readRooms(in, table, roomCount, rooms.get(), *said);
-  if (!ok) return {false, in.message()};
+  if (!ok) return {false, in.message(), levelSourceNote(name, bytes, size)};
   if (record) {
     said->vertexCount = vertexCount;
     said->secondWord = unusedWord;

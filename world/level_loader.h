@@ -13,6 +13,9 @@ bool computePlane(WorldPolygon& polygon);
 struct LevelLoadResult {
   bool ok;
   std::string message;  // empty when ok; otherwise names the file, the place and the fault
+  // A line for a person to read after the message, when the refused bytes are a level
+  // source given where a level file belongs (levelSourceNote); empty otherwise.
+  std::string note = {};
 };
 
 // The most vertices a level file's table may hold. The renderer can only ever refer to

@@ -1,6 +1,6 @@
 // The loader reads a file and parses its bytes; the parse alone is what everything that
 // holds bytes uses. Both must give the same world, record and words for the same bytes:
-// over the kept corpus, the generated levels and the shipped levels.
+// over the kept corpus, the generated levels, the shipped levels and the level sources.
 // The file's reading must also give the file back: no descriptor and no lock stays held.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -73,6 +73,7 @@ bool expectSameReading(const std::string& path, const std::vector<uint8_t>& byte
 
   EXPECT_EQ(file.result.ok, memory.result.ok) << what;
   EXPECT_EQ(file.result.message, memory.result.message) << what;
+  EXPECT_EQ(file.result.note, memory.result.note) << what;
   EXPECT_EQ(file.reports, "") << what;
   EXPECT_EQ(memory.reports, "") << what;
   EXPECT_EQ(std::memcmp(file.world.get(), memory.world.get(), sizeof(World)), 0) << what << ": the worlds differ";
@@ -112,6 +113,22 @@ TEST(LoaderBytes, GeneratedAndShippedLevelsReadTheSameFromAFileAndFromTheirBytes
   const std::vector<std::string> shipped = shippedLevels();
   EXPECT_FALSE(shipped.empty());
   for (const std::string& file : shipped) EXPECT_TRUE(expectSameReading(file, readBytes(file), file));
+}
+
+// A source given as a level file: refused alike, and with the same note, either way.
+TEST(LoaderBytes, LevelSourcesAreRefusedAlikeWithTheSameNote) {
+  const std::vector<std::string> sources = filesIn(std::string(QUELLOR_SOURCE_DIR) + "/levels", ".json");
+  ASSERT_FALSE(sources.empty());
+  for (const std::string& source : sources) {
+    EXPECT_FALSE(expectSameReading(source, readBytes(source), source));
+    auto world = std::make_unique<World>();
+    EXPECT_EQ(
+        loadLevel(*world, source.c_str())
+            .note.rfind(
+                source + ": this is a level source (JSON), not a level file: build one with quellor-level build ", 0),
+        0u)
+        << source;
+  }
 }
 
 }  // namespace

@@ -203,6 +203,7 @@ TEST(LevelLoader, RefusesBadFilesWholeWithAMessageNamingThePlace) {
     const std::string reports = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(r.ok) << c.name;
     EXPECT_EQ(r.message, name + ": " + c.message) << c.name;
+    EXPECT_EQ(r.note, "") << c.name;  // none of them looks like a level source
     EXPECT_EQ(world->roomCount, 0) << c.name;
     EXPECT_EQ(reports, "") << c.name;
   }

@@ -57,12 +57,6 @@ suggested=${note#*: build one with quellor-level }
   && pass "the suggested 'quellor-level $suggested' builds a level: $out" \
   || fail "'quellor-level $suggested' does not give a valid level"
 
-# A level file whose first bytes are text but no JSON object gets no note.
-printf 'not a level' > text.b2
-out=$("$tool" check text.b2 2> /dev/null); status=$?
-[ "$status" = 1 ] && ! grep -q "level source" <<< "$out" && pass "text that is no source: no note" \
-  || fail "text that is no source: $out"
-
 # The viewer, started as a person would: quellor mine.json.
 if [ -n "${DISPLAY:-}" ]; then
   export SDL_VIDEODRIVER=x11

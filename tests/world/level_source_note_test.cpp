@@ -2,8 +2,6 @@
 // the note after it says what the bytes are and how to build a level of them.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -19,28 +17,6 @@ bool looksLikeSource(const std::string& text) {
 
 std::string noteFor(const std::string& name, const std::string& text) {
   return levelSourceNote(name.c_str(), reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
-
-TEST(LevelSourceNote, AShippedSourceIsRefusedAsBeforeAndNamedASource) {
-  const std::string path = std::string(QUELLOR_SOURCE_DIR) + "/levels/two_rooms.json";
-  std::ifstream in(path, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ASSERT_FALSE(text.empty());
-  auto world = std::make_unique<World>();
-  const LevelLoadResult r =
-      parseLevel(*world, "levels/two_rooms.json", reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "levels/two_rooms.json: room count 1819042157 is outside 0..8");
-  EXPECT_EQ(r.note,
-            "levels/two_rooms.json: this is a level source (JSON), not a level file: build one with "
-            "quellor-level build levels/two_rooms.json two_rooms.b2");
-  // From the file, the same two lines.
-  const LevelLoadResult loaded = loadLevel(*world, path.c_str());
-  EXPECT_EQ(loaded.message, path + ": room count 1819042157 is outside 0..8");
-  EXPECT_EQ(loaded.note, path +
-                             ": this is a level source (JSON), not a level file: build one with quellor-level "
-                             "build " +
-                             path + " two_rooms.b2");
 }
 
 TEST(LevelSourceNote, TellsJsonObjectsFromLevelFiles) {

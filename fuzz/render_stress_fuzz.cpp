@@ -5,8 +5,6 @@
 //
 // The shipped levels are the .b2 files named in QUELLOR_LEVELS (separated by ':'), or,
 // without it, those in the build folder.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +18,6 @@
 #include "world/level_loader.h"
 
 namespace {
-
-std::string scratchFolder() { return access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp"; }
 
 std::vector<std::string> shippedFiles() {
   std::vector<std::string> files;
@@ -49,26 +45,16 @@ std::vector<std::unique_ptr<World>>& shippedWorlds() {
   return worlds;
 }
 
-void removeScratch() { std::remove(levels().scratchPath.c_str()); }
-
 }  // namespace
 
 void installAllocationCounter();
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   installAllocationCounter();
-  const std::string prefix = scratchFolder() + "/quellor-render-fuzz-" + std::to_string(getpid());
-  levels().scratchPath = prefix + ".b2";
-  std::atexit(removeScratch);
-  // The loader takes a level for exclusive use, so each is read from a private copy.
   for (const std::string& file : shippedFiles()) {
-    const std::string copy = prefix + "-shipped.b2";
-    std::error_code ec;
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, ec);
     shippedWorlds().push_back(std::make_unique<World>());
     World* world = shippedWorlds().back().get();
-    const LevelLoadResult loaded = loadLevel(*world, copy.c_str());
-    std::remove(copy.c_str());
+    const LevelLoadResult loaded = loadLevel(*world, file.c_str());
     if (!loaded.ok) {
       std::fprintf(stderr, "render fuzz: %s is not a level: %s\n", file.c_str(), loaded.message.c_str());
       std::exit(1);

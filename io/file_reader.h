@@ -3,10 +3,10 @@
 
 // One open file. Every operation is one platform call; a failure is reported through
 // reportError with a fixed message and the call returns as if it had worked.
-// The file is opened for reading and writing and for exclusive use among openers that take
-// the same lock. Where writing is refused (no write permission, a read-only medium) it is
-// opened for reading only and shared with other readers: reading is all a level needs. A
-// file another program holds exclusively does not open. Only a regular file opens: a
+// The file is opened for reading and writing, or for reading only where writing is refused
+// (no write permission, a read-only medium): reading is all a level needs. It is shared
+// with every other reader, so any number of programs read one level at once; a file
+// another program holds exclusively (a writer) does not open. Only a regular file opens: a
 // folder, a FIFO or a device fails at once, without waiting on it.
 class FileReader {
  public:

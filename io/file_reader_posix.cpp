@@ -55,17 +55,13 @@ void FileReader::open(const char* fileName) {
   // a regular file the flag changes nothing, so it stays on.
   constexpr int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   int fd = ::open(fileName, O_RDWR | flags);
-  // Exclusive use where the file may be written; where it may not, a shared lock still
-  // keeps out a writer that takes the exclusive one.
-  int lock = LOCK_EX;
-  if (fd < 0 && writingRefused(errno)) {
-    fd = ::open(fileName, O_RDONLY | flags);
-    lock = LOCK_SH;
-  }
+  if (fd < 0 && writingRefused(errno)) fd = ::open(fileName, O_RDONLY | flags);
+  // Reading needs no one else kept out: a shared lock lets any number of programs read one
+  // level at once, and still keeps out (and is kept out by) a writer holding it exclusively.
   const char* why = nullptr;
   if (fd < 0) {
     why = std::strerror(errno);
-  } else if ((why = notRegular(fd)) == nullptr && ::flock(fd, lock | LOCK_NB) != 0) {
+  } else if ((why = notRegular(fd)) == nullptr && ::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     why = errno == EWOULDBLOCK ? "another program holds the file" : std::strerror(errno);
   }
   if (why && fd >= 0) {

@@ -38,13 +38,15 @@ FileReader::~FileReader() {
 
 void FileReader::open(const char* fileName) {
   openFailure_[0] = '\0';
-  // Read and write access and no sharing where it is granted; where write access is
-  // refused (a read-only file or medium), read access shared with other readers only, so a
-  // program that holds the file for writing still keeps it out.
-  HANDLE file =
-      CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared with other readers, so any number of programs read one level at once. Each of
+  // them asks for write access too (the flush at close needs it), so the sharing must admit
+  // it; a program that holds the file without sharing it (a writer) still keeps readers out.
+  // Where write access is refused (a read-only file or medium), read access alone.
+  constexpr DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-    file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileA(fileName, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   handle_ = reinterpret_cast<intptr_t>(file);
   if (file == INVALID_HANDLE_VALUE) {

@@ -51,7 +51,15 @@ std::string sizeText(size_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
+std::string limitText(size_t maxBytes, const char* limitName) {
+  return std::string("the limit for ") + limitName + " is " + sizeText(maxBytes);
+}
+
 }  // namespace
+
+std::string inputTooLarge(const std::string& path, uint64_t size, size_t maxBytes, const char* limitName) {
+  return path + ": is " + std::to_string(size) + " bytes, too large: " + limitText(maxBytes, limitName);
+}
 
 bool readInputFile(const std::string& path, size_t maxBytes, const char* limitName, std::string& bytes,
                    std::string& error) {
@@ -71,9 +79,9 @@ bool readInputFile(const std::string& path, size_t maxBytes, const char* limitNa
     error = path + ": cannot be read: it is " + std::string(fileKindName(info.st_mode)) + ", not a regular file";
     return false;
   }
-  const std::string limit = std::string("the limit for ") + limitName + " is " + sizeText(maxBytes);
+  const std::string limit = limitText(maxBytes, limitName);
   if (uint64_t(info.st_size) > maxBytes) {
-    error = path + ": is " + std::to_string(uint64_t(info.st_size)) + " bytes, too large: " + limit;
+    error = inputTooLarge(path, uint64_t(info.st_size), maxBytes, limitName);
     return false;
   }
   // The file may grow while it is read: never take more than the limit and one byte.

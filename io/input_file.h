@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The tools' inputs (level sources, scripts, level files printed by dump) are read whole,
@@ -13,6 +14,10 @@ constexpr size_t MiB = size_t(1) << 20;
 // (limitName says what the limit is for: "a level source").
 bool readInputFile(const std::string& path, size_t maxBytes, const char* limitName, std::string& bytes,
                    std::string& error);
+
+// "PATH: is SIZE bytes, too large: the limit for LIMITNAME is 4 MiB": the refusal of an input
+// over its limit, the same whether it came from a file or was handed over as bytes.
+std::string inputTooLarge(const std::string& path, uint64_t size, size_t maxBytes, const char* limitName);
 
 // "a folder", "a FIFO", "a character device"...: what a file of this st_mode is, for messages.
 const char* fileKindName(unsigned mode);

@@ -239,13 +239,14 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_step(int32_t count) {
   return ran;
 }
 
-// Opens a level file of the module's file system in place of the current one, as the
-// viewer starts: camera at (5, 0, 0) looking along +z, room 0, standing, overview off.
-// A file the loader refuses leaves the current level and camera as they were. The loader's
-// message goes to the page either way.
-EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* path) {
-  if (!page) return 0;
-  const LevelLoadResult result = loadLevel(page->candidate, path);
+// Opens a level file's bytes, which the page read (a file opened or dropped, a level of
+// the chooser), in place of the current level, as the viewer starts: camera at (5, 0, 0)
+// looking along +z, room 0, standing, overview off. Bytes the loader refuses leave the
+// current level and camera as they were. name stands for the file in the loader's message,
+// which goes to the page either way.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* name, const uint8_t* bytes, int32_t size) {
+  if (!page || size < 0) return 0;
+  const LevelLoadResult result = parseLevel(page->candidate, name, bytes, size_t(size));
   if (result.ok) {
     Viewer& viewer = page->viewer;
     viewer.world = page->candidate;
@@ -254,7 +255,7 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* path) {
     viewer.world.overviewEnabled = 0;
     beginMainLoop(viewer);
   }
-  pageLevel(path, result.ok ? 1 : 0, result.message.c_str(), page->platform.pass);
+  pageLevel(name, result.ok ? 1 : 0, result.message.c_str(), page->platform.pass);
   return result.ok ? 1 : 0;
 }
 

@@ -53,6 +53,7 @@ ViewerEnd startViewerRun(Viewer& viewer, Platform& platform, const ViewerOptions
   const LevelLoadResult result = startViewer(viewer, options.levelFileName);
   if (!result.ok && options.reportLevelFailure) {
     std::fprintf(stderr, "%s: %s\n", options.programName, result.message.c_str());
+    if (!result.note.empty()) std::fprintf(stderr, "%s: %s\n", options.programName, result.note.c_str());
     std::fflush(stderr);
   }
   if (loaded) *loaded = result;

@@ -97,12 +97,31 @@
     return FS.readdir('/levels').filter((name) => name.endsWith('.b2')).map(baseName).sort();
   }
 
-  function openLevel(path) {
-    return Module.ccall('quellor_open_level', 'number', ['string'], [path]) === 1;
+  // A level file's bytes, named for the loader's messages, through the viewer's own loader:
+  // copied into the module's memory for the call, and released after it. False when refused
+  // (the loader's message is shown) or when there was no memory for the copy.
+  function openLevelBytes(name, bytes) {
+    const at = Module._malloc(Math.max(bytes.length, 1));
+    if (!at) {
+      say(`${name}: refused: there is no memory for it in the viewer`, true);
+      return false;
+    }
+    try {
+      Module.HEAPU8.set(bytes, at);
+      return Module.ccall('quellor_open_level', 'number', ['string', 'number', 'number'],
+                          [name, at, bytes.length]) === 1;
+    } finally {
+      Module._free(at);
+    }
   }
 
-  // A file from the file input or a drop: into the module's file system, then through
-  // the viewer's own loader. A refused file leaves the level shown as it was.
+  // A level the module holds (the chooser's), read from its file system.
+  function openLevel(path) {
+    return openLevelBytes(path, FS.readFile(path));
+  }
+
+  // A file from the file input or a drop, handed to the viewer's own loader as it was read.
+  // A refused file leaves the level shown as it was.
   function openFile(file) {
     if (!file || record.stopped) return;
     if (file.size > MaxLevelBytes) {
@@ -111,18 +130,10 @@
       return;
     }
     file.arrayBuffer().then((bytes) => {
+      // The name the page has always shown for an opened file.
       let name = file.name.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 64);
       if (name === '' || name.startsWith('.')) name = '_' + name;
-      const path = '/opened/' + name;
-      try {
-        if (!FS.analyzePath('/opened').exists) FS.mkdir('/opened');
-        FS.writeFile(path, new Uint8Array(bytes));
-      } catch (e) {
-        say(`${file.name}: refused: it could not be stored for the viewer (${e})`, true);
-        return;
-      }
-      if (openLevel(path)) chooser.value = '';
-      FS.unlink(path);
+      if (openLevelBytes('/opened/' + name, new Uint8Array(bytes))) chooser.value = '';
     }, () => {
       say(`${file.name}: refused: it cannot be read (a folder is not a level file)`, true);
     });

@@ -1,5 +1,6 @@
 #include "world/level_loader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "geometry/vec_math.h"
 #include "io/file_reader.h"
 #include "world/level_random.h"
+#include "world/level_source_note.h"
 
 bool computePlane(WorldPolygon& polygon) {
   const Vec3* q = polygon.outline.vertices;
@@ -27,23 +29,17 @@ bool computePlane(WorldPolygon& polygon) {
 
 namespace {
 
-// Reads the level's 32-bit little-endian fields one at a time, and words the refusal
-// of a bad file: its name, where the reading stood, and what was wrong.
+// Reads the level's 32-bit little-endian fields one at a time from its bytes, and words
+// the refusal of bad bytes: the file's name, where the reading stood, and what was wrong.
 class LevelParser {
  public:
-  explicit LevelParser(const char* fileName) : fileName_(fileName) { reader_.open(fileName); }
-  ~LevelParser() { reader_.close(); }
-
-  bool opened() const { return !reader_.failed(); }
-  const char* openFailure() const { return reader_.openFailure(); }
+  LevelParser(const char* name, const uint8_t* bytes, size_t size) : name_(name), bytes_(bytes), size_(size) {}
 
   bool readInt(int32_t& value, const char* field) {
-    uint8_t bytes[4];
-    uint32_t count = 0;
-    reader_.read(bytes, 4, count);
-    if (count != 4) return fail(std::string("the file ends early, at ") + field);
-    const uint32_t word =
-        uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    if (size_ - at_ < 4) return fail(std::string("the file ends early, at ") + field);
+    const uint8_t* b = bytes_ + at_;
+    at_ += 4;
+    const uint32_t word = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     std::memcpy(&value, &word, 4);
     return true;
   }
@@ -67,15 +63,17 @@ class LevelParser {
     if (room_ >= 0) where += "room " + std::to_string(room_);
     if (polygon_ >= 0) where += ", polygon " + std::to_string(polygon_);
     if (vertex_ >= 0) where += ", vertex " + std::to_string(vertex_);
-    message_ = fileName_ + ": " + (where.empty() ? "" : where + ": ") + what;
+    message_ = name_ + ": " + (where.empty() ? "" : where + ": ") + what;
     return false;
   }
 
   const std::string& message() const { return message_; }
 
  private:
-  FileReader reader_;
-  std::string fileName_;
+  std::string name_;
+  const uint8_t* bytes_;
+  size_t size_;
+  size_t at_ = 0;
   std::string message_;
   int room_ = -1, polygon_ = -1, vertex_ = -1;
 };
@@ -174,16 +172,39 @@ bool readRooms(LevelParser& in, const std::vector<Vec3>& table, int32_t roomCoun
   return true;
 }
 
+// The file's bytes, through the reader, up to one more than the longest level: the parse
+// needs no more, and a file of any size costs no more memory than that.
+bool readLevelFile(const char* fileName, std::vector<uint8_t>& bytes, std::string& openFailure) {
+  FileReader reader;
+  reader.open(fileName);
+  if (reader.failed()) {
+    openFailure = reader.openFailure();
+    reader.close();
+    return false;
+  }
+  constexpr size_t Limit = MaxLevelFileBytes + 1;
+  constexpr size_t Piece = 64 * 1024;
+  // Until the end (a read of nothing) or the limit; a failed read is reported by the reader
+  // and ends the reading, and the parse then finds the file short.
+  for (size_t have = 0; have < Limit;) {
+    const size_t want = std::min(Piece, Limit - have);
+    bytes.resize(have + want);
+    uint32_t got = 0;
+    reader.read(bytes.data() + have, int32_t(want), got);
+    have += got;
+    bytes.resize(have);
+    if (got == 0) break;
+  }
+  reader.close();
+  return true;
+}
+
 }  // namespace
 
-LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record) {
+LevelLoadResult parseLevel(World& world, const char* name, const uint8_t* bytes, size_t size, LevelFileRecord* record) {
   world.roomCount = 0;
   if (record) *record = LevelFileRecord{};
-  LevelParser in(fileName);
-  if (!in.opened()) {
-    in.fail(std::string("cannot be opened: ") + in.openFailure());
-    return {false, in.message()};
-  }
+  LevelParser in(name, bytes, size);
   int32_t vertexCount = 0, unusedWord = 0, roomCount = 0;
   std::vector<Vec3> table;
   bool ok = in.readInt(vertexCount, "the vertex count") && in.readInt(unusedWord, "the header") &&
@@ -197,7 +218,7 @@ LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* r
   auto rooms = std::make_unique<Room[]>(MaxRooms);
   auto said = std::make_unique<LevelFileRecord>();
   ok = ok && readRooms(in, table, roomCount, rooms.get(), *said);
-  if (!ok) return {false, in.message()};
+  if (!ok) return {false, in.message(), levelSourceNote(name, bytes, size)};
   if (record) {
     said->vertexCount = vertexCount;
     said->secondWord = unusedWord;
@@ -208,4 +229,13 @@ LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* r
   std::copy(rooms.get(), rooms.get() + roomCount, world.rooms);
   world.roomCount = roomCount;
   return {true, {}};
+}
+
+LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record) {
+  world.roomCount = 0;
+  if (record) *record = LevelFileRecord{};
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!readLevelFile(fileName, bytes, why)) return {false, std::string(fileName) + ": cannot be opened: " + why};
+  return parseLevel(world, fileName, bytes.data(), bytes.size(), record);
 }

@@ -15,13 +15,11 @@ using namespace hardening_test;
 
 TEST(GeneratedLevels, LoadAndPassEveryCheckOfTheLevelChecker) {
   auto world = std::make_unique<World>();
-  const std::string path = privatePath("generated.b2");
   int rooms = 0, withEightRooms = 0;
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     const std::vector<uint8_t> bytes = seededBytes(seed, 256);
     ByteChoices choices(bytes.data(), bytes.size());
-    ASSERT_TRUE(writeFile(path, generateLevel(choices)));
-    const LevelLoadResult loaded = loadLevel(*world, path.c_str());
+    const LevelLoadResult loaded = parseBytes(*world, "generated.b2", generateLevel(choices));
     ASSERT_TRUE(loaded.ok) << "seed " << seed << ": " << loaded.message;
     for (const LevelProblem& problem : checkWorld(*world)) {
       ADD_FAILURE() << "seed " << seed << ": " << formatProblem(*world, problem);
@@ -36,10 +34,8 @@ TEST(GeneratedLevels, LoadAndPassEveryCheckOfTheLevelChecker) {
 
 TEST(GeneratedLevels, NoInputIsTooShortToGiveALevel) {
   auto world = std::make_unique<World>();
-  const std::string path = privatePath("generated-empty.b2");
   ByteChoices nothing(nullptr, 0);
-  ASSERT_TRUE(writeFile(path, generateLevel(nothing)));
-  const LevelLoadResult loaded = loadLevel(*world, path.c_str());
+  const LevelLoadResult loaded = parseBytes(*world, "generated-empty.b2", generateLevel(nothing));
   ASSERT_TRUE(loaded.ok) << loaded.message;
   EXPECT_EQ(world->roomCount, 1);
   EXPECT_TRUE(checkWorld(*world).empty());

@@ -1,6 +1,6 @@
 #pragma once
-// Files for the hardening tests. The loader opens a level for exclusive use, and other
-// tests may hold the same file at the same moment, so each test loads its own copy.
+// Files for the hardening tests. Levels are parsed from their bytes where a file is not
+// what is tested; a file is written only to compare the loader's reading of it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "world/level_loader.h"
 
 namespace hardening_test {
 
@@ -24,11 +27,10 @@ inline std::vector<uint8_t> readBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A private copy of a file, named after it.
-inline std::string privateCopy(const std::string& path) {
-  const std::string copy = privatePath(std::filesystem::path(path).filename().string());
-  std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
-  return copy;
+// The first length bytes parsed as the loader parses a file's, named name in messages.
+inline LevelLoadResult parseBytes(World& world, const std::string& name, const std::vector<uint8_t>& bytes,
+                                  size_t length = SIZE_MAX) {
+  return parseLevel(world, name.c_str(), bytes.data(), std::min(length, bytes.size()));
 }
 
 // The levels this build ships (made by the level tool into the build folder), sorted.

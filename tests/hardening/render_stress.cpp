@@ -341,11 +341,8 @@ StressReport runStressCase(const StressLevels& levels, ByteChoices& c, StressSta
   if (shipped) {
     viewer->world = *levels.shipped[c.below(uint32_t(levels.shipped.size()))];
   } else {
-    if (!writeFile(levels.scratchPath, generateLevel(c))) {
-      report.fault = "cannot write " + levels.scratchPath;
-      return report;
-    }
-    const LevelLoadResult loaded = loadLevel(viewer->world, levels.scratchPath.c_str());
+    const std::vector<uint8_t> bytes = generateLevel(c);
+    const LevelLoadResult loaded = parseLevel(viewer->world, "generated.b2", bytes.data(), bytes.size());
     if (!loaded.ok) {
       report.fault = "a generated level was refused: " + loaded.message;
       return report;

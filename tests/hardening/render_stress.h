@@ -14,7 +14,6 @@
 
 struct StressLevels {
   std::vector<const World*> shipped;  // levels loaded from files, used as they are
-  std::string scratchPath;            // where generated levels are written to be loaded
   // The shipped levels break the portal rules on purpose (tests/hardening/portal_topology.h):
   // every case uses one, and only the traversal's work budget bounds its passes.
   bool hostile = false;

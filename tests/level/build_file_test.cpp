@@ -121,6 +121,25 @@ TEST_F(BuildFile, RefusesOversizedAndOverDeepSources) {
   built = buildLevelFile(path("deep.json"), path("out.b2"));
   EXPECT_EQ(errors(built), path("deep.json") + ":1: brackets nest more than 64 deep, the limit for a level source\n");
   EXPECT_EQ(contents(path("out.b2")), "earlier");
+  // Handed over in memory, as the page will hand them, the same texts meet the same bounds
+  // and the same words.
+  LevelSource source;
+  std::vector<std::string> said;
+  EXPECT_FALSE(readLevelSource(std::string(MaxLevelSourceBytes + 1, '\n'), "huge.json", source, said));
+  EXPECT_EQ(
+      said,
+      (std::vector<std::string>{"huge.json: is 4194305 bytes, too large: the limit for a level source is 4 MiB"}));
+  said.clear();
+  EXPECT_FALSE(readLevelSource(std::string(100000, '[') + std::string(100000, ']'), "deep.json", source, said));
+  EXPECT_EQ(said,
+            (std::vector<std::string>{"deep.json:1: brackets nest more than 64 deep, the limit for a level source"}));
+  // At the size limit itself, the text is read as JSON.
+  said.clear();
+  const std::string object = "{\"rooms\": 5}";
+  EXPECT_FALSE(
+      readLevelSource(object + std::string(MaxLevelSourceBytes - object.size(), ' '), "full.json", source, said));
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0].find("too large"), std::string::npos) << said[0];
   // The limit itself: 64 levels parse, 65 do not.
   JsonDocument document;
   int line = 0;

@@ -31,7 +31,7 @@ TEST(BuildRoundTrip, BoxRoomIsSixFourCorneredWallsOverEightSharedVertices) {
   EXPECT_EQ(wordAt(run.bytes, 12 + 96), 6);
   EXPECT_EQ(wordAt(run.bytes, 12 + 96 + 4), 0);
 
-  const CheckedLevel checked = checkFile(writeBytes(run.bytes, "box.b2"));
+  const CheckedLevel checked = checkBytes(run.bytes, "box.b2");
   EXPECT_TRUE(checked.problems.empty()) << checked.report();
   const Room& room = checked.world->rooms[0];
   std::set<std::tuple<float, float, float>> corners;
@@ -85,7 +85,7 @@ TEST(BuildRoundTrip, SharedWholeSideBecomesTwinPortalsOverSharedVertices) {
   ]})");
   ASSERT_TRUE(run.ok) << run.allErrors();
   EXPECT_EQ(run.level.vertices.size(), 12u);  // the four corners of the shared side once
-  const CheckedLevel checked = checkFile(writeBytes(run.bytes, "pair.b2"));
+  const CheckedLevel checked = checkBytes(run.bytes, "pair.b2");
   EXPECT_TRUE(checked.problems.empty()) << checked.report();
   for (int r = 0; r < 2; ++r) {
     const Room& room = checked.world->rooms[r];

@@ -38,16 +38,16 @@ TEST(CheckerScale, ValidLevelsStayValidAtAnyScaleInRange) {
   for (const char* name : {"3rooms", "eight_rooms", "big_polygons", "two_rooms"}) {
     const std::vector<uint8_t> bytes = builtSample(name);
     for (const float factor : {1e-2f, 1.0f, 1e3f, 1e10f, 1e16f, 1e17f}) {
-      const CheckedLevel checked = checkFile(writeBytes(scaled(bytes, factor), std::string("scaled-") + name + ".b2"));
+      const CheckedLevel checked = checkBytes(scaled(bytes, factor), std::string("scaled-") + name + ".b2");
       EXPECT_TRUE(checked.problems.empty()) << name << " x " << factor << "\n" << checked.report();
     }
   }
 }
 
 TEST(CheckerScale, ToleranceIsTheRenderersForNormalLevelsAndGrowsWithTheExtent) {
-  const CheckedLevel normal = checkFile(writeBytes(builtSample("eight_rooms"), "tolerance-normal.b2"));
+  const CheckedLevel normal = checkBytes(builtSample("eight_rooms"), "tolerance-normal.b2");
   EXPECT_EQ(checkToleranceFor(*normal.world), CheckTolerance);
-  const CheckedLevel huge = checkFile(writeBytes(scaled(builtSample("two_rooms"), 1e16f), "tolerance-huge.b2"));
+  const CheckedLevel huge = checkBytes(scaled(builtSample("two_rooms"), 1e16f), "tolerance-huge.b2");
   // two_rooms reaches 12 world units: 1.2e17 after the scaling.
   EXPECT_NEAR(checkToleranceFor(*huge.world) / (CheckTolerance * 1.2e17 / ToleranceExtent), 1.0, 1e-6);
 }
@@ -62,13 +62,13 @@ TEST(CheckerScale, BrokenLevelsStayBrokenWhenScaled) {
   cubeFaces(l);
   const std::vector<uint8_t> bytes = l.bytes();
   for (const float factor : {1.0f, 1e10f, 1e17f}) {
-    const CheckedLevel checked = checkFile(writeBytes(scaled(bytes, factor), "scaled-bent.b2"));
+    const CheckedLevel checked = checkBytes(scaled(bytes, factor), "scaled-bent.b2");
     EXPECT_TRUE(checked.has(0, 1, "is not flat")) << factor << "\n" << checked.report();
   }
 }
 
 TEST(CheckerScale, CoordinatesBeyondTheRangeAreNamedAsSuch) {
-  const CheckedLevel checked = checkFile(writeBytes(scaled(builtSample("two_rooms"), 1e18f), "scaled-far.b2"));
+  const CheckedLevel checked = checkBytes(scaled(builtSample("two_rooms"), 1e18f), "scaled-far.b2");
   ASSERT_FALSE(checked.problems.empty());
   for (const LevelProblem& p : checked.problems) {
     EXPECT_NE(p.text.find("is out of range: a coordinate of "), std::string::npos) << p.text;

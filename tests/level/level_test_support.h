@@ -68,11 +68,18 @@ inline CheckedLevel checkFile(const std::string& path) {
   return checked;
 }
 
+// A level file's bytes checked where they lie, name standing for the file.
+inline CheckedLevel checkBytes(const std::vector<uint8_t>& bytes, const std::string& name) {
+  CheckedLevel checked;
+  checked.problems = checkLevelBytes(name, bytes.data(), bytes.size(), *checked.world);
+  return checked;
+}
+
 inline CheckedLevel buildAndCheck(const std::string& text, const std::string& name) {
   const BuildRun run = buildText(text, name + ".json");
   EXPECT_TRUE(run.ok) << run.allErrors();
   if (!run.ok) return {};
-  return checkFile(writeBytes(run.bytes, name + ".b2"));
+  return checkBytes(run.bytes, name + ".b2");
 }
 
 inline DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }

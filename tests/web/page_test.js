@@ -295,6 +295,8 @@ async function testPage(browser, palette) {
   await uploadAndWait(second, mine, () => window.quellor.level === '/opened/mine.b2');
   await waitPasses(second, 2);
   framesMatch('a level opened with "Open a level..."', await snapshot(second), mine, palette);
+  check(await second.evaluate(() => !FS.analyzePath('/opened').exists),
+        'an opened file is handed to the loader as bytes, not stored in the module\'s files', '/opened exists');
 
   const bad = path.join(work, 'bad.b2');
   fs.writeFileSync(bad, fs.readFileSync(mine).subarray(0, 30));

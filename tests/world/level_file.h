@@ -1,10 +1,14 @@
 #pragma once
-// Writes small level files for tests, field by field in the level format.
+// Small level files for tests, field by field in the level format: parsed where they lie,
+// as the loader parses a file's bytes, or written for what needs a file.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "world/level_loader.h"
 
 class LevelBytes {
  public:
@@ -31,6 +35,12 @@ class LevelBytes {
   }
   const std::vector<uint8_t>& bytes() const { return bytes_; }
   size_t size() const { return bytes_.size(); }
+
+  // The first keep bytes parsed into world, name standing for the file in messages.
+  LevelLoadResult parse(World& world, const std::string& name, size_t keep = SIZE_MAX,
+                        LevelFileRecord* record = nullptr) const {
+    return parseLevel(world, name.c_str(), bytes_.data(), std::min(keep, bytes_.size()), record);
+  }
 
   std::string write(const std::string& name, size_t keep = SIZE_MAX) const {
     const std::string path = ::testing::TempDir() + name;

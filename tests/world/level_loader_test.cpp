@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,11 +14,12 @@
 
 namespace {
 
-std::unique_ptr<World> load(const std::string& path, LevelLoadResult& result) {
+// The bytes parsed as a file's would be; nothing may be reported (no file is involved).
+std::unique_ptr<World> load(const LevelBytes& bytes, LevelLoadResult& result) {
   auto world = std::make_unique<World>();
   testing::internal::CaptureStderr();
-  result = loadLevel(*world, path.c_str());
-  testing::internal::GetCapturedStderr();
+  result = bytes.parse(*world, "test.b2");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   return world;
 }
 
@@ -33,7 +36,7 @@ TEST(LevelLoader, ReadsVerticesAsZXYScaledByTen) {
   l.i32(3).i32(0).i32(1).f32(1).f32(2).f32(3).f32(1).f32(0).f32(0).f32(1).f32(2).f32(0);
   l.i32(1).i32(0).wall({0, 1, 2});
   LevelLoadResult r;
-  auto world = load(l.write("order.b2"), r);
+  auto world = load(l, r);
   ASSERT_TRUE(r.ok) << r.message;
   const Vec3& v = world->rooms[0].polygons[0].outline.vertices[0];
   EXPECT_EQ(v.x, 20.0f);
@@ -49,7 +52,7 @@ TEST(LevelLoader, PutsWallsBeforePortalsAndComputesInwardPlanes) {
   cubeFaces(l, 0, 1, 1);  // room 0's +x face opens into room 1
   cubeFaces(l, 8, 0, 0);  // room 1's -x face opens back
   LevelLoadResult r;
-  auto world = load(l.write("two.b2"), r);
+  auto world = load(l, r);
   ASSERT_TRUE(r.ok) << r.message;
   ASSERT_EQ(world->roomCount, 2);
   const Room& room = world->rooms[0];
@@ -84,7 +87,7 @@ TEST(LevelLoader, PlaneOfTheDocumentedTriangle) {
 
 TEST(LevelLoader, ColoursFollowTheGeneratorAndStayInRange) {
   LevelLoadResult r;
-  auto world = load(cubeLevel().write("colours.b2"), r);
+  auto world = load(cubeLevel(), r);
   ASSERT_TRUE(r.ok) << r.message;
   LevelRandom random;
   EXPECT_EQ(random.next(), 41);  // the classic first value of rand()
@@ -112,8 +115,8 @@ TEST(LevelLoader, SecondHeaderWordAndTrailingBytesChangeNothing) {
   LevelLoadResult r1, r2;
   LevelBytes other = cubeLevel(-12345);
   other.i32(99).i32(-7);
-  auto a = load(cubeLevel().write("a.b2"), r1);
-  auto b = load(other.write("b.b2"), r2);
+  auto a = load(cubeLevel(), r1);
+  auto b = load(other, r2);
   ASSERT_TRUE(r1.ok && r2.ok);
   EXPECT_EQ(std::memcmp(&a->rooms[0], &b->rooms[0], sizeof(Room)), 0);
 }
@@ -192,17 +195,26 @@ TEST(LevelLoader, RefusesBadFilesWholeWithAMessageNamingThePlace) {
         {"bigcount", l, SIZE_MAX, "vertex count 2147483647 is more than 65536, the most a level file may hold"});
   }
   for (const BadFile& c : cases) {
-    const std::string path = c.bytes.write(std::string("bad-") + c.name + ".b2", c.keep);
+    const std::string name = std::string("bad-") + c.name + ".b2";
     auto world = std::make_unique<World>();
     world->roomCount = 5;
     testing::internal::CaptureStderr();
-    const LevelLoadResult r = loadLevel(*world, path.c_str());
+    const LevelLoadResult r = c.bytes.parse(*world, name, c.keep);
     const std::string reports = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(r.ok) << c.name;
-    EXPECT_EQ(r.message, path + ": " + c.message) << c.name;
+    EXPECT_EQ(r.message, name + ": " + c.message) << c.name;
+    EXPECT_EQ(r.note, "") << c.name;  // none of them looks like a level source
     EXPECT_EQ(world->roomCount, 0) << c.name;
-    EXPECT_EQ(reports, "") << c.name;  // a short file is not a failed read
+    EXPECT_EQ(reports, "") << c.name;
   }
+  // From a file, the same: a short file is not a failed read.
+  const BadFile& shortFile = cases[1];
+  const std::string path = shortFile.bytes.write("bad-short.b2", shortFile.keep);
+  auto world = std::make_unique<World>();
+  testing::internal::CaptureStderr();
+  const LevelLoadResult r = loadLevel(*world, path.c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(r.message, path + ": " + shortFile.message);
 }
 
 TEST(LevelLoader, MissingFileReportsThroughTheReaderAndLeavesNoRooms) {
@@ -222,9 +234,10 @@ TEST(LevelLoader, AFileThatDoesNotOpenSaysWhy) {
   ::rmdir(folder.c_str());
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   const std::string held = LevelBytes().i32(0).i32(0).i32(0).write("loader-held.b2");
-  FileReader holder;
+  // A writer holding the file exclusively keeps the loader out.
+  const int holder = ::open(held.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
   testing::internal::CaptureStderr();
-  holder.open(held.c_str());
   const struct {
     std::string path, why;
   } cases[] = {{folder, "Is a directory"},
@@ -238,11 +251,73 @@ TEST(LevelLoader, AFileThatDoesNotOpenSaysWhy) {
     EXPECT_EQ(r.message, c.path + ": cannot be opened: " + c.why);
     EXPECT_EQ(world->roomCount, 0);
   }
-  holder.close();
+  ::close(holder);
   testing::internal::GetCapturedStderr();
   auto world = std::make_unique<World>();
   EXPECT_TRUE(loadLevel(*world, held.c_str()).ok);  // released, it loads
   ::rmdir(folder.c_str());
+}
+
+// Readers keep no one out: while one reader holds the level open, another loads it.
+TEST(LevelLoader, AReaderHoldingTheFileLetsAnotherLoadIt) {
+  const std::string path = cubeLevel().write("loader-shared.b2");
+  FileReader first;
+  first.open(path.c_str());
+  ASSERT_TRUE(first.isOpen());
+  auto world = std::make_unique<World>();
+  testing::internal::CaptureStderr();
+  const LevelLoadResult r = loadLevel(*world, path.c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(world->roomCount, 1);
+  first.close();
+}
+
+// The most the loader accepts, every limit at once: a full vertex table and eight rooms
+// of twenty portals of sixteen corners, exactly MaxLevelFileBytes long.
+LevelBytes largestLevel() {
+  LevelBytes l;
+  l.i32(MaxLevelVertices).i32(0).i32(MaxRooms);
+  // Sixteen corners on a circle in the plane z = 1, then filler.
+  for (int k = 0; k < MaxPolygonVertices; ++k) {
+    const double a = 6.283185307179586 * k / MaxPolygonVertices;
+    l.vertex(float(std::cos(a)), float(std::sin(a)), 1.0f);
+  }
+  for (int i = MaxPolygonVertices; i < MaxLevelVertices; ++i) l.vertex(0.5f, 0.5f, 0.5f);
+  for (int r = 0; r < MaxRooms; ++r) {
+    l.i32(0).i32(MaxRoomPolygons);
+    for (int p = 0; p < MaxRoomPolygons; ++p) {
+      l.i32((r + 1) % MaxRooms).i32(MaxPolygonVertices);
+      for (int k = 0; k < MaxPolygonVertices; ++k) l.i32(k);
+    }
+  }
+  return l;
+}
+
+// No level the loader accepts is longer than the bound the file reading keeps to; what
+// lies past the last room, however much, changes nothing; one byte short is refused.
+TEST(LevelLoader, TheLargestLevelIsTheReadBoundAndWhatFollowsItIsIgnored) {
+  LevelBytes largest = largestLevel();
+  ASSERT_EQ(largest.size(), MaxLevelFileBytes);
+  auto fromBytes = std::make_unique<World>();
+  LevelLoadResult parsed = largest.parse(*fromBytes, "largest.b2");
+  ASSERT_TRUE(parsed.ok) << parsed.message;
+  EXPECT_EQ(fromBytes->roomCount, MaxRooms);
+  EXPECT_EQ(fromBytes->rooms[MaxRooms - 1].polygonCount, MaxRoomPolygons);
+
+  LevelBytes longer = largest;
+  for (int i = 0; i < 300000; ++i) longer.i32(-1);  // far past the bound
+  auto fromFile = std::make_unique<World>();
+  testing::internal::CaptureStderr();
+  const LevelLoadResult loaded = loadLevel(*fromFile, longer.write("largest-and-more.b2").c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_TRUE(loaded.ok) << loaded.message;
+  EXPECT_EQ(std::memcmp(fromFile->rooms, fromBytes->rooms, sizeof(Room) * MaxRooms), 0);
+
+  const std::string cut = largest.write("largest-cut.b2", MaxLevelFileBytes - 1);
+  const LevelLoadResult refused = loadLevel(*fromFile, cut.c_str());
+  EXPECT_EQ(refused.message, cut + ": room 7, polygon 19: the file ends early, at a vertex index");
+  EXPECT_EQ(largest.parse(*fromBytes, cut, MaxLevelFileBytes - 1).message, refused.message);
 }
 
 }  // namespace

@@ -22,14 +22,6 @@ bool sameFile(const std::string& a, const std::string& b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-// The loader names the file it read, here the temporary one: say the output instead.
-std::string renamed(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 }  // namespace
 
 BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string& outPath, bool strict) {
@@ -66,13 +58,11 @@ BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string
   }
   // The very bytes that will become OUT must pass the same check as any other level.
   auto world = std::make_unique<World>();
-  const std::vector<LevelProblem> problems = checkLevelFile(out.temporaryPath(), *world);
+  const std::vector<LevelProblem> problems = checkLevelBytes(outPath, bytes.data(), bytes.size(), *world);
   if (!problems.empty()) {
     errors.push_back(outPath + ": the built level fails its check (a fault of the builder); " + outPath +
                      " is left as it was:");
-    for (const LevelProblem& p : problems) {
-      errors.push_back("  " + renamed(formatProblem(*world, p), out.temporaryPath(), outPath));
-    }
+    for (const LevelProblem& p : problems) errors.push_back("  " + formatProblem(*world, p));
     return outcome;  // out abandons the temporary file
   }
   for (const LevelWarning& w : findLevelWarnings(*world)) outcome.warnings.push_back(formatWarning(source, w));

@@ -4,8 +4,8 @@
 #include <vector>
 
 // build: a JSON level source compiled into a level file. The output is never the source
-// and never a folder, FIFO or device; it is written to a temporary file beside it, that
-// temporary file is checked with the viewer's loader and checker, and only a level that
+// and never a folder, FIFO or device; it is written to a temporary file beside it, the
+// bytes written are checked with the viewer's loader and checker, and only a level that
 // passes replaces OUT. Any failure leaves OUT as it was and no temporary file behind.
 struct BuildFileOutcome {
   bool ok = false;

@@ -432,6 +432,8 @@ class Builder {
   // The level as the viewer's loader will hold it (file floats times 10, planes from the
   // first three corners in floats) must pass the checker; whatever does not is refused
   // here, at the source line of the polygon at fault, so that a level that builds checks.
+  // Made here rather than parsed from the file's bytes: the loader would refuse a polygon
+  // whose corners coincide once rounded, and the checker must still name each one.
   void checkAsLoaded() {
     auto world = std::make_unique<World>();
     world->roomCount = int32_t(level_.rooms.size());

@@ -344,13 +344,25 @@ static std::string withoutPath(const std::string& path, const std::string& messa
   return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : message;
 }
 
-std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world) {
+// The loader's verdict as problems: its refusal as the one problem, else the checker's.
+static std::vector<LevelProblem> checkLoaded(const std::string& name, const LevelLoadResult& loaded, const World& world,
+                                             std::string* note) {
+  if (note) *note = loaded.note;
+  if (!loaded.ok) return {{-1, -1, withoutPath(name, loaded.message)}};
+  return checkWorld(world);
+}
+
+std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world, std::string* note) {
   world.roomCount = 0;
+  if (note) note->clear();
   std::string error;
   if (!levelFileUsable(path, error)) return {{-1, -1, withoutPath(path, error)}};
-  const LevelLoadResult loaded = loadLevel(world, path.c_str());
-  if (!loaded.ok) return {{-1, -1, withoutPath(path, loaded.message)}};
-  return checkWorld(world);
+  return checkLoaded(path, loadLevel(world, path.c_str()), world, note);
+}
+
+std::vector<LevelProblem> checkLevelBytes(const std::string& name, const uint8_t* bytes, size_t size, World& world,
+                                          std::string* note) {
+  return checkLoaded(name, parseLevel(world, name.c_str(), bytes, size), world, note);
 }
 
 std::string formatProblem(const World& world, const LevelProblem& problem) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,8 +37,14 @@ std::vector<LevelProblem> checkWorld(const World& world);
 // Loads the file with the viewer's loader and checks the level. A file the loader
 // refuses, or a path that is not a regular file (not opened), is one problem carrying
 // the message, without the path in front (the caller prints it). world holds the loaded
-// level.
-std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world);
+// level. note, when given, receives the loader's line for a level source given in place
+// of a level file (LevelLoadResult::note), or is emptied.
+std::vector<LevelProblem> checkLevelFile(const std::string& path, World& world, std::string* note = nullptr);
+
+// The same for a level file's bytes, parsed as the loader parses them; name stands for
+// the file.
+std::vector<LevelProblem> checkLevelBytes(const std::string& name, const uint8_t* bytes, size_t size, World& world,
+                                          std::string* note = nullptr);
 
 // "room 1 polygon 3 (portal to room 2): text"
 std::string formatProblem(const World& world, const LevelProblem& problem);

@@ -71,7 +71,7 @@ bool dumpLevelFile(const std::string& path, std::string& text, std::string& erro
   auto record = std::make_unique<LevelFileRecord>();
   const LevelLoadResult loaded = loadLevel(*world, path.c_str(), record.get());
   if (!loaded.ok) {
-    error = loaded.message;
+    error = loaded.message + (loaded.note.empty() ? "" : "\n" + loaded.note);
     return false;
   }
   text = formatLevelDump(path, *world, *record);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "tools/level/json_document.h"
+#include "tools/level/level_inputs.h"
 
 namespace {
 
@@ -226,6 +227,11 @@ bool readLevelSource(const std::string& text, const std::string& fileName, Level
                      std::vector<std::string>& errors) {
   source = LevelSource{};
   source.fileName = fileName;
+  // Text handed over in memory keeps the bound a file of it would have.
+  if (text.size() > MaxLevelSourceBytes) {
+    errors.push_back(inputTooLarge(fileName, text.size(), MaxLevelSourceBytes, "a level source"));
+    return false;
+  }
   JsonDocument document;
   std::string error;
   int errorLine = 1;

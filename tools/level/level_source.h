@@ -41,7 +41,9 @@ struct LevelSource {
 // Coordinates beyond this many world units would lose the precision the checks rely on.
 constexpr double MaxSourceCoordinate = 1000.0;
 
-// Reads the JSON source. Returns false with one message per fault, each "FILE:LINE: ...".
+// Reads the JSON source, at most MaxLevelSourceBytes of it (as from a file) and brackets at
+// most MaxJsonDepth deep. Returns false with one message per fault, each "FILE:LINE: ...",
+// or, for text over the limit, the message a file of it gets.
 bool readLevelSource(const std::string& text, const std::string& fileName, LevelSource& source,
                      std::vector<std::string>& errors);
 

@@ -43,8 +43,10 @@ int build(const std::string& sourcePath, const std::string& outPath, bool strict
 
 int check(const std::string& path, bool strict) {
   auto world = std::make_unique<World>();
-  const std::vector<LevelProblem> problems = checkLevelFile(path, *world);
+  std::string note;
+  const std::vector<LevelProblem> problems = checkLevelFile(path, *world, &note);
   for (const LevelProblem& p : problems) std::printf("%s: %s\n", path.c_str(), formatProblem(*world, p).c_str());
+  if (!note.empty()) std::printf("%s\n", note.c_str());
   if (!problems.empty()) {
     std::printf("%s: %zu problem%s\n", path.c_str(), problems.size(), problems.size() == 1 ? "" : "s");
     return 1;

@@ -17,6 +17,7 @@
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
+#include "viewer/pass_timing.h"
 #include "viewer/platform.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
@@ -58,6 +59,8 @@ class SdlPlatform {
 
   bool nextMessage(Message& message);
   void present(const PresentedFrame& frame);
+  // How long the last present waited for the display (vertical sync, or a minimised sleep).
+  double lastWaitSeconds() const { return waitSeconds_; }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
 
@@ -69,6 +72,7 @@ class SdlPlatform {
   PixelSize known_{0, 0};  // the client size in pixels the shell was last told of
   int32_t firstWidth_ = FirstClientWidth, firstHeight_ = FirstClientHeight;
   uint32_t argb_[PaletteSize];
+  double waitSeconds_ = 0;
   bool screenshotWanted_ = false;  // F12 came in this pass's messages
   bool sizeUncertain_ = false;     // full screen was toggled: the size may change unannounced
   FrameImage shot_;                // made on the first screenshot, reused after
@@ -252,11 +256,14 @@ void SdlPlatform::writeShot(const PresentedFrame& frame) {
 }
 
 void SdlPlatform::present(const PresentedFrame& frame) {
+  waitSeconds_ = 0;
   // The frame of the pass whose messages held F12, as this present shows it.
   if (screenshotWanted_) writeShot(frame);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
+    const double start = monotonicSeconds();
     if (stopSignal == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
+    waitSeconds_ = monotonicSeconds() - start;
     return;
   }
   if (!frame.rowOrigin) return;
@@ -271,7 +278,10 @@ void SdlPlatform::present(const PresentedFrame& frame) {
   const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
   if (SDL_RenderClear(renderer_) != 0) return;
   if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
+  // Where presentation is synchronised, this is where the display makes the pass wait.
+  const double start = monotonicSeconds();
   SDL_RenderPresent(renderer_);
+  waitSeconds_ = monotonicSeconds() - start;
 }
 
 bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {

@@ -22,6 +22,7 @@
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/sdl_events.h"
+#include "viewer/sdl_window_manager.h"
 #include "viewer/stop_signals.h"
 
 namespace {
@@ -148,6 +149,10 @@ bool SdlPlatform::open(int32_t width, int32_t height, bool fullscreen, std::stri
     error = sdlError("cannot create the window");
     return false;
   }
+  if (const char* refusal = fullscreen ? fullScreenRefusal(window_) : nullptr) {
+    std::fprintf(stderr, "quellor: --fullscreen: %s\n", refusal);
+    SDL_SetWindowFullscreen(window_, 0);
+  }
   // Synchronised presentation keeps per-frame motion at a speed a person can steer; where
   // it cannot be had (dummy drivers, some remote displays), run unsynchronised, and where
   // no accelerated renderer exists, in software.
@@ -232,6 +237,14 @@ void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::toggleFullscreen() {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  // Asked where it can have no effect, SDL would still report the desktop's size, and the
+  // frame would follow a size the window never takes.
+  const char* refusal = full ? nullptr : fullScreenRefusal(window_);
+  if (refusal) {
+    std::fprintf(stderr, "quellor: cannot go to full screen: %s\n", refusal);
+    std::fflush(stderr);
+    return;
+  }
   // The new size comes back as window events, and so to the frame as any resize does.
   sizeUncertain_ = true;
   if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {

@@ -13,7 +13,7 @@
 #include "viewer/desktop_loop.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
-#include "viewer/installed_levels.h"
+#include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
@@ -328,13 +328,16 @@ int fail(const std::string& message) {
 
 static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
 
-// With the level's own name when the user gave none and an installed copy exists.
-void adviseInstalledLevels(const CommandLine& command) {
-  if (command.levelGiven) return;
-  const std::string levels = installedLevelsFolder(ownExecutablePath());
-  if (levels.empty()) return;
-  std::fprintf(stderr, "quellor: the installed levels are in %s (quellor %s/%s)\n", levels.c_str(), levels.c_str(),
-               command.level.c_str());
+// After the loader's report: where the installed levels are, or where the level is.
+void adviseInstalledLevels(const CommandLine& command, const char* invokedAs) {
+  LevelStart start;
+  start.program = "quellor";
+  start.invokedAs = invokedAs;
+  start.executablePath = ownExecutablePath();
+  start.workingFolder = workingFolder();
+  start.level = command.level;
+  start.levelGiven = command.levelGiven;
+  std::fputs(levelAdvice(start).c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -376,7 +379,7 @@ int main(int argc, char** argv) {
     case ViewerEnd::Finished:
       break;
   }
-  if (!loaded.ok) adviseInstalledLevels(command);
+  if (!loaded.ok) adviseInstalledLevels(command, argc > 0 ? argv[0] : "quellor");
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

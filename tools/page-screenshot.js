@@ -4,30 +4,17 @@
 // Usage: node page-screenshot.js WEB_DIR OUT.png [WIDTHxHEIGHT] [QUERY]
 'use strict';
 const fs = require('fs');
-const http = require('http');
 const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const {servePage} = require('./page-server.js');
 
 const [webDir, out, size = '800x600', query = ''] = process.argv.slice(2);
 const [width, height] = size.split('x').map(Number);
 const root = path.resolve(webDir);
-const types = {'.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-               '.wasm': 'application/wasm'};
-
-const server = http.createServer((request, response) => {
-  const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-  const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
-  if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-    response.writeHead(404).end();
-    return;
-  }
-  response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
-  fs.createReadStream(file).pipe(response);
-});
 
 (async () => {
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const server = await servePage(root);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quellor-shot-'));
   const browser = await puppeteer.launch({
     executablePath: process.env.QUELLOR_CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,

@@ -30,6 +30,19 @@ std::string workingFolder() {
   return ::getcwd(path, sizeof path) ? std::string(path) : std::string();
 }
 
+LevelStart runningProgram(const std::string& program, const char* invokedAs, const std::string& level, bool levelGiven,
+                          const std::string& levelOption) {
+  LevelStart start;
+  start.program = program;
+  start.invokedAs = invokedAs ? invokedAs : program.c_str();
+  start.executablePath = ownExecutablePath();
+  start.workingFolder = workingFolder();
+  start.level = level;
+  start.levelGiven = levelGiven;
+  start.levelOption = levelOption;
+  return start;
+}
+
 namespace {
 
 bool exists(const std::string& path) {

@@ -22,6 +22,10 @@ struct LevelStart {
   std::string levelOption;     // what names a level on its command line: "" or "--level"
 };
 
+// The running program's start: its own path and working folder filled in.
+LevelStart runningProgram(const std::string& program, const char* invokedAs, const std::string& level, bool levelGiven,
+                          const std::string& levelOption);
+
 // The lines, each ending in a newline, said after the loader's report when the level
 // could not be loaded: where the installed levels are (an installed program started
 // without a level), and where the level is when the working folder has none and the

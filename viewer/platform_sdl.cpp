@@ -330,14 +330,7 @@ static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
 
 // After the loader's report: where the installed levels are, or where the level is.
 void adviseInstalledLevels(const CommandLine& command, const char* invokedAs) {
-  LevelStart start;
-  start.program = "quellor";
-  start.invokedAs = invokedAs;
-  start.executablePath = ownExecutablePath();
-  start.workingFolder = workingFolder();
-  start.level = command.level;
-  start.levelGiven = command.levelGiven;
-  std::fputs(levelAdvice(start).c_str(), stderr);
+  std::fputs(levelAdvice(runningProgram("quellor", invokedAs, command.level, command.levelGiven, "")).c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -379,7 +372,7 @@ int main(int argc, char** argv) {
     case ViewerEnd::Finished:
       break;
   }
-  if (!loaded.ok) adviseInstalledLevels(command, argc > 0 ? argv[0] : "quellor");
+  if (!loaded.ok) adviseInstalledLevels(command, argc > 0 ? argv[0] : nullptr);
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

@@ -173,15 +173,8 @@ class ReplayPlatform {
 // After the loader's report: where the level is, when the working folder has none and
 // the program's folder (a build folder) has one, or where the installed levels are.
 void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs) {
-  LevelStart start;
-  start.program = "quellor-replay";
-  start.invokedAs = invokedAs;
-  start.executablePath = ownExecutablePath();
-  start.workingFolder = workingFolder();
-  start.level = options.level;
-  start.levelGiven = levelGiven;
-  start.levelOption = "--level";
-  std::fputs(levelAdvice(start).c_str(), stderr);
+  std::fputs(levelAdvice(runningProgram("quellor-replay", invokedAs, options.level, levelGiven, "--level")).c_str(),
+             stderr);
 }
 
 int refuse(const std::string& message) {
@@ -295,7 +288,7 @@ int main(int argc, char** argv) {
   }
   ReplayScript script;
   bool levelGiven = app.count("--level") > 0;
-  const char* invokedAs = argc > 0 ? argv[0] : "quellor-replay";
+  const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
     std::string text;
     if (!readInputFile(options.script, MaxScriptBytes, "a script", text, error) ||

@@ -329,7 +329,7 @@ int fail(const std::string& message) {
 static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
 
 // After the loader's report: where the installed levels are, or where the level is.
-void adviseInstalledLevels(const CommandLine& command, const char* invokedAs) {
+void adviseLevel(const CommandLine& command, const char* invokedAs) {
   std::fputs(levelAdvice(runningProgram("quellor", invokedAs, command.level, command.levelGiven, "")).c_str(), stderr);
   std::fflush(stderr);
 }
@@ -372,7 +372,7 @@ int main(int argc, char** argv) {
     case ViewerEnd::Finished:
       break;
   }
-  if (!loaded.ok) adviseInstalledLevels(command, argc > 0 ? argv[0] : nullptr);
+  if (!loaded.ok) adviseLevel(command, argc > 0 ? argv[0] : nullptr);
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

@@ -36,4 +36,5 @@ for file in index.html quellor-page.js quellor.css; do
   cp "$root/web/$file" "$out/.$file.tmp"
   mv "$out/.$file.tmp" "$out/$file"
 done
-echo "build-web: the page is in $out (serve it with tools/serve-web.sh)"
+if [ "$out" = "$root/build-web" ] || [ "$out" = "$root/build/web" ]; then serve=tools/serve-web.sh; else serve="tools/serve-web.sh $out"; fi
+echo "build-web: the page is in $out (serve it with $serve)"

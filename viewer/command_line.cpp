@@ -24,8 +24,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
                  "write every message of every pass to FILE, a script quellor-replay plays back to the "
                  "same frames (kept as FILE.partial until the viewer ends)");
   app.add_flag("--fps", options.fps,
-               "print about once a second on standard error: frames per second, median pass and "
-               "present times");
+               "print about once a second on standard error: frames per second and the median pass, "
+               "present and wait for the display's vertical sync");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

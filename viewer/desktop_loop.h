@@ -19,13 +19,25 @@ struct DesktopExtras {
   LevelWatch* watch = nullptr;          // null: the level file is not followed
   double fpsIntervalSeconds = 1.0;
   FILE* fpsOut = stderr;
-  int64_t maxPasses = -1;  // negative: until Q or a close
+  double (*clock)() = monotonicSeconds;  // the frame rate's clock (tests give their own)
+  int64_t maxPasses = -1;                // negative: until Q or a close
 };
+
+// The part of the platform's last present spent waiting for the display (its vertical
+// sync), for platforms that measure it; 0 for the others.
+template <class Platform>
+auto presentWaitSeconds(const Platform& platform, int) -> decltype(platform.lastWaitSeconds()) {
+  return platform.lastWaitSeconds();
+}
+template <class Platform>
+double presentWaitSeconds(const Platform&, long) {
+  return 0;
+}
 
 // Hands the frame pass what the platform delivers, unchanged, and sees it on the way: each
 // message is recorded under the number of the pass that takes it (1 for the first, the
 // pass count of quellor-replay's scripts); a pass ends at its present, where the pass's
-// lines are flushed and the present is timed.
+// lines are flushed and the present is timed, its wait for the display apart.
 template <class Platform>
 class DesktopPlatform {
  public:
@@ -37,9 +49,13 @@ class DesktopPlatform {
     return true;
   }
   void present(const PresentedFrame& frame) {
-    const double start = extras_.timing ? monotonicSeconds() : 0;
+    const double start = extras_.timing ? extras_.clock() : 0;
     inner_.present(frame);
-    if (extras_.timing) presentSeconds_ = monotonicSeconds() - start;
+    if (extras_.timing) {
+      presentStart_ = start;
+      waitSeconds_ = presentWaitSeconds(inner_, 0);
+      presentSeconds_ = extras_.clock() - start - waitSeconds_;
+    }
     endPass();
   }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -51,7 +67,10 @@ class DesktopPlatform {
 
   // The pass that is running (or about to).
   int64_t pass() const { return pass_; }
+  // The last present: when it began, its own work, and its wait for the display.
+  double lastPresentStart() const { return presentStart_; }
   double lastPresentSeconds() const { return presentSeconds_; }
+  double lastWaitSeconds() const { return waitSeconds_; }
   // Flushes the lines of a pass that ended without a present (a close).
   void endPass() {
     ++pass_;
@@ -68,7 +87,7 @@ class DesktopPlatform {
   Platform& inner_;
   DesktopExtras& extras_;
   int64_t pass_ = 1;
-  double presentSeconds_ = 0;
+  double presentStart_ = 0, presentSeconds_ = 0, waitSeconds_ = 0;
   bool recordingFailed_ = false;
 };
 
@@ -78,19 +97,20 @@ class DesktopPlatform {
 template <class Platform>
 void runDesktopLoop(Viewer& viewer, DesktopPlatform<Platform>& platform, DesktopExtras& extras) {
   beginMainLoop(viewer);
-  double stretchStart = extras.timing ? monotonicSeconds() : 0;
+  double stretchStart = extras.timing ? extras.clock() : 0;
   if (extras.timing) extras.timing->clear();
   for (int64_t pass = 0; extras.maxPasses < 0 || pass < extras.maxPasses; ++pass) {
     if (extras.watch) pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs());
     if (viewer.quitRequested != 0) break;
-    const double passStart = extras.timing ? monotonicSeconds() : 0;
+    const double passStart = extras.timing ? extras.clock() : 0;
     if (!runPass(viewer, platform)) {
       platform.endPass();  // the close is recorded too
       break;
     }
     if (!extras.timing) continue;
-    const double now = monotonicSeconds();
-    extras.timing->add(now - passStart, platform.lastPresentSeconds());
+    const double now = extras.clock();
+    extras.timing->add(platform.lastPresentStart() - passStart, platform.lastPresentSeconds(),
+                       platform.lastWaitSeconds());
     if (now - stretchStart >= extras.fpsIntervalSeconds) {
       std::fprintf(extras.fpsOut, "quellor: %s\n", fpsLine(*extras.timing, now - stretchStart).c_str());
       std::fflush(extras.fpsOut);

@@ -4,10 +4,11 @@
 #include <chrono>
 #include <cstdio>
 
-void PassTiming::add(double passSeconds, double presentSeconds) {
+void PassTiming::add(double passSeconds, double presentSeconds, double waitSeconds) {
   if (count_ < Capacity) {
     pass_[count_] = passSeconds;
     present_[count_] = presentSeconds;
+    wait_[count_] = waitSeconds;
   }
   ++count_;
   totalPass_ += passSeconds;
@@ -34,9 +35,9 @@ double PassTiming::median(const double* samples) const {
 
 std::string fpsLine(const PassTiming& timing, double elapsedSeconds) {
   char line[160];
-  std::snprintf(line, sizeof line, "%.1f fps, pass %.3f ms, present %.3f ms (medians)",
+  std::snprintf(line, sizeof line, "%.1f fps, medians: pass %.3f ms, present %.3f ms, vsync wait %.3f ms",
                 elapsedSeconds > 0 ? double(timing.count()) / elapsedSeconds : 0.0, timing.medianPassSeconds() * 1e3,
-                timing.medianPresentSeconds() * 1e3);
+                timing.medianPresentSeconds() * 1e3, timing.medianWaitSeconds() * 1e3);
   return line;
 }
 

@@ -13,14 +13,16 @@
 #include "viewer/desktop_loop.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
-#include "viewer/installed_levels.h"
+#include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
+#include "viewer/pass_timing.h"
 #include "viewer/platform.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/sdl_events.h"
+#include "viewer/sdl_window_manager.h"
 #include "viewer/stop_signals.h"
 
 namespace {
@@ -58,6 +60,8 @@ class SdlPlatform {
 
   bool nextMessage(Message& message);
   void present(const PresentedFrame& frame);
+  // How long the last present waited for the display (vertical sync, or a minimised sleep).
+  double lastWaitSeconds() const { return waitSeconds_; }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
 
@@ -69,6 +73,7 @@ class SdlPlatform {
   PixelSize known_{0, 0};  // the client size in pixels the shell was last told of
   int32_t firstWidth_ = FirstClientWidth, firstHeight_ = FirstClientHeight;
   uint32_t argb_[PaletteSize];
+  double waitSeconds_ = 0;
   bool screenshotWanted_ = false;  // F12 came in this pass's messages
   bool sizeUncertain_ = false;     // full screen was toggled: the size may change unannounced
   FrameImage shot_;                // made on the first screenshot, reused after
@@ -143,6 +148,10 @@ bool SdlPlatform::open(int32_t width, int32_t height, bool fullscreen, std::stri
   if (!window_) {
     error = sdlError("cannot create the window");
     return false;
+  }
+  if (const char* refusal = fullscreen ? fullScreenRefusal(window_) : nullptr) {
+    std::fprintf(stderr, "quellor: --fullscreen: %s\n", refusal);
+    SDL_SetWindowFullscreen(window_, 0);
   }
   // Synchronised presentation keeps per-frame motion at a speed a person can steer; where
   // it cannot be had (dummy drivers, some remote displays), run unsynchronised, and where
@@ -228,6 +237,14 @@ void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::toggleFullscreen() {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  // Asked where it can have no effect, SDL would still report the desktop's size, and the
+  // frame would follow a size the window never takes.
+  const char* refusal = full ? nullptr : fullScreenRefusal(window_);
+  if (refusal) {
+    std::fprintf(stderr, "quellor: cannot go to full screen: %s\n", refusal);
+    std::fflush(stderr);
+    return;
+  }
   // The new size comes back as window events, and so to the frame as any resize does.
   sizeUncertain_ = true;
   if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
@@ -252,11 +269,14 @@ void SdlPlatform::writeShot(const PresentedFrame& frame) {
 }
 
 void SdlPlatform::present(const PresentedFrame& frame) {
+  waitSeconds_ = 0;
   // The frame of the pass whose messages held F12, as this present shows it.
   if (screenshotWanted_) writeShot(frame);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
     // Nothing can be seen: sleep until the next event instead of drawing for no one.
+    const double start = monotonicSeconds();
     if (stopSignal == 0) SDL_WaitEventTimeout(nullptr, MinimisedWaitMs);
+    waitSeconds_ = monotonicSeconds() - start;
     return;
   }
   if (!frame.rowOrigin) return;
@@ -271,7 +291,10 @@ void SdlPlatform::present(const PresentedFrame& frame) {
   const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
   if (SDL_RenderClear(renderer_) != 0) return;
   if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
+  // Where presentation is synchronised, this is where the display makes the pass wait.
+  const double start = monotonicSeconds();
   SDL_RenderPresent(renderer_);
+  waitSeconds_ = monotonicSeconds() - start;
 }
 
 bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -305,13 +328,9 @@ int fail(const std::string& message) {
 
 static_assert(isPlatform<SdlPlatform>, "SdlPlatform is a whole platform");
 
-// With the level's own name when the user gave none and an installed copy exists.
-void adviseInstalledLevels(const CommandLine& command) {
-  if (command.levelGiven) return;
-  const std::string levels = installedLevelsFolder(ownExecutablePath());
-  if (levels.empty()) return;
-  std::fprintf(stderr, "quellor: the installed levels are in %s (quellor %s/%s)\n", levels.c_str(), levels.c_str(),
-               command.level.c_str());
+// After the loader's report: where the installed levels are, or where the level is.
+void adviseLevel(const CommandLine& command, const char* invokedAs) {
+  std::fputs(levelAdvice(runningProgram("quellor", invokedAs, command.level, command.levelGiven, "")).c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -353,7 +372,7 @@ int main(int argc, char** argv) {
     case ViewerEnd::Finished:
       break;
   }
-  if (!loaded.ok) adviseInstalledLevels(command);
+  if (!loaded.ok) adviseLevel(command, argc > 0 ? argv[0] : nullptr);
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

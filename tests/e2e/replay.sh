@@ -96,6 +96,28 @@ quellor-replay: $work/none.b2: cannot be opened: No such file or directory" ] ||
 [ "$(tail -c +16 "$work/m/frame-000001.pgm" | tr -d '\0' | wc -c)" -eq 0 ] || fail "empty frame"
 [ "$(wc -l < "$work/m/trace.tsv")" -eq 2 ] || fail "missing level: no trace"
 
+# Started from the folder above the build, as build/quellor-replay from a repository's root:
+# the report stays as it was, and a line after it says where the level is.
+parent=$(cd "$build/.." && pwd)
+name=$(basename "$(cd "$build" && pwd)")
+set +e
+err=$(cd "$parent" && "$name/quellor-replay" --out "$work/above" --format pgm 2>&1)
+rc=$?
+set -e
+[ $rc -eq 3 ] || fail "level in the build folder: exit $rc"
+[ "$err" = "Couldn't open file
+couldn't flush file buffers
+quellor-replay: 3rooms.b2: cannot be opened: No such file or directory
+quellor-replay: 3rooms.b2 is in $name/: start it there (cd $name && ./quellor-replay) or name it: $name/quellor-replay --level $name/3rooms.b2" ] \
+  || fail "level in the build folder: said $err"
+err=$(cd "$parent" && "$name/quellor-replay" --level "$name/3rooms.b2" --out "$work/above" 2>&1) \
+  && [ -z "$err" ] || fail "the level named as advised: $err"
+set +e
+err=$(cd "$parent" && "$name/quellor-replay" --timedemo 2>&1 > /dev/null)
+set -e
+[ "$(tail -1 <<< "$err")" = "quellor-replay: 3rooms.b2 is in $name/: start it there (cd $name && ./quellor-replay) or name it: $name/quellor-replay --level $name/3rooms.b2" ] \
+  || fail "timedemo, level in the build folder: said $err"
+
 # Timedemo: the figures, a line each, and nothing written.
 figures='^passes: [0-9]+
 total: [0-9]+\.[0-9]{3} s

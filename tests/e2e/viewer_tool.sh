@@ -3,7 +3,8 @@
 # unwritable recording, each before any window); then, on an X display (Xvfb when there is
 # none), a window driven with keys, a resize and full screen while recording, F12 at the
 # end: the recording plays back in quellor-replay to the frame the window shows, and the
-# F12 screenshot is byte for byte quellor-replay's PNG of the same pass.
+# F12 screenshot is byte for byte quellor-replay's PNG of the same pass. Full screen
+# without a window manager is refused with a reason, from a key and from --fullscreen.
 # Usage: viewer_tool.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
@@ -109,20 +110,42 @@ fi
 pid=$!
 if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   sleep 0.3
-  # Full screen. Without a window manager (Xvfb here) X leaves the window as it is and SDL
-  # only reports the desktop's size, and on the way back reports nothing new; the frame
-  # follows what is reported, and the recording holds it.
+  # Full screen. Without a window manager (our own Xvfb) X would leave the window as it is
+  # while SDL reported the desktop's size: the viewer says why, once a press, and the window
+  # and the frame stay as they are. With one, the frame follows what is reported, and the
+  # recording holds it.
   partial=$work/run/term.txt.partial
   wait_line() { for ((i = 0; i < 50; i++)); do [ "$(grep -c -- "$1" "$partial")" -ge "$2" ] && return 0; sleep 0.1; done; return 1; }
+  refusals() { grep -c "^quellor: cannot go to full screen: .*no window manager" "$work/term.err"; }
+  wait_refusals() { for ((i = 0; i < 50; i++)); do [ "$(refusals)" -ge "$1" ] && return 0; sleep 0.1; done; return 1; }
   send "$id" key F11
-  if wait_line " size 1280 1024$" 1; then
-    pass "F11: desktop full screen, the frame follows (1280x1024)"
-  elif grep -q "full screen" "$work/term.err"; then
-    pass "F11: refused with a reason: $(cat "$work/term.err")"
+  if [ -n "${QUELLOR_E2E_OWN_SERVER:-}" ]; then
+    if wait_refusals 1 && [ "$(wc -l < "$work/term.err")" = 1 ]; then
+      pass "F11 without a window manager: one line says why ($(cat "$work/term.err"))"
+    else
+      fail "F11 without a window manager: standard error was: $(cat "$work/term.err")"
+    fi
+    send "$id" key alt+Return
+    wait_refusals 2 && pass "Alt+Enter without a window manager: said again" || fail "Alt+Enter: no reason given"
+    size=$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    [ "$size" = 320x240 ] && ! grep -q "^[0-9]* size " "$partial" && pass "the window and the frame stay 320x240" \
+      || fail "after a refused full screen: window $size, recording: $(grep "^[0-9]* size " "$partial")"
+    # A window manager's claim on the root window: the request goes to SDL again.
+    xprop -root -f _NET_SUPPORTING_WM_CHECK 32x -set _NET_SUPPORTING_WM_CHECK "$id"
+    send "$id" key F11
+    wait_line " size 1280 1024$" 1 && pass "F11 with a window manager: desktop full screen, the frame follows" \
+      || fail "F11 with a window manager: no new size in the recording"
+    xprop -root -remove _NET_SUPPORTING_WM_CHECK
   else
-    fail "F11: neither full screen nor a reason"
+    if wait_line " size 1280 1024$" 1; then
+      pass "F11: desktop full screen, the frame follows (1280x1024)"
+    elif grep -q "full screen" "$work/term.err"; then
+      pass "F11: refused with a reason: $(cat "$work/term.err")"
+    else
+      fail "F11: neither full screen nor a reason"
+    fi
+    send "$id" key alt+Return
   fi
-  send "$id" key alt+Return
   wait_line " key other$" 3 && pass "F11 and Alt+Enter reach the frame pass as ignored keys" \
     || fail "F11/Alt+Enter key-downs missing from the recording"
   kill -0 "$pid" 2> /dev/null && pass "the viewer runs on after the toggles" || fail "the viewer ended"
@@ -132,6 +155,26 @@ if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
     && pass "SIGTERM: exit 0, recording ends with close" || fail "SIGTERM: status $exit_status, $(tail -1 "$work/run/term.txt")"
 else
   fail "no window for the SIGTERM run"; kill "$pid" 2> /dev/null
+fi
+
+# 4. --fullscreen without a window manager: said once, and the window opens at 320x240.
+if [ -n "${QUELLOR_E2E_OWN_SERVER:-}" ]; then
+  (cd "$work/run" && exec "$quellor" --fullscreen --record full.txt > /dev/null 2> "$work/full.err") &
+  pid=$!
+  if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
+    sleep 0.5
+    size=$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    kill -TERM "$pid"
+    wait_exit "$pid" 10
+    if [ "$(cat "$work/full.err")" = "quellor: --fullscreen: this X display has no window manager to grant it, so the window stays as it is" ] \
+      && [ "$size" = 320x240 ] && ! grep -q "^[0-9]* size " "$work/run/full.txt"; then
+      pass "--fullscreen without a window manager: one line, a 320x240 window and frame"
+    else
+      fail "--fullscreen without a window manager: window $size, said: $(cat "$work/full.err")"
+    fi
+  else
+    fail "no window for the --fullscreen run"; kill "$pid" 2> /dev/null
+  fi
 fi
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }

@@ -219,6 +219,10 @@ if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   sleep 0.5
   grep -q "Couldn't open file" "$work/nolevel.err" && pass "missing level: \"Couldn't open file\" reported" \
     || fail "missing level: no report, standard error was: $(cat "$work/nolevel.err")"
+  # The program's own folder has one: the last line says so.
+  advice="quellor: 3rooms.b2 is in $build_dir/: start it there (cd $build_dir && ./quellor) or name it: $quellor $level"
+  [ "$(tail -1 "$work/nolevel.err")" = "$advice" ] && pass "missing level: a line says where it is" \
+    || fail "missing level: no line saying where the level is: $(cat "$work/nolevel.err")"
   kill -0 "$pid" 2> /dev/null && pass "missing level: the window still runs" || fail "missing level: the program ended"
   expect_frame "$id" nolevel "$nolevel" "missing level: an empty frame"
   send "$id" key q

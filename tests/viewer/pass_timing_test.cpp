@@ -16,7 +16,9 @@ TEST(PassTiming, MediansWorstAndTotals) {
   EXPECT_DOUBLE_EQ(t->worstPassSeconds(), 0.5);
   EXPECT_DOUBLE_EQ(t->totalPassSeconds(), 1.1);
   EXPECT_EQ(t->count(), 4);
-  EXPECT_EQ(fpsLine(*t, 2.0), "2.0 fps, pass 250.000 ms, present 25.000 ms (medians)");
+  EXPECT_EQ(fpsLine(*t, 2.0), "2.0 fps, medians: pass 250.000 ms, present 25.000 ms, vsync wait 0.000 ms");
+  t->add(0.2, 0.02, 0.016);
+  EXPECT_DOUBLE_EQ(t->medianWaitSeconds(), 0);  // four of the five passes did not wait
   // Past the kept samples, passes still count towards the totals and the worst.
   t->clear();
   for (int i = 0; i < PassTiming::Capacity + 10; ++i) t->add(1e-3, 1e-4);

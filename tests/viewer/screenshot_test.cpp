@@ -1,6 +1,5 @@
 // Screenshots: the first free name, never one that exists, the frame's indices and the
-// viewer's palette in the PNG, and a refused folder that leaves nothing behind. Also where
-// an installed viewer finds its levels.
+// viewer's palette in the PNG, and a refused folder that leaves nothing behind.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <png.h>
@@ -12,7 +11,6 @@
 #include <sstream>
 
 #include "test_platform.h"
-#include "viewer/installed_levels.h"
 #include "viewer/palette.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
@@ -134,19 +132,6 @@ TEST(Screenshot, AFolderThatRefusesSaysWhyAndLeavesNothing) {
   EXPECT_NE(error.find("all exist"), std::string::npos) << error;
   EXPECT_EQ(entries(folder).size(), size_t(MaxScreenshotNumber));
   (void)std::system(("rm -rf " + folder).c_str());
-}
-
-TEST(InstalledLevels, FoundBesideTheProgramsFolderOnly) {
-  const std::string prefix = makeFolder();
-  ::mkdir((prefix + "/bin").c_str(), 0755);
-  EXPECT_EQ(installedLevelsFolder(prefix + "/bin/quellor"), "");  // a build folder
-  ::mkdir((prefix + "/share").c_str(), 0755);
-  ::mkdir((prefix + "/share/quellor").c_str(), 0755);
-  ::mkdir((prefix + "/share/quellor/levels").c_str(), 0755);
-  EXPECT_EQ(installedLevelsFolder(prefix + "/bin/quellor"), prefix + "/share/quellor/levels");
-  EXPECT_EQ(installedLevelsFolder("quellor"), "");
-  EXPECT_FALSE(ownExecutablePath().empty());
-  (void)std::system(("rm -rf " + prefix).c_str());
 }
 
 }  // namespace

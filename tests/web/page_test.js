@@ -7,11 +7,11 @@
 //        node page_test.js BUILD_DIR WEB_DIR --bench N  pass and present times, no test
 'use strict';
 const fs = require('fs');
-const http = require('http');
 const os = require('os');
 const path = require('path');
 const {spawnSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
+const {servePage} = require('../../tools/page-server.js');
 
 const [buildDir, webDir, option, optionValue] = process.argv.slice(2);
 const replay = path.join(buildDir, 'quellor-replay');
@@ -23,27 +23,6 @@ let failures = 0;
 function check(ok, what, detail) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${!ok && detail ? ': ' + detail : ''}`);
   if (!ok) failures += 1;
-}
-
-// --- The page's files on 127.0.0.1, from this process ---------------------------------
-
-const mimeTypes = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.b2': 'application/octet-stream',
-};
-
-function serve(root) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-    const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
-    if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404).end();
-      return;
-    }
-    response.writeHead(200, {'Content-Type': mimeTypes[path.extname(file)] || 'application/octet-stream'});
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 // --- quellor-replay's frames ------------------------------------------------------------
@@ -368,7 +347,7 @@ async function bench(browser, count) {
 }
 
 async function main() {
-  const server = await serve(path.resolve(webDir));
+  const server = await servePage(path.resolve(webDir));
   baseUrl = `http://127.0.0.1:${server.address().port}`;
   // This machine reaches nothing beyond its package mirrors: no background traffic.
   const browser = await puppeteer.launch({

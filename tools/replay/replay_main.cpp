@@ -20,6 +20,7 @@
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
+#include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/message_recorder.h"
 #include "viewer/run_viewer.h"
@@ -169,6 +170,13 @@ class ReplayPlatform {
   bool failed_ = false;
 };
 
+// After the loader's report: where the level is, when the working folder has none and
+// the program's folder (a build folder) has one, or where the installed levels are.
+void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs) {
+  std::fputs(levelAdvice(runningProgram("quellor-replay", invokedAs, options.level, levelGiven, "--level")).c_str(),
+             stderr);
+}
+
 int refuse(const std::string& message) {
   std::fprintf(stderr, "quellor-replay: %s\n", message.c_str());
   return 2;
@@ -184,7 +192,7 @@ int refuseStart(ViewerEnd end, const std::string& error) {
 // --timedemo: nothing written, the figures on standard output. maxPasses is negative when
 // --passes was not given: a script then runs to its last pass, standing still runs runs passes.
 int runTimedemoCommand(const Options& options, const ReplayScript& script, int32_t width, int32_t height,
-                       int64_t maxPasses, int64_t runs) {
+                       int64_t maxPasses, int64_t runs, bool levelGiven, const char* invokedAs) {
   TimedemoPlan plan;
   plan.levelFileName = options.level.c_str();
   plan.width = width;
@@ -207,6 +215,7 @@ int runTimedemoCommand(const Options& options, const ReplayScript& script, int32
   auto timing = std::make_unique<PassTiming>();
   const TimedemoOutcome outcome = runTimedemo(plan, *timing);
   if (outcome.end != ViewerEnd::Finished) return refuseStart(outcome.end, outcome.error);
+  if (!outcome.levelLoaded) adviseLevel(options, levelGiven, invokedAs);
   if (stopSignal != 0) {
     const int signal = stopSignal;
     std::fprintf(stderr, "quellor-replay: timedemo stopped by %s after %lld passes\n",
@@ -278,6 +287,8 @@ int main(int argc, char** argv) {
     return refuse(error);
   }
   ReplayScript script;
+  bool levelGiven = app.count("--level") > 0;
+  const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
     std::string text;
     if (!readInputFile(options.script, MaxScriptBytes, "a script", text, error) ||
@@ -288,6 +299,7 @@ int main(int argc, char** argv) {
     // its level, its first client size, and every pass it recorded.
     RecordingHeader recorded;
     if (readRecordingHeader(text, recorded)) {
+      levelGiven = true;  // by the recording, or by --level over it
       if (app.count("--level") == 0) options.level = recorded.level;
       if (app.count("--size") == 0) {
         width = recorded.width;
@@ -303,7 +315,8 @@ int main(int argc, char** argv) {
   if (options.timedemo) {
     int64_t runs = 0;
     if (!parseRepeatOption(options.repeat, runs, error)) return refuse(error);
-    return runTimedemoCommand(options, script, width, height, app.count("--passes") ? passes : -1, runs);
+    return runTimedemoCommand(options, script, width, height, app.count("--passes") ? passes : -1, runs, levelGiven,
+                              invokedAs);
   }
   std::error_code ec;
   std::filesystem::create_directories(options.out, ec);
@@ -327,6 +340,7 @@ int main(int argc, char** argv) {
   LevelLoadResult loaded{true, {}};
   const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
   if (started != ViewerEnd::Finished) return refuseStart(started, error);
+  if (!loaded.ok) adviseLevel(options, levelGiven, invokedAs);
   runMainLoop(*viewer, *platform, run.maxPasses);
   finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {

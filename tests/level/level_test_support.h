@@ -12,6 +12,7 @@
 #include "tools/level/level_checker.h"
 #include "tools/level/level_source.h"
 #include "tools/level/level_writer.h"
+#include "tools/level/world_in_double.h"
 #include "world/level_loader.h"
 
 struct BuildRun {
@@ -81,8 +82,6 @@ inline CheckedLevel buildAndCheck(const std::string& text, const std::string& na
   if (!run.ok) return {};
   return checkBytes(run.bytes, name + ".b2");
 }
-
-inline DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
 
 inline double polygonArea(const WorldPolygon& polygon) {
   DVec3 sum;

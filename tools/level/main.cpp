@@ -69,11 +69,7 @@ int dump(const std::string& path) {
 }
 
 int plan(const std::string& levelPath, std::string outPath) {
-  if (outPath.empty()) {
-    const size_t dot = levelPath.rfind('.');
-    const bool hasEnding = dot != std::string::npos && levelPath.find('/', dot) == std::string::npos;
-    outPath = (hasEnding ? levelPath.substr(0, dot) : levelPath) + ".svg";
-  }
+  if (outPath.empty()) outPath = defaultPlanPath(levelPath);
   PlanFormat format;
   if (!planFormatOf(outPath, format)) {
     std::fprintf(stderr, "%s: a plan is written as .svg, .png or .pdf\n", outPath.c_str());

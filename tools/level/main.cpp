@@ -135,7 +135,14 @@ int main(int argc, char** argv) {
   CLI::App* dumpCommand = app.add_subcommand("dump", "Print a level file readably");
   dumpCommand->add_option("FILE", file, "level file (.b2)")->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // CLI11's message as it is; but a usage error exits 2, as in every other program of the
+    // project (CLI11's own codes, 106 for a missing argument, mean nothing to a caller).
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
   if (*buildCommand && watch) return watchSource(source, [&] { build(source, out, strict); });
   if (*buildCommand) return build(source, out, strict);
   if (*checkCommand) return check(file, strict);

@@ -250,7 +250,7 @@ class Painter {
 
   // Each opening in a floor or ceiling once, from its lower room.
   static bool isHorizontalOpening(const WorldPolygon& polygon, int r) {
-    return polygon.targetRoom >= r && std::fabs(polygon.plane.normal.y) >= PlanHorizontal;
+    return polygon.targetRoom >= r && std::fabs(polygon.plane.normal.y) >= HorizontalNormal;
   }
 
   void horizontalOpenings(int r) {
@@ -295,7 +295,7 @@ class Painter {
     }
   }
 
-  static bool isSide(const WorldPolygon& polygon) { return std::fabs(polygon.plane.normal.y) < PlanHorizontal; }
+  static bool isSide(const WorldPolygon& polygon) { return std::fabs(polygon.plane.normal.y) < HorizontalNormal; }
 
   void sides(int r) {
     const Room& room = world_.rooms[r];

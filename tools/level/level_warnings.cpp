@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/level/face_kind.h"
 #include "tools/level/flat_polygon.h"
 #include "tools/level/number_text.h"
 #include "tools/level/world_in_double.h"
@@ -12,10 +13,8 @@
 
 namespace {
 
-// Same tolerance as the viewer's side test: faces closer than this touch.
-constexpr double TouchDistance = 0.001;
-// A face whose normal is at least this vertical is a floor or a ceiling.
-constexpr double Horizontal = 0.7;
+// Faces closer than the viewer's side test tells apart touch.
+constexpr double TouchDistance = SideEpsilon;
 
 // Measured lengths are written with this many significant digits.
 constexpr int Digits = 4;
@@ -83,9 +82,9 @@ class Finder {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       if (classifyPoint(polygon.plane, eye) != SideBehind) continue;
-      if (polygon.plane.normal.y >= Horizontal)
+      if (polygon.plane.normal.y >= HorizontalNormal)
         belowFloor = true;
-      else if (polygon.plane.normal.y <= -Horizontal)
+      else if (polygon.plane.normal.y <= -HorizontalNormal)
         aboveCeiling = true;
       else
         outsideSides = true;
@@ -135,7 +134,7 @@ class Finder {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       const double ny = polygon.plane.normal.y;
-      if (std::fabs(ny) < Horizontal) continue;
+      if (std::fabs(ny) < HorizontalNormal) continue;
       double low = INFINITY, high = -INFINITY;
       for (const DVec3& c : cornersOf(polygon)) {
         low = std::min(low, c.y);

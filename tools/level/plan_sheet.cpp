@@ -103,9 +103,9 @@ PlanSheet measurePlan(const PlanLevel& level, PlanLayout& layout) {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       for (const Point2& q : planOf(polygon)) points.push_back(q);
-      if (polygon.plane.normal.y >= PlanHorizontal)
+      if (polygon.plane.normal.y >= HorizontalNormal)
         shape.floor.add(heightsOf(polygon).low), shape.floor.add(heightsOf(polygon).high);
-      if (polygon.plane.normal.y <= -PlanHorizontal)
+      if (polygon.plane.normal.y <= -HorizontalNormal)
         shape.ceiling.add(heightsOf(polygon).low), shape.ceiling.add(heightsOf(polygon).high);
     }
     shape.footprint = convexHull(points);

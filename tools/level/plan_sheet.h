@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/camera.h"
+#include "tools/level/face_kind.h"
 #include "tools/level/flat_polygon.h"
 #include "tools/level/level_plan.h"
 #include "tools/level/number_text.h"
@@ -13,8 +14,6 @@
 // The plan's geometry, worked out before anything is drawn: each room seen from above, the
 // start view and the overview camera as the viewer has them, the page and the scale.
 
-// A face whose normal is at least this vertical is a floor or ceiling (or an opening in one).
-constexpr double PlanHorizontal = 0.7;
 // How far forward the plan draws the start view, in world units.
 constexpr double StartViewLength = 3.0;
 // The page around the drawing: the title above it, the scale bar and the legend below.

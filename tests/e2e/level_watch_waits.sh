@@ -3,15 +3,8 @@
 # file, builds it when it appears, and stops on Ctrl-C (SIGINT) with its closing line.
 set -euo pipefail
 BUILD_DIR=$1
-tool="$BUILD_DIR/quellor-level"
-work=$(mktemp -d)
-watcher=""
-cleanup() {
-  if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; wait "$watcher" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "level_watch_waits: $*"; echo "--- watcher said:"; cat "$work/log" || true; exit 1; }
+name=level_watch_waits
+source "$(dirname "${BASH_SOURCE[0]}")/source_watch.bash"
 
 # Job control, so the background watcher gets Ctrl-C as a terminal would send it (a
 # script's background jobs otherwise ignore SIGINT).
@@ -28,11 +21,7 @@ grep -q "later.json: cannot be read" "$work/log" || fail "the missing source was
   fail "the waiting line came before the error"
 
 "$tool" new "$work/later.json" > /dev/null
-for _ in $(seq 100); do
-  "$tool" check "$work/later.b2" 2>/dev/null | grep -q "valid level, 2 rooms" && break
-  sleep 0.1
-done
-"$tool" check "$work/later.b2" | grep -q "valid level, 2 rooms" || fail "the source that appeared was not built"
+wait_rooms "$work/later.b2" 2
 
 kill -INT "$watcher"
 status=0

@@ -25,7 +25,7 @@ struct TextLine {
   bool bold = false;
   bool boxed = false;   // centred on x, dark on a white backing
   double x = 0, y = 0;  // the baseline's start (its middle when boxed)
-  double rgb[3] = {0.1, 0.1, 0.1};
+  double rgb[3] = {0, 0, 0};
 };
 
 // Lines that are placed together, and how far they may be moved to a free place.
@@ -135,18 +135,9 @@ class Painter {
     layout_.texts.push_back({text, box});
   }
 
-  // A text outside the drawing, where nothing moves.
-  void fixedText(double x, double y, const std::string& s, double size, bool bold = false) {
-    TextLine line;
-    line.text = s;
-    line.size = size;
-    line.bold = bold;
-    line.x = x;
-    line.y = y;
-    show({{line}, 0}, 0, 0);
-  }
+  static constexpr double Ink[3] = {0.1, 0.1, 0.1};
 
-  static TextLine plainLine(const std::string& s, double x, double y, double size, const double rgb[3],
+  static TextLine plainLine(const std::string& s, double x, double y, double size, const double rgb[3] = Ink,
                             bool bold = false) {
     TextLine line;
     line.text = s;
@@ -159,14 +150,14 @@ class Painter {
   }
 
   static TextLine boxedLine(const std::string& s, double x, double y, double size, bool bold = false) {
-    TextLine line;
-    line.text = s;
-    line.x = x;
-    line.y = y;
-    line.size = size;
-    line.bold = bold;
+    TextLine line = plainLine(s, x, y, size, Ink, bold);
     line.boxed = true;
     return line;
+  }
+
+  // A text outside the drawing, where nothing moves.
+  void fixedText(double x, double y, const std::string& s, double size, bool bold = false) {
+    show({{plainLine(s, x, y, size, Ink, bold)}, 0}, 0, 0);
   }
 
   void header() {

@@ -3,27 +3,25 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "io/file_watch.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-class FileWatchTest : public ::testing::Test {
+class FileWatchTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quellor-watch-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    file_ = dir_ + "/level.b2";
+    TempFolderTest::SetUp();
+    file_ = path("level.b2");
   }
   void TearDown() override {
     stopFileWatch(watch_);
-    (void)std::system(("rm -rf '" + dir_ + "'").c_str());
+    TempFolderTest::TearDown();
   }
 
   // A new version the way the level tool saves one: a whole file renamed over the old.
@@ -33,7 +31,7 @@ class FileWatchTest : public ::testing::Test {
     ASSERT_EQ(std::rename(temporary.c_str(), file_.c_str()), 0);
   }
 
-  std::string dir_, file_;
+  std::string file_;
   FileWatch watch_;
   int64_t clock_ = 5000;  // made up: the tests step it, they never wait for it
 };

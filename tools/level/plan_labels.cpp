@@ -17,7 +17,7 @@ bool boxesOverlap(const PlanBox& a, const PlanBox& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-bool LabelPlacer::free(const PlanBox& box) const {
+bool LabelPlacer::isFree(const PlanBox& box) const {
   if (box.left < area_.left || box.top < area_.top || box.right > area_.right || box.bottom > area_.bottom) {
     return false;
   }
@@ -43,7 +43,7 @@ bool LabelPlacer::place(const PlanBox& box, double reach, double& dx, double& dy
     });
     for (const auto& [i, j] : ring) {
       const PlanBox there = moved(box, i * Step, j * Step);
-      if (std::hypot(i * Step, j * Step) > reach || !free(there)) continue;
+      if (std::hypot(i * Step, j * Step) > reach || !isFree(there)) continue;
       dx = i * Step;
       dy = j * Step;
       taken_.push_back(there);

@@ -19,7 +19,7 @@ class LabelPlacer {
   bool place(const PlanBox& box, double reach, double& dx, double& dy);
 
  private:
-  bool free(const PlanBox& box) const;
+  bool isFree(const PlanBox& box) const;
 
   PlanBox area_;
   std::vector<PlanBox> taken_;

@@ -14,10 +14,16 @@ void Camera::resetOrientation(int32_t rateX, int32_t rateY, int32_t rateZ) {
   turnRateZ = rateZ;
 }
 
-void Camera::buildScreenPlanes(const Viewport& viewport) {
+ScreenExtent screenExtent(const Viewport& viewport) {
   const double cx = viewport.centreX;
   const double cy = viewport.centreY;
   const double s = viewport.projectionScale;
+  const double vertical = (cy - 0.5) / s;
+  return {cx / s, vertical, (cx - 0.5) / s, vertical};
+}
+
+void Camera::buildScreenPlanes(const Viewport& viewport) {
+  const ScreenExtent extent = screenExtent(viewport);
   // Each angle is rounded to float, its cosine and sine too, and the sign applied after.
   struct Trig {
     float c, s;
@@ -26,10 +32,10 @@ void Camera::buildScreenPlanes(const Viewport& viewport) {
     const float angle = float(std::atan(quotient));
     return Trig{float(std::cos(double(angle))), float(std::sin(double(angle)))};
   };
-  const Trig right = trig(cx / s);
-  const Trig top = trig((cy - 0.5) / s);
-  const Trig left = trig((cx - 0.5) / s);
-  const Trig bottom = top;
+  const Trig right = trig(extent.right);
+  const Trig top = trig(extent.top);
+  const Trig left = trig(extent.left);
+  const Trig bottom = trig(extent.bottom);
   screenPlanes[0] = {{-right.c, 0.0f, right.s}, 0.0f};
   screenPlanes[1] = {{0.0f, -top.c, top.s}, 0.0f};
   screenPlanes[2] = {{left.c, 0.0f, left.s}, 0.0f};

@@ -4,6 +4,14 @@
 #include "geometry/vec3.h"
 #include "geometry/viewport.h"
 
+// How far a view reaches sideways per unit of depth towards each edge of the screen: the
+// tangents of the half-angles between the view's axis and its right, top, left and bottom
+// planes. The right and left differ by half a pixel: pixel centres are what the edges hold.
+struct ScreenExtent {
+  double right, top, left, bottom;
+};
+ScreenExtent screenExtent(const Viewport& viewport);
+
 // The walking eye: position, orientation (rows: right, up, forward in world
 // coordinates), per-pass turning rates in angle units, and the four planes through
 // the eye that bound the screen, in the order right, top, left, bottom.

@@ -4,39 +4,24 @@
 #include <string>
 
 #include "geometry/camera.h"
+#include "io/file_watch.h"
 #include "world/world.h"
 
 // Follows the level file the viewer shows, so a level author sees each saved version
-// without a restart. A change is noticed through inotify on the file's folder where the
-// system has it, and by a look at the file's state at most once a second in any case;
+// without a restart. The file is followed by io/file_watch.h: inotify on its folder where
+// the system has it, and a look at the file's state at most once a second in any case;
 // neither ever waits. A changed file is loaded into a world of its own and replaces the
 // shown level only when it loaded whole; the camera (position, orientation, turning) and
 // the walking state are not touched.
 
-// What tells one version of the file from the next.
-struct LevelFileState {
-  bool exists = false;
-  uint64_t device = 0, inode = 0;
-  int64_t size = 0, modifiedNs = 0;
-  bool operator==(const LevelFileState& o) const {
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
-  }
-  bool operator!=(const LevelFileState& o) const { return !(*this == o); }
-};
-
-LevelFileState levelFileState(const std::string& path);
-
 // How often the file's state is looked at without a word from inotify.
 constexpr int64_t LevelCheckIntervalMs = 1000;
 
-struct LevelWatch {
-  std::string path;
-  int notifyFd = -1;     // inotify on the file's folder, or -1
-  LevelFileState shown;  // the version the current level came from (or was refused)
-  int64_t nextCheckMs = 0;
+// The file's watch (its seen version is the one the current level came from, or was
+// refused), plus what loading a new version needs.
+struct LevelWatch : FileWatch {
   bool reportedMissing = false;
   std::unique_ptr<World> incoming;  // where a new version is loaded, made once
-  int64_t checks = 0;               // looks at the file's state, for tests
   int64_t loads = 0;                // load attempts, for tests
 };
 
@@ -50,6 +35,7 @@ enum class LevelWatchResult {
 // Starts following path, whose current version the viewer has just loaded. Returns false
 // when the watch cannot be made (no memory); the viewer then simply does not follow.
 bool startLevelWatch(LevelWatch& watch, const std::string& path, int64_t nowMs);
+// Lets go of inotify.
 void stopLevelWatch(LevelWatch& watch);
 
 // Once per pass of the main loop, before the pass: looks for a new version and, when one
@@ -59,4 +45,4 @@ void stopLevelWatch(LevelWatch& watch);
 LevelWatchResult pollLevelWatch(LevelWatch& watch, World& world, const Camera& camera, int64_t nowMs);
 
 // The monotonic clock pollLevelWatch expects, in milliseconds.
-int64_t levelWatchClockMs();
+inline int64_t levelWatchClockMs() { return monotonicMs(); }

@@ -4,8 +4,7 @@
 #include "world/room_tracking.h"
 
 LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
-  viewer.camera.setPosition(5.0f, 0.0f, 0.0f);
-  viewer.camera.resetOrientation(0, 0, 0);
+  placeAtStart(viewer.camera);
   LevelLoadResult result = loadLevel(viewer.world, levelFileName);
   viewer.world.overviewEnabled = 0;
   return result;

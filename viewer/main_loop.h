@@ -3,14 +3,13 @@
 
 #include "viewer/messages.h"
 #include "viewer/platform.h"
+#include "viewer/start_view.h"
 #include "viewer/viewer_state.h"
 #include "world/level_loader.h"
 
 // The shell's frame pass, shared by every platform (viewer/platform.h says what a platform
 // provides; viewer/run_viewer.h starts the viewer on one).
 
-constexpr int32_t FirstClientWidth = 320;
-constexpr int32_t FirstClientHeight = 240;
 constexpr int32_t MinClientSize = 10;
 // Frames larger than this on either side are not made; the window shows the top-left part.
 constexpr int32_t MaxClientSize = 16384;
@@ -18,8 +17,7 @@ constexpr float WalkStep = 0.08f;
 constexpr int32_t TurnLeftRate = 32667;  // 101 units the other way
 constexpr int32_t TurnRightRate = 100;
 
-// Camera placed at (5, 0, 0) with the identity orientation and no turning, the level
-// loaded, the overview off.
+// Camera placed at the start (viewer/start_view.h), the level loaded, the overview off.
 LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName);
 
 // Before the first pass: screen planes from the viewport, no quit, no walking, room 0.

@@ -3,29 +3,13 @@
 # version is rebuilt, the broken one is reported and leaves the last good level file.
 set -euo pipefail
 BUILD_DIR=$1
-tool="$BUILD_DIR/quellor-level"
-work=$(mktemp -d)
-watcher=""
-cleanup() {
-  if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; wait "$watcher" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "level_watch: $*"; echo "--- watcher said:"; cat "$work/log" || true; exit 1; }
-
-# Waits up to 10 s for the level file to hold $1 rooms.
-wait_rooms() {
-  for _ in $(seq 100); do
-    if "$tool" check "$work/out.b2" 2>/dev/null | grep -q "valid level, $1 rooms"; then return 0; fi
-    sleep 0.1
-  done
-  fail "out.b2 never held $1 rooms"
-}
+name=level_watch
+source "$(dirname "${BASH_SOURCE[0]}")/source_watch.bash"
 
 "$tool" new "$work/src.json" > /dev/null
 "$tool" build --watch "$work/src.json" "$work/out.b2" > "$work/log" 2>&1 &
 watcher=$!
-wait_rooms 2
+wait_rooms "$work/out.b2" 2
 
 # A third room beside the first, added after the last one so room 0 still holds the start.
 python3 - "$work/src.json" <<'PY'
@@ -37,7 +21,7 @@ s = s.replace('\n    }\n  ],\n  "doors"', '\n    },\n    ' + side + '\n  ],\n  "
 open(p + ".tmp", "w").write(s)
 PY
 mv "$work/src.json.tmp" "$work/src.json"
-wait_rooms 3
+wait_rooms "$work/out.b2" 3
 
 # Broken: the watcher says where, and the last good level stays.
 cp "$work/src.json" "$work/good.json"
@@ -49,7 +33,7 @@ grep -q "src.json:" "$work/log" || fail "the broken source was not reported"
 # Fixed by going back to two rooms.
 "$tool" new "$work/two.json" > /dev/null
 cp "$work/two.json" "$work/src.json"
-wait_rooms 2
+wait_rooms "$work/out.b2" 2
 
 kill "$watcher"
 wait "$watcher" || true

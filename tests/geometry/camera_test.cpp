@@ -40,6 +40,22 @@ TEST(Camera, ScreenPlanesOfTheStartViewport) {
   EXPECT_EQ(p[3].normal.z, p[1].normal.z);
 }
 
+// The extent is what the planes are built from: each plane's normal leans by its tangent.
+TEST(Camera, TheScreenExtentIsTheTangentOfEachPlane) {
+  const ScreenExtent e = screenExtent(startViewport());
+  EXPECT_EQ(e.right, 159.5 / 120.0);
+  EXPECT_EQ(e.left, 159.0 / 120.0);
+  EXPECT_EQ(e.top, 1.0);
+  EXPECT_EQ(e.bottom, 1.0);
+  Camera camera;
+  camera.buildScreenPlanes(startViewport());
+  const Plane* p = camera.screenPlanes;
+  EXPECT_NEAR(p[0].normal.z / -p[0].normal.x, e.right, 1e-6);
+  EXPECT_NEAR(p[1].normal.z / -p[1].normal.y, e.top, 1e-6);
+  EXPECT_NEAR(p[2].normal.z / p[2].normal.x, e.left, 1e-6);
+  EXPECT_NEAR(p[3].normal.z / p[3].normal.y, e.bottom, 1e-6);
+}
+
 TEST(Camera, WorldPlanesAtStartPassThroughTheEye) {
   Camera camera;
   camera.setPosition(5, 0, 0);

@@ -18,41 +18,11 @@
 
 #include "io/input_file.h"
 #include "io/output_file.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-class ToolFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quellor-io-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { (void)std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string contents(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-  // Every name in the folder, hidden ones included: a temporary file left behind shows.
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    DIR* d = ::opendir(dir_.c_str());
-    while (dirent* e = ::readdir(d)) {
-      const std::string n = e->d_name;
-      if (n != "." && n != "..") out.push_back(n);
-    }
-    ::closedir(d);
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-
-  std::string dir_;
-};
+class ToolFiles : public TempFolderTest {};
 
 TEST_F(ToolFiles, WritesWholeFileAndReplacesTheOldOne) {
   std::string error;

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "level_test_support.h"
+#include "support/temp_folder.h"
 #include "tools/level/json_document.h"
 #include "tools/level/level_build_file.h"
 #include "tools/level/level_inputs.h"
@@ -24,43 +25,17 @@ namespace {
 const char* const BoxSource =
     R"({"rooms": [{"outline": [[0, 0], [4, 0], [4, 4], [0, 4]], "floor": -1, "ceiling": 2}]})";
 
-class BuildFile : public ::testing::Test {
+class BuildFile : public TempFolderTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quellor-build-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    TempFolderTest::SetUp();
     put(path("box.json"), BoxSource);
-  }
-  void TearDown() override { (void)std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string contents(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-  // Every name in the folder, hidden ones included: a temporary file left behind shows.
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    DIR* d = ::opendir(dir_.c_str());
-    while (dirent* e = ::readdir(d)) {
-      const std::string n = e->d_name;
-      if (n != "." && n != "..") out.push_back(n);
-    }
-    ::closedir(d);
-    std::sort(out.begin(), out.end());
-    return out;
   }
   static std::string errors(const BuildFileOutcome& o) {
     std::string all;
     for (const std::string& e : o.errors) all += e + "\n";
     return all;
   }
-
-  std::string dir_;
 };
 
 TEST_F(BuildFile, WritesACheckedLevelAndNothingElse) {

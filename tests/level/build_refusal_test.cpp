@@ -31,6 +31,11 @@ std::string boxRoom(const std::string& name, double x0, double z0, double x1, do
          ", \"ceiling\": " + n(ceiling) + "}";
 }
 
+// Two rooms, each on a line of its own (lines 2 and 3), then what follows the room list.
+std::string twoRooms(const std::string& first, const std::string& second, const std::string& after = "") {
+  return "{\"rooms\": [\n" + first + ",\n" + second + "\n]" + after + "}";
+}
+
 TEST(BuildRefusal, ConcaveOutlineNamesTheRoomAndTheCornerLine) {
   expectRefusal(R"({"rooms": [
     {"name": "dent",
@@ -69,14 +74,13 @@ TEST(BuildRefusal, CeilingThatMeetsTheFloorIsRefusedAtTheCeilingsLine) {
 }
 
 TEST(BuildRefusal, OverlappingRoomsNameBothRooms) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("left", 0, 0, 6, 6) + ",\n" + boxRoom("right", 5, 2, 9, 4) + "\n]}", 3,
+  expectRefusal(twoRooms(boxRoom("left", 0, 0, 6, 6), boxRoom("right", 5, 2, 9, 4)), 3,
                 {"room 'right' (room 1)", "overlaps room 'left' (room 0), line 2"});
 }
 
 TEST(BuildRefusal, RoomsStackedIntoEachOtherOverlap) {
-  expectRefusal(
-      "{\"rooms\": [\n" + boxRoom("below", 0, 0, 6, 6, -2, 3) + ",\n" + boxRoom("above", 1, 1, 5, 5, 2, 6) + "\n]}", 3,
-      {"room 'above'", "overlaps room 'below'"});
+  expectRefusal(twoRooms(boxRoom("below", 0, 0, 6, 6, -2, 3), boxRoom("above", 1, 1, 5, 5, 2, 6)), 3,
+                {"room 'above'", "overlaps room 'below'"});
 }
 
 TEST(BuildRefusal, NinthRoomIsBeyondTheLimit) {
@@ -123,8 +127,7 @@ TEST(BuildRefusal, TooManyPolygonsInARoom) {
     doors += std::string(d ? ",\n" : "") + "{\"between\": [\"hall\", \"shed\"], \"min\": [" + x0 +
              ", -2, 6], \"max\": [" + x1 + ", 1, 6]}";
   }
-  expectRefusal("{\"rooms\": [\n" + boxRoom("hall", 0, 0, 19, 6) + ",\n" + boxRoom("shed", 0, 6, 19, 9) +
-                    "\n], \"doors\": [\n" + doors + "]}",
+  expectRefusal(twoRooms(boxRoom("hall", 0, 0, 19, 6), boxRoom("shed", 0, 6, 19, 9), ", \"doors\": [\n" + doors + "]"),
                 2, {"room 'hall' (room 0)", "polygons", "at most 20"});
 }
 
@@ -149,7 +152,7 @@ TEST(BuildRefusal, MissingCeilingIsNamed) {
 }
 
 TEST(BuildRefusal, RepeatedRoomNameIsRefused) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) + ",\n" + boxRoom("a", 4, 0, 8, 4) + "\n]}", 3,
+  expectRefusal(twoRooms(boxRoom("a", 0, 0, 4, 4), boxRoom("a", 4, 0, 8, 4)), 3,
                 {"room 'a' (room 1)", "already used by room 0"});
 }
 
@@ -160,21 +163,21 @@ TEST(BuildRefusal, DoorNamingNoRoomIsRefused) {
 }
 
 TEST(BuildRefusal, DoorBetweenRoomsThatDoNotMeetIsRefused) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) + ",\n" + boxRoom("b", 6, 0, 9, 4) +
-                    "\n], \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 1], \"max\": [6, 1, 3]}]}",
+  expectRefusal(twoRooms(boxRoom("a", 0, 0, 4, 4), boxRoom("b", 6, 0, 9, 4),
+                         ", \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 1], \"max\": [6, 1, 3]}]"),
                 5, {"room 'a' (room 0) and room 'b' (room 1) share no wall"});
 }
 
 TEST(BuildRefusal, DoorBoxOffTheSharedWallIsRefused) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) + ",\n" + boxRoom("b", 4, 0, 9, 4) +
-                    "\n], \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [1, -2, 1], \"max\": [3, 1, 3]}]}",
+  expectRefusal(twoRooms(boxRoom("a", 0, 0, 4, 4), boxRoom("b", 4, 0, 9, 4),
+                         ", \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [1, -2, 1], \"max\": [3, 1, 3]}]"),
                 5, {"holds no part of the wall"});
 }
 
 TEST(BuildRefusal, OverlappingDoorsAreRefused) {
-  expectRefusal("{\"rooms\": [\n" + boxRoom("a", 0, 0, 4, 4) + ",\n" + boxRoom("b", 4, 0, 9, 4) +
-                    "\n], \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 1], \"max\": [4, 1, 3]},\n"
-                    "{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 2], \"max\": [4, 1, 3.5]}]}",
+  expectRefusal(twoRooms(boxRoom("a", 0, 0, 4, 4), boxRoom("b", 4, 0, 9, 4),
+                         ", \"doors\": [\n{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 1], \"max\": [4, 1, 3]},\n"
+                         "{\"between\": [\"a\", \"b\"], \"min\": [4, -2, 2], \"max\": [4, 1, 3.5]}]"),
                 6, {"room 'a' (room 0)", "two doors overlap"});
 }
 

@@ -20,6 +20,37 @@ LevelBytes& face(LevelBytes& l, int f, int32_t base = 0) {
 
 CheckedLevel check(const LevelBytes& l, const std::string& name) { return checkBytes(l.bytes(), name + ".b2"); }
 
+// A level of `rooms` rooms whose vertex table is the unit cube's corners, then `extra`.
+LevelBytes cubeLevel(int32_t rooms = 1, std::initializer_list<Vec3> extra = {}) {
+  LevelBytes l;
+  l.i32(8 + int32_t(extra.size())).i32(0).i32(rooms);
+  cubeVertices(l);
+  for (const Vec3& v : extra) l.vertex(v.x, v.y, v.z);
+  return l;
+}
+
+// Two cube rooms' corners, the second cube offsetX along x (1: side by side).
+LevelBytes twoCubes(float offsetX = 1) {
+  LevelBytes l;
+  l.i32(16).i32(0).i32(2);
+  cubeVertices(l);
+  cubeVertices(l, offsetX);
+  return l;
+}
+
+// One cube room with face f replaced by the wall `instead` (extra corners number from 8).
+LevelBytes cubeWithFace(int f, std::initializer_list<int32_t> instead, std::initializer_list<Vec3> extra = {}) {
+  LevelBytes l = cubeLevel(1, extra);
+  l.i32(6).i32(0);
+  for (int k = 0; k < 6; ++k) {
+    if (k == f)
+      l.wall(instead);
+    else
+      face(l, k);
+  }
+  return l;
+}
+
 bool mentions(const CheckedLevel& c, const std::string& words) {
   for (const LevelProblem& p : c.problems) {
     if (p.text.find(words) != std::string::npos) return true;
@@ -28,19 +59,14 @@ bool mentions(const CheckedLevel& c, const std::string& words) {
 }
 
 TEST(Checker, ClosedConvexCubePasses) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel();
   cubeFaces(l);
   const CheckedLevel c = check(l, "cube");
   EXPECT_TRUE(c.problems.empty()) << c.report();
 }
 
 TEST(Checker, TwoCubesJoinedByTwinPortalsPass) {
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 1);
+  LevelBytes l = twoCubes();
   cubeFaces(l, 0, 1, 1);
   cubeFaces(l, 8, 0, 0);
   const CheckedLevel c = check(l, "twins");
@@ -48,33 +74,13 @@ TEST(Checker, TwoCubesJoinedByTwinPortalsPass) {
 }
 
 TEST(Checker, PolygonOffItsPlaneIsNotFlat) {
-  LevelBytes l;
-  l.i32(9).i32(0).i32(1);
-  cubeVertices(l);
-  l.vertex(1.02f, 1, 1);  // corner 7 pushed 0.2 world units off the face x = 1
-  l.i32(6).i32(0);
-  for (int f = 0; f < 6; ++f) {
-    if (f == 1)
-      l.wall({5, 1, 3, 8});
-    else
-      face(l, f);
-  }
-  const CheckedLevel c = check(l, "bent");
+  // Corner 7 pushed 0.2 world units off the face x = 1.
+  const CheckedLevel c = check(cubeWithFace(1, {5, 1, 3, 8}, {{1.02f, 1, 1}}), "bent");
   EXPECT_TRUE(c.has(0, 1, "is not flat: vertex 3 lies 0.2")) << c.report();
 }
 
 TEST(Checker, CrossedPolygonIsNotConvex) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
-  l.i32(6).i32(0);
-  for (int f = 0; f < 6; ++f) {
-    if (f == 1)
-      l.wall({5, 1, 7, 3});  // a bow tie
-    else
-      face(l, f);
-  }
-  const CheckedLevel c = check(l, "bowtie");
+  const CheckedLevel c = check(cubeWithFace(1, {5, 1, 7, 3}), "bowtie");  // a bow tie
   EXPECT_TRUE(c.has(0, 1, "is not convex")) << c.report();
 }
 
@@ -95,27 +101,15 @@ TEST(Checker, PolygonWindingRoundTwiceIsNotSimple) {
 }
 
 TEST(Checker, CollinearFirstCornersGiveNoPlaneAndTheLoaderRefuses) {
-  LevelBytes l;
-  l.i32(9).i32(0).i32(1);
-  cubeVertices(l);
-  l.vertex(1, 0, 0.5f);  // midway between corners 1 and 5
-  l.i32(6).i32(0);
-  for (int f = 0; f < 6; ++f) {
-    if (f == 1)
-      l.wall({5, 8, 1, 3, 7});
-    else
-      face(l, f);
-  }
-  const CheckedLevel c = check(l, "collinear");
+  // Corner 8 midway between corners 1 and 5.
+  const CheckedLevel c = check(cubeWithFace(1, {5, 8, 1, 3, 7}, {{1, 0, 0.5f}}), "collinear");
   ASSERT_EQ(c.problems.size(), 1u) << c.report();
   EXPECT_NE(c.problems[0].text.find("room 0, polygon 1"), std::string::npos) << c.report();
   EXPECT_NE(c.problems[0].text.find("no plane"), std::string::npos) << c.report();
 }
 
 TEST(Checker, PlaneThatIsNotAUnitNormalIsUnusable) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel();
   cubeFaces(l);
   CheckedLevel c = check(l, "cube-for-plane");
   ASSERT_TRUE(c.problems.empty());
@@ -125,42 +119,19 @@ TEST(Checker, PlaneThatIsNotAUnitNormalIsUnusable) {
 }
 
 TEST(Checker, RepeatedCornerIsAZeroLengthEdge) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
-  l.i32(6).i32(0);
-  for (int f = 0; f < 6; ++f) {
-    if (f == 1)
-      l.wall({5, 1, 3, 7, 7});
-    else
-      face(l, f);
-  }
-  const CheckedLevel c = check(l, "repeat");
+  const CheckedLevel c = check(cubeWithFace(1, {5, 1, 3, 7, 7}), "repeat");
   EXPECT_TRUE(c.has(0, 1, "vertices 3 and 4 coincide")) << c.report();
 }
 
 TEST(Checker, PolygonWoundBackwardsFacesOutOfItsRoom) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
-  l.i32(6).i32(0);
-  for (int f = 0; f < 6; ++f) {
-    if (f == 3)
-      l.wall({7, 6, 2, 3});
-    else
-      face(l, f);
-  }
-  const CheckedLevel c = check(l, "outward");
+  const CheckedLevel c = check(cubeWithFace(3, {7, 6, 2, 3}), "outward");
   EXPECT_TRUE(c.has(0, 3, "normal points out of the room")) << c.report();
 }
 
 TEST(Checker, DentedRoomIsNotConvex) {
   // The top face replaced by four triangles meeting below it: every polygon is convex
   // and the room closed, but the room itself is not convex.
-  LevelBytes l;
-  l.i32(9).i32(0).i32(1);
-  cubeVertices(l);
-  l.vertex(0.5f, 0.9f, 0.5f);
+  LevelBytes l = cubeLevel(1, {{0.5f, 0.9f, 0.5f}});
   l.i32(9).i32(0);
   for (int f = 0; f < 6; ++f) {
     if (f != 3) face(l, f);
@@ -172,9 +143,7 @@ TEST(Checker, DentedRoomIsNotConvex) {
 }
 
 TEST(Checker, RoomWithAMissingWallIsNotClosed) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel();
   l.i32(5).i32(0);
   for (int f = 0; f < 5; ++f) face(l, f);
   const CheckedLevel c = check(l, "open");
@@ -182,10 +151,7 @@ TEST(Checker, RoomWithAMissingWallIsNotClosed) {
 }
 
 TEST(Checker, PortalWithoutATwinIsFound) {
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 1);
+  LevelBytes l = twoCubes();
   cubeFaces(l, 0, 1, 1);
   cubeFaces(l, 8);  // a wall where the twin should be
   const CheckedLevel c = check(l, "no-twin");
@@ -194,10 +160,7 @@ TEST(Checker, PortalWithoutATwinIsFound) {
 
 TEST(Checker, TwinOverADifferentOutlineIsFound) {
   // Room 1's side facing room 0 is split into two triangles, only one of them a portal.
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 1);
+  LevelBytes l = twoCubes();
   cubeFaces(l, 0, 1, 1);
   l.i32(6).i32(1);
   for (int f = 1; f < 6; ++f) face(l, f, 8);
@@ -209,19 +172,14 @@ TEST(Checker, TwinOverADifferentOutlineIsFound) {
 }
 
 TEST(Checker, PortalIntoItsOwnRoomIsFound) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel();
   cubeFaces(l, 0, 2, 0);
   const CheckedLevel c = check(l, "self");
   EXPECT_TRUE(c.has(0, 5, "portal into its own room")) << c.report();
 }
 
 TEST(Checker, OverlappingRoomsAreFound) {
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 0.5f);
+  LevelBytes l = twoCubes(0.5f);
   cubeFaces(l);
   cubeFaces(l, 8);
   const CheckedLevel c = check(l, "overlap");
@@ -240,9 +198,7 @@ TEST(Checker, RoomsTouchingAlongAnEdgeDoNotOverlap) {
 }
 
 TEST(Checker, RoomWithoutPolygonsIsNotClosed) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(2);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel(2);
   cubeFaces(l);
   l.i32(0).i32(0);
   const CheckedLevel c = check(l, "empty-room");
@@ -258,37 +214,27 @@ TEST(Checker, LimitsAndIndicesAreReportedThroughTheLoader) {
   };
   std::vector<Case> cases;
   {
-    LevelBytes l;
-    l.i32(8).i32(0).i32(9);
-    cubeVertices(l);
+    LevelBytes l = cubeLevel(9);
     cases.push_back({"nine-rooms", l, "room count 9"});
   }
   {
-    LevelBytes l;
-    l.i32(8).i32(0).i32(1);
-    cubeVertices(l);
+    LevelBytes l = cubeLevel();
     l.i32(21).i32(0);
     cases.push_back({"many-polygons", l, "more than 20 polygons"});
   }
   {
-    LevelBytes l;
-    l.i32(8).i32(0).i32(1);
-    cubeVertices(l);
+    LevelBytes l = cubeLevel();
     l.i32(1).i32(0).i32(17);
     for (int k = 0; k < 17; ++k) l.i32(k % 8);
     cases.push_back({"many-vertices", l, "17 vertices, more than 16"});
   }
   {
-    LevelBytes l;
-    l.i32(8).i32(0).i32(1);
-    cubeVertices(l);
+    LevelBytes l = cubeLevel();
     l.i32(1).i32(0).wall({0, 1, 8});
     cases.push_back({"bad-index", l, "vertex index 8 is outside"});
   }
   {
-    LevelBytes l;
-    l.i32(8).i32(0).i32(1);
-    cubeVertices(l);
+    LevelBytes l = cubeLevel();
     cubeFaces(l, 0, 2, 3);
     cases.push_back({"bad-target", l, "target room 3"});
   }
@@ -300,9 +246,7 @@ TEST(Checker, LimitsAndIndicesAreReportedThroughTheLoader) {
 }
 
 TEST(Checker, ProblemsNameRoomPolygonAndKind) {
-  LevelBytes l;
-  l.i32(8).i32(0).i32(1);
-  cubeVertices(l);
+  LevelBytes l = cubeLevel();
   cubeFaces(l, 0, 2, 0);
   const CheckedLevel c = check(l, "kinds");
   ASSERT_FALSE(c.problems.empty());

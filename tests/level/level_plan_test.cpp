@@ -196,15 +196,9 @@ TEST(LevelPlan, StackedRoomsGetTheirLabelsApart) {
 
 // The command itself.
 int tool(const std::string& arguments, std::string& output) {
-  const std::string outputPath =
-      tempPath(std::string("plan-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
-  const int raw = std::system(
-      (std::string(QUELLOR_BINARY_DIR "/quellor-level ") + arguments + " > " + outputPath + " 2>&1").c_str());
-  std::ifstream file(outputPath);
-  std::stringstream text;
-  text << file.rdbuf();
-  output = text.str();
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  const ToolRun ran = runTool(arguments);
+  output = ran.output;
+  return ran.status;
 }
 
 bool exists(const std::string& path) {

@@ -2,8 +2,12 @@
 // Builds level sources and loads level files for the level tool's tests.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "tools/level/level_checker.h"
 #include "tools/level/level_source.h"
 #include "tools/level/level_writer.h"
+#include "tools/level/world_in_double.h"
 #include "world/level_loader.h"
 
 struct BuildRun {
@@ -36,6 +41,26 @@ inline BuildRun buildText(const std::string& text, const std::string& name = "te
 }
 
 inline std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
+
+// A run of the built quellor-level: its exit status and what it printed on standard output
+// and standard error together.
+struct ToolRun {
+  int status;
+  std::string output;
+};
+
+inline ToolRun runTool(const std::string& arguments) {
+  // One output file per test: ctest runs the tests of this suite side by side.
+  const ::testing::TestInfo& test = *::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string outputPath =
+      tempPath(std::string("tool-output-") + test.test_suite_name() + "." + test.name() + ".txt");
+  const int raw = std::system(
+      (std::string(QUELLOR_BINARY_DIR "/quellor-level ") + arguments + " > " + outputPath + " 2>&1").c_str());
+  std::ifstream file(outputPath);
+  std::stringstream text;
+  text << file.rdbuf();
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
+}
 
 inline std::string writeBytes(const std::vector<uint8_t>& bytes, const std::string& name) {
   const std::string path = tempPath(name);
@@ -81,8 +106,6 @@ inline CheckedLevel buildAndCheck(const std::string& text, const std::string& na
   if (!run.ok) return {};
   return checkBytes(run.bytes, name + ".b2");
 }
-
-inline DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
 
 inline double polygonArea(const WorldPolygon& polygon) {
   DVec3 sum;

@@ -9,6 +9,7 @@
 #include "tools/level/convex_face.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_writer.h"
+#include "tools/level/number_text.h"
 #include "world/level_loader.h"
 #include "world/world.h"
 
@@ -25,6 +26,8 @@ constexpr double MinEdgeLength = 10 * CheckTolerance;
 // Sine of the sharpest turn allowed at an outline corner: flatter corners are refused.
 constexpr double MinCornerSine = 1e-4;
 constexpr double FullTurn = 6.283185307179586;
+// Numbers the author wrote are repeated in %g's own six significant digits.
+constexpr int AuthorDigits = 6;
 
 struct RoomFace {
   Face points;
@@ -94,13 +97,14 @@ class Builder {
   // then its floor, ceiling and sides become the room's faces.
   void shapeRoom(int r) {
     const LevelSourceRoom& room = source_.rooms[size_t(r)];
-    const size_t n = room.cornerX.size();
+    const std::vector<LevelSourceCorner>& corner = room.outline;
+    const size_t n = corner.size();
     if (n < 3) {
       roomError(r, room.line, "the outline has " + std::to_string(n) + " corners; a room needs at least 3");
       return;
     }
     if (n > size_t(MaxPolygonVertices)) {
-      roomError(r, room.cornerLines[0],
+      roomError(r, corner[0].line,
                 "the outline has " + std::to_string(n) + " corners, so the floor and ceiling would have more than " +
                     std::to_string(MaxPolygonVertices) + " vertices, the most a polygon holds");
       return;
@@ -109,54 +113,55 @@ class Builder {
     double area2 = 0;
     for (size_t k = 0; k < n; ++k) {
       const size_t j = (k + 1) % n;
-      area2 += room.cornerX[k] * room.cornerZ[j] - room.cornerX[j] * room.cornerZ[k];
+      area2 += corner[k].x * corner[j].z - corner[j].x * corner[k].z;
     }
     bool ok = true;
     double turning = 0;
     for (size_t k = 0; k < n && ok; ++k) {
       const size_t p = (k + n - 1) % n, q = (k + 1) % n;
-      const double ex = room.cornerX[k] - room.cornerX[p], ez = room.cornerZ[k] - room.cornerZ[p];
-      const double fx = room.cornerX[q] - room.cornerX[k], fz = room.cornerZ[q] - room.cornerZ[k];
+      const double ex = corner[k].x - corner[p].x, ez = corner[k].z - corner[p].z;
+      const double fx = corner[q].x - corner[k].x, fz = corner[q].z - corner[k].z;
       const double le = std::hypot(ex, ez), lf = std::hypot(fx, fz);
       if (le <= Tolerance || lf <= Tolerance) {
         ok = false;
-        roomError(r, room.cornerLines[k], "corner " + std::to_string(k) + " repeats its neighbour");
+        roomError(r, corner[k].line, "corner " + std::to_string(k) + " repeats its neighbour");
         break;
       }
       if (lf < MinEdgeLength) {
         ok = false;
-        roomError(r, room.cornerLines[k],
-                  "corners " + std::to_string(k) + " and " + std::to_string(q) + " are " + number(lf) +
-                      " apart; corners must be at least " + number(MinEdgeLength) + " apart");
+        roomError(r, corner[k].line,
+                  "corners " + std::to_string(k) + " and " + std::to_string(q) + " are " +
+                      numberText(lf, AuthorDigits) + " apart; corners must be at least " +
+                      numberText(MinEdgeLength, AuthorDigits) + " apart");
         break;
       }
       const double sine = (ex * fz - ez * fx) / (le * lf);
       if (std::fabs(sine) < MinCornerSine) {
         ok = false;
-        roomError(r, room.cornerLines[k],
+        roomError(r, corner[k].line,
                   "corner " + std::to_string(k) + " lies on a straight line with its neighbours (or folds back)");
       } else if ((sine > 0) != (area2 > 0)) {
         ok = false;
-        roomError(r, room.cornerLines[k],
+        roomError(r, corner[k].line,
                   "the outline is not convex: it turns the other way at corner " + std::to_string(k));
       }
       turning += std::atan2(ex * fz - ez * fx, ex * fx + ez * fz);
     }
     if (ok && std::fabs(turning) > FullTurn + 1e-6) {
-      roomError(r, room.cornerLines[0], "the outline crosses itself (it winds round more than once)");
+      roomError(r, corner[0].line, "the outline crosses itself (it winds round more than once)");
       ok = false;
     }
     for (size_t k = 0; k < n && ok; ++k) {
-      const double floor = room.floor.heightAt(room.cornerX[k], room.cornerZ[k]);
-      const double ceiling = room.ceiling.heightAt(room.cornerX[k], room.cornerZ[k]);
+      const double floor = room.floor.heightAt(corner[k].x, corner[k].z);
+      const double ceiling = room.ceiling.heightAt(corner[k].x, corner[k].z);
       if (std::fabs(floor) > MaxSourceCoordinate || std::fabs(ceiling) > MaxSourceCoordinate) {
-        roomError(r, room.cornerLines[k],
+        roomError(r, corner[k].line,
                   "the floor or ceiling at corner " + std::to_string(k) + " lies beyond -1000..1000");
         ok = false;
       } else if (ceiling - floor < MinRoomHeight) {
         roomError(r, room.ceiling.line,
-                  "the ceiling is not above the floor at corner " + std::to_string(k) + " (floor " + number(floor) +
-                      ", ceiling " + number(ceiling) + ")");
+                  "the ceiling is not above the floor at corner " + std::to_string(k) + " (floor " +
+                      numberText(floor, AuthorDigits) + ", ceiling " + numberText(ceiling, AuthorDigits) + ")");
         ok = false;
       }
     }
@@ -164,7 +169,7 @@ class Builder {
 
     std::vector<DVec3> bottom, top;
     for (size_t k = 0; k < n; ++k) {
-      const double x = room.cornerX[k], z = room.cornerZ[k];
+      const double x = corner[k].x, z = corner[k].z;
       bottom.push_back({x, room.floor.heightAt(x, z), z});
       top.push_back({x, room.ceiling.heightAt(x, z), z});
     }
@@ -176,7 +181,7 @@ class Builder {
     addFace(shape, top, "the ceiling", room.ceiling.line);
     for (size_t k = 0; k < n; ++k) {
       const size_t j = (k + 1) % n;
-      addFace(shape, {bottom[k], bottom[j], top[j], top[k]}, "side " + std::to_string(k), room.cornerLines[k]);
+      addFace(shape, {bottom[k], bottom[j], top[j], top[k]}, "side " + std::to_string(k), corner[k].line);
     }
     for (size_t k = 0; k < n; ++k) {
       shape.body.corners.push_back(bottom[k]);
@@ -186,12 +191,6 @@ class Builder {
     }
     addDirection(shape.body.edgeDirections, {0, 1, 0});
     for (const RoomFace& face : shape.faces) shape.body.faceNormals.push_back(face.plane.n);
-  }
-
-  static std::string number(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", v);
-    return text;
   }
 
   static void addFace(RoomShape& shape, const Face& points, const std::string& what, int line) {

@@ -7,26 +7,16 @@
 #include "tools/level/convex_body.h"
 #include "tools/level/dvec3.h"
 #include "tools/level/level_inputs.h"
+#include "tools/level/number_text.h"
+#include "tools/level/world_in_double.h"
 #include "world/level_loader.h"
 
 namespace {
 
 constexpr double FullTurn = 6.283185307179586;
 
-DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
-DPlane toD(const Plane& p) { return {toD(p.normal), p.d}; }
-
-std::string number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", v);
-  return text;
-}
-
-std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
-  std::vector<DVec3> corners;
-  for (int k = 0; k < polygon.outline.vertexCount; ++k) corners.push_back(toD(polygon.outline.vertices[k]));
-  return corners;
-}
+// Measured lengths and counts are written with this many significant digits.
+constexpr int Digits = 4;
 
 double largestCoordinate(const DVec3& v) { return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}); }
 
@@ -93,7 +83,7 @@ class Checker {
       const double centreDistance = distanceTo(plane, centre);
       if (centreDistance <= tolerance_) {
         problem(r, p,
-                "its normal points out of the room (the room's centre lies " + number(-centreDistance) +
+                "its normal points out of the room (the room's centre lies " + numberText(-centreDistance, Digits) +
                     " behind its plane)");
         continue;
       }
@@ -113,7 +103,7 @@ class Checker {
       if (worst < -tolerance_) {
         problem(r, p,
                 "vertex " + std::to_string(worstVertex) + " of polygon " + std::to_string(worstPolygon) + " lies " +
-                    number(-worst) + " behind its plane: the room is not convex");
+                    numberText(-worst, Digits) + " behind its plane: the room is not convex");
       }
     }
     for (int p = 0; p < room.polygonCount; ++p) checkClosure(r, p);
@@ -150,8 +140,8 @@ class Checker {
       const double extent = largestCoordinate(v[size_t(k)]);
       if (extent > MaxCheckCoordinate) {
         problem(r, p,
-                "vertex " + std::to_string(k) + " is out of range: a coordinate of " + number(extent) +
-                    " world units is beyond " + number(MaxCheckCoordinate) +
+                "vertex " + std::to_string(k) + " is out of range: a coordinate of " + numberText(extent, Digits) +
+                    " world units is beyond " + numberText(MaxCheckCoordinate, Digits) +
                     ", where the viewer's float products of coordinates overflow");
         return false;
       }
@@ -180,7 +170,7 @@ class Checker {
     }
     if (worst > tolerance_) {
       problem(r, p,
-              "is not flat: vertex " + std::to_string(worstVertex) + " lies " + number(worst) +
+              "is not flat: vertex " + std::to_string(worstVertex) + " lies " + numberText(worst, Digits) +
                   " off the plane of its first three vertices");
       ok = false;
     }
@@ -201,7 +191,9 @@ class Checker {
       turning += std::atan2(against, dotD(in, out));
     }
     if (ok && std::fabs(turning - FullTurn) > 1e-3) {
-      problem(r, p, "is not a simple convex polygon: its edges turn " + number(turning / FullTurn) + " times round");
+      problem(
+          r, p,
+          "is not a simple convex polygon: its edges turn " + numberText(turning / FullTurn, Digits) + " times round");
       ok = false;
     }
     return ok;
@@ -269,7 +261,7 @@ class Checker {
       }
       if (reached < length - tolerance_) {
         problem(r, p,
-                edge + " is not met by another polygon of the room from " + number(reached) +
+                edge + " is not met by another polygon of the room from " + numberText(reached, Digits) +
                     " along it: the room is not closed");
         return;
       }

@@ -8,186 +8,54 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
+
+#include "tools/level/plan_labels.h"
+#include "tools/level/plan_sheet.h"
 
 namespace {
 
-// A face whose normal is at least this vertical is a floor or ceiling (or an opening in one).
-constexpr double Horizontal = 0.7;
-// The start view at the first window size (320 x 240): the tangents of the frustum's
-// half-angles, right and left; how far forward the plan draws it.
-constexpr double StartRightTangent = 159.5 / 120.0;
-constexpr double StartLeftTangent = 159.0 / 120.0;
-constexpr double StartViewLength = 3.0;
-// The overview camera (world's fixed position, looking straight down), and how far its
-// picture reaches sideways per unit of depth: screen x along world z, screen y along x.
-constexpr double OverviewX = 10, OverviewY = 15, OverviewZ = 10;
-constexpr double OverviewZRight = 159.5 / 120.0, OverviewZLeft = 159.0 / 120.0, OverviewXHalf = 1.0;
+// Labels attached to a thing (the start, a camera, an opening) move at most this far from
+// their own place, in page units; farther off they would seem to name something else.
+constexpr double AttachedReach = 60;
 
-constexpr double HeaderHeight = 44, LegendHeight = 134, Margin = 24, MinPageWidth = 620;
-
-struct P2 {
-  double x, z;
+// One line of text as the plan shows it.
+struct TextLine {
+  std::string text;
+  double size = 10;
+  bool bold = false;
+  bool boxed = false;   // centred on x, dark on a white backing
+  double x = 0, y = 0;  // the baseline's start (its middle when boxed)
+  double rgb[3] = {0, 0, 0};
 };
 
-struct Range {
-  double low = INFINITY, high = -INFINITY;
-  bool empty() const { return low > high; }
-  void add(double v) {
-    low = std::min(low, v);
-    high = std::max(high, v);
-  }
+// Lines that are placed together, and how far they may be moved to a free place.
+struct Label {
+  std::vector<TextLine> lines;
+  double reach = 0;  // 0: only its own place, else it is left out
 };
-
-std::string number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", std::fabs(v) < 5e-4 ? 0.0 : v);
-  return text;
-}
-
-std::string rangeText(const Range& r) {
-  if (r.empty()) return "-";
-  if (r.high - r.low < 1e-3) return number(r.low);
-  return number(r.low) + ".." + number(r.high);
-}
-
-double cross(const P2& o, const P2& a, const P2& b) { return (a.x - o.x) * (b.z - o.z) - (a.z - o.z) * (b.x - o.x); }
-
-// Convex hull, counter-clockwise (monotone chain).
-std::vector<P2> hull(std::vector<P2> points) {
-  std::sort(points.begin(), points.end(),
-            [](const P2& a, const P2& b) { return a.x < b.x || (a.x == b.x && a.z < b.z); });
-  if (points.size() < 3) return points;
-  std::vector<P2> h(points.size() * 2);
-  size_t k = 0;
-  for (size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && cross(h[k - 2], h[k - 1], points[i]) <= 1e-9) --k;
-    h[k++] = points[i];
-  }
-  for (size_t i = points.size() - 1, t = k + 1; i-- > 0;) {
-    while (k >= t && cross(h[k - 2], h[k - 1], points[i]) <= 1e-9) --k;
-    h[k++] = points[i];
-  }
-  h.resize(k - 1);
-  return h;
-}
-
-bool insideConvex(const std::vector<P2>& poly, const P2& p) {
-  if (poly.size() < 3) return false;
-  for (size_t i = 0; i < poly.size(); ++i) {
-    if (cross(poly[i], poly[(i + 1) % poly.size()], p) < -1e-9) return false;
-  }
-  return true;
-}
-
-// What the plan needs of each room.
-struct RoomShape {
-  std::vector<P2> footprint;
-  Range floor, ceiling;
-  int stack = 0;  // how many lower rooms it stands over in plan
-};
-
-std::vector<P2> planOf(const WorldPolygon& polygon) {
-  std::vector<P2> points;
-  for (int k = 0; k < polygon.outline.vertexCount; ++k)
-    points.push_back({polygon.outline.vertices[k].x, polygon.outline.vertices[k].z});
-  return points;
-}
-
-// The two ends of an upright polygon seen from above.
-void segmentOf(const WorldPolygon& polygon, P2& a, P2& b) {
-  const std::vector<P2> points = planOf(polygon);
-  double best = -1;
-  for (size_t i = 0; i < points.size(); ++i) {
-    for (size_t j = i + 1; j < points.size(); ++j) {
-      const double d = std::hypot(points[i].x - points[j].x, points[i].z - points[j].z);
-      if (d > best) {
-        best = d;
-        a = points[i];
-        b = points[j];
-      }
-    }
-  }
-}
-
-Range heightsOf(const WorldPolygon& polygon) {
-  Range r;
-  for (int k = 0; k < polygon.outline.vertexCount; ++k) r.add(polygon.outline.vertices[k].y);
-  return r;
-}
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
   static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
   return CAIRO_STATUS_SUCCESS;
 }
 
+PlanBox unionOf(const PlanBox& a, const PlanBox& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+// Paints a measured sheet on a cairo surface, and reports every text it shows.
 class Painter {
  public:
-  Painter(const PlanLevel& level, PlanLayout& layout) : level_(level), world_(*level.world), layout_(layout) {}
+  Painter(const PlanLevel& level, const PlanSheet& sheet, PlanLayout& layout, cairo_t* cr)
+      : level_(level), world_(*level.world), sheet_(sheet), layout_(layout), cr_(cr) {}
 
-  void measure() {
-    Range xs, zs;
-    lowestFloor_ = INFINITY;
-    highestCeiling_ = -INFINITY;
-    for (int r = 0; r < world_.roomCount; ++r) {
-      RoomShape shape;
-      std::vector<P2> points;
-      const Room& room = world_.rooms[r];
-      for (int p = 0; p < room.polygonCount; ++p) {
-        const WorldPolygon& polygon = room.polygons[p];
-        for (const P2& q : planOf(polygon)) points.push_back(q);
-        if (polygon.plane.normal.y >= Horizontal)
-          shape.floor.add(heightsOf(polygon).low), shape.floor.add(heightsOf(polygon).high);
-        if (polygon.plane.normal.y <= -Horizontal)
-          shape.ceiling.add(heightsOf(polygon).low), shape.ceiling.add(heightsOf(polygon).high);
-      }
-      shape.footprint = hull(points);
-      for (const P2& q : shape.footprint) xs.add(q.x), zs.add(q.z);
-      if (!shape.floor.empty()) lowestFloor_ = std::min(lowestFloor_, shape.floor.low);
-      if (!shape.ceiling.empty()) highestCeiling_ = std::max(highestCeiling_, shape.ceiling.high);
-      rooms_.push_back(shape);
-    }
-    // Rooms over other rooms: each centroid stacked above the rooms whose plan holds it.
-    for (size_t a = 0; a < rooms_.size(); ++a) {
-      const P2 c = centre(rooms_[a].footprint);
-      for (size_t b = 0; b < rooms_.size(); ++b) {
-        if (a == b || !insideConvex(rooms_[b].footprint, c)) continue;
-        const double fa = rooms_[a].floor.empty() ? 0 : rooms_[a].floor.low;
-        const double fb = rooms_[b].floor.empty() ? 0 : rooms_[b].floor.low;
-        if (fb < fa || (fb == fa && b < a)) ++rooms_[a].stack;
-      }
-    }
-    xs.add(5 - StartLeftTangent * StartViewLength);
-    xs.add(5 + StartRightTangent * StartViewLength);
-    zs.add(-0.5);
-    zs.add(StartViewLength);
-    const double spanX = std::max(xs.high - xs.low, 4.0) + 4, spanZ = std::max(zs.high - zs.low, 4.0) + 4;
-    const double scale = std::clamp(std::min(860.0 / spanX, 640.0 / spanZ), 6.0, 90.0);
-    layout_.scale = scale;
-    layout_.minX = xs.low - 2;
-    layout_.maxZ = zs.high + 2;
-    const double drawingWidth = spanX * scale, drawingHeight = spanZ * scale;
-    layout_.width = int(std::ceil(std::max(drawingWidth + 2 * Margin, MinPageWidth)));
-    layout_.left = (layout_.width - drawingWidth) / 2;
-    layout_.top = HeaderHeight;
-    plotRight_ = layout_.left + drawingWidth;
-    plotBottom_ = layout_.top + drawingHeight;
-    layout_.height = int(std::ceil(plotBottom_ + LegendHeight));
-    for (int r = 0; r < world_.roomCount; ++r) {
-      const std::string& name = size_t(r) < level_.roomNames.size() ? level_.roomNames[size_t(r)] : std::string();
-      layout_.roomLabels.push_back(std::to_string(r) + (name.empty() ? "" : " " + name));
-    }
-  }
-
-  void paint(cairo_t* cr) {
-    cr_ = cr;
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  void paint() {
+    cairo_set_source_rgb(cr_, 1, 1, 1);
+    cairo_paint(cr_);
     header();
-    cairo_save(cr);
-    cairo_rectangle(cr, layout_.left, layout_.top, plotRight_ - layout_.left, plotBottom_ - layout_.top);
-    cairo_clip(cr);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, layout_.left, layout_.top, plotWidth(), plotHeight());
+    cairo_clip(cr_);
     grid();
     for (int r = 0; r < world_.roomCount; ++r) roomArea(r);
     for (int r = 0; r < world_.roomCount; ++r) horizontalOpenings(r);
@@ -195,61 +63,108 @@ class Painter {
     doors();
     overview();
     start();
-    for (int r = 0; r < world_.roomCount; ++r) roomLabel(r);
-    cairo_restore(cr);
-    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-    cairo_set_line_width(cr, 1);
-    cairo_rectangle(cr, layout_.left, layout_.top, plotRight_ - layout_.left, plotBottom_ - layout_.top);
-    cairo_stroke(cr);
+    labels();
+    cairo_restore(cr_);
+    cairo_set_source_rgb(cr_, 0.3, 0.3, 0.3);
+    cairo_set_line_width(cr_, 1);
+    cairo_rectangle(cr_, layout_.left, layout_.top, plotWidth(), plotHeight());
+    cairo_stroke(cr_);
     scaleBar();
     legend();
   }
 
  private:
-  static P2 centre(const std::vector<P2>& points) {
-    P2 c{0, 0};
-    for (const P2& p : points) c.x += p.x, c.z += p.z;
-    if (!points.empty()) c.x /= double(points.size()), c.z /= double(points.size());
-    return c;
-  }
+  double plotWidth() const { return sheet_.plotRight - layout_.left; }
+  double plotHeight() const { return sheet_.plotBottom - layout_.top; }
+  double pageX(const Point2& p) const { return layout_.pageX(p.u); }
+  double pageY(const Point2& p) const { return layout_.pageY(p.v); }
 
-  void moveTo(const P2& p) { cairo_move_to(cr_, layout_.pageX(p.x), layout_.pageY(p.z)); }
-  void lineTo(const P2& p) { cairo_line_to(cr_, layout_.pageX(p.x), layout_.pageY(p.z)); }
-  void path(const std::vector<P2>& points) {
+  void moveTo(const Point2& p) { cairo_move_to(cr_, pageX(p), pageY(p)); }
+  void lineTo(const Point2& p) { cairo_line_to(cr_, pageX(p), pageY(p)); }
+  void path(const Polygon2& points) {
     cairo_new_path(cr_);
     for (size_t i = 0; i < points.size(); ++i) i == 0 ? moveTo(points[i]) : lineTo(points[i]);
     cairo_close_path(cr_);
   }
 
-  void text(double x, double y, const std::string& s, double size, bool bold = false, bool centred = false) {
+  cairo_text_extents_t extentsOf(const TextLine& line) {
     cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, size);
+                           line.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, line.size);
     cairo_text_extents_t e;
-    cairo_text_extents(cr_, s.c_str(), &e);
-    cairo_move_to(cr_, centred ? x - e.width / 2 - e.x_bearing : x, y);
-    cairo_show_text(cr_, s.c_str());
+    cairo_text_extents(cr_, line.text.c_str(), &e);
+    return e;
   }
 
-  // Text on a white backing, so it stays readable over lines and hatching.
-  void boxedText(double x, double y, const std::string& s, double size, bool bold) {
-    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, size);
-    cairo_text_extents_t e;
-    cairo_text_extents(cr_, s.c_str(), &e);
-    cairo_set_source_rgba(cr_, 1, 1, 1, 0.8);
-    cairo_rectangle(cr_, x - e.width / 2 - 2, y - size - 1, e.width + 4, size + 5);
-    cairo_fill(cr_);
-    cairo_set_source_rgb(cr_, 0.1, 0.1, 0.1);
-    text(x, y, s, size, bold, true);
+  // What the line covers: its backing, or its ink.
+  PlanBox boxOf(const TextLine& line) {
+    const cairo_text_extents_t e = extentsOf(line);
+    if (line.boxed) return {line.x - e.width / 2 - 2, line.y - line.size - 1, line.x + e.width / 2 + 2, line.y + 4};
+    return {line.x + e.x_bearing, line.y + e.y_bearing, line.x + e.x_bearing + e.width,
+            line.y + e.y_bearing + e.height};
+  }
+
+  PlanBox boxOf(const Label& label) {
+    PlanBox box = boxOf(label.lines[0]);
+    for (const TextLine& line : label.lines) box = unionOf(box, boxOf(line));
+    return box;
+  }
+
+  void draw(const TextLine& line, double dx, double dy) {
+    const cairo_text_extents_t e = extentsOf(line);
+    const double x = line.x + dx, y = line.y + dy;
+    if (line.boxed) {
+      // On a white backing, so it stays readable over lines and hatching.
+      cairo_set_source_rgba(cr_, 1, 1, 1, 0.8);
+      cairo_rectangle(cr_, x - e.width / 2 - 2, y - line.size - 1, e.width + 4, line.size + 5);
+      cairo_fill(cr_);
+    }
+    cairo_set_source_rgb(cr_, line.rgb[0], line.rgb[1], line.rgb[2]);
+    cairo_move_to(cr_, line.boxed ? x - e.width / 2 - e.x_bearing : x, y);
+    cairo_show_text(cr_, line.text.c_str());
+  }
+
+  void show(const Label& label, double dx, double dy) {
+    std::string text;
+    for (const TextLine& line : label.lines) {
+      draw(line, dx, dy);
+      text += (text.empty() ? "" : "\n") + line.text;
+    }
+    PlanBox box = boxOf(label);
+    box = {box.left + dx, box.top + dy, box.right + dx, box.bottom + dy};
+    layout_.texts.push_back({text, box});
+  }
+
+  static constexpr double Ink[3] = {0.1, 0.1, 0.1};
+
+  static TextLine plainLine(const std::string& s, double x, double y, double size, const double rgb[3] = Ink,
+                            bool bold = false) {
+    TextLine line;
+    line.text = s;
+    line.x = x;
+    line.y = y;
+    line.size = size;
+    line.bold = bold;
+    std::copy(rgb, rgb + 3, line.rgb);
+    return line;
+  }
+
+  static TextLine boxedLine(const std::string& s, double x, double y, double size, bool bold = false) {
+    TextLine line = plainLine(s, x, y, size, Ink, bold);
+    line.boxed = true;
+    return line;
+  }
+
+  // A text outside the drawing, where nothing moves.
+  void fixedText(double x, double y, const std::string& s, double size, bool bold = false) {
+    show({{plainLine(s, x, y, size, Ink, bold)}, 0}, 0, 0);
   }
 
   void header() {
-    cairo_set_source_rgb(cr_, 0.1, 0.1, 0.1);
-    text(Margin, 20, "Plan of " + level_.title, 15, true);
-    text(Margin, 37,
-         std::to_string(world_.roomCount) + " rooms; seen from above, x to the right, z up the page; world units", 11);
+    fixedText(Margin, 20, "Plan of " + level_.title, 15, true);
+    fixedText(Margin, 37,
+              std::to_string(world_.roomCount) + " rooms; seen from above, x to the right, z up the page; world units",
+              11);
   }
 
   double gridStep() const {
@@ -259,36 +174,52 @@ class Painter {
     return 100.0;
   }
 
-  void grid() {
+  double labelStep() const {
     const double step = gridStep();
     double labelStep = step;
     while (labelStep * layout_.scale < 28) labelStep *= labelStep == step ? 5 : 2;
-    auto labelled = [&](double v) { return std::fabs(std::remainder(v, labelStep)) < 1e-9; };
-    const double minX = layout_.minX, maxX = minX + (plotRight_ - layout_.left) / layout_.scale;
-    const double maxZ = layout_.maxZ, minZ = maxZ - (plotBottom_ - layout_.top) / layout_.scale;
+    return labelStep;
+  }
+
+  // The grid's lines along one axis (x across the page, or z up it), counted in whole
+  // steps: a sum of steps would drift off the lines.
+  template <class Line>
+  void gridLines(double from, double to, const Line& line) {
+    const double step = gridStep();
     cairo_set_line_width(cr_, 0.5);
-    // Counted in whole steps: a sum of steps would drift off the grid's lines.
-    for (int64_t i = int64_t(std::ceil(minX / step));; ++i) {
-      const double x = double(i) * step;
-      if (x > maxX) break;
-      const bool major = std::fmod(std::fabs(x), step * 5) < 1e-9;
-      cairo_set_source_rgb(cr_, major ? 0.7 : 0.88, major ? 0.7 : 0.88, major ? 0.7 : 0.88);
-      moveTo({x, minZ});
-      lineTo({x, maxZ});
+    for (int64_t i = int64_t(std::ceil(from / step));; ++i) {
+      const double v = double(i) * step;
+      if (v > to) break;
+      const bool major = std::fmod(std::fabs(v), step * 5) < 1e-9;
+      const double grey = major ? 0.7 : 0.88;
+      cairo_set_source_rgb(cr_, grey, grey, grey);
+      line(v);
       cairo_stroke(cr_);
-      cairo_set_source_rgb(cr_, 0.45, 0.45, 0.45);
-      if (labelled(x)) text(layout_.pageX(x) + 2, plotBottom_ - 3, number(x), 9);
     }
-    for (int64_t i = int64_t(std::ceil(minZ / step));; ++i) {
+  }
+
+  double maxX() const { return layout_.minX + plotWidth() / layout_.scale; }
+  double minZ() const { return layout_.maxZ - plotHeight() / layout_.scale; }
+
+  void grid() {
+    gridLines(layout_.minX, maxX(), [&](double x) { moveTo({x, minZ()}), lineTo({x, layout_.maxZ}); });
+    gridLines(minZ(), layout_.maxZ, [&](double z) { moveTo({layout_.minX, z}), lineTo({maxX(), z}); });
+  }
+
+  // The numbers along the drawing's bottom and left edges, on every labelled line.
+  void gridLabels(std::vector<Label>& labels) const {
+    static const double grey[3] = {0.45, 0.45, 0.45};
+    const double every = labelStep(), step = gridStep();
+    auto labelled = [&](double v) { return std::fabs(std::remainder(v, every)) < 1e-9; };
+    for (int64_t i = int64_t(std::ceil(layout_.minX / step)); double(i) * step <= maxX(); ++i) {
+      const double x = double(i) * step;
+      if (labelled(x))
+        labels.push_back({{plainLine(planNumber(x), layout_.pageX(x) + 2, sheet_.plotBottom - 3, 9, grey)}, 0});
+    }
+    for (int64_t i = int64_t(std::ceil(minZ() / step)); double(i) * step <= layout_.maxZ; ++i) {
       const double z = double(i) * step;
-      if (z > maxZ) break;
-      const bool major = std::fmod(std::fabs(z), step * 5) < 1e-9;
-      cairo_set_source_rgb(cr_, major ? 0.7 : 0.88, major ? 0.7 : 0.88, major ? 0.7 : 0.88);
-      moveTo({minX, z});
-      lineTo({maxX, z});
-      cairo_stroke(cr_);
-      cairo_set_source_rgb(cr_, 0.45, 0.45, 0.45);
-      if (labelled(z)) text(layout_.left + 2, layout_.pageY(z) - 2, number(z), 9);
+      if (labelled(z))
+        labels.push_back({{plainLine(planNumber(z), layout_.left + 2, layout_.pageY(z) - 2, 9, grey)}, 0});
     }
   }
 
@@ -303,18 +234,22 @@ class Painter {
   void roomArea(int r) {
     double tint[3];
     roomTint(r, tint);
-    path(rooms_[size_t(r)].footprint);
-    cairo_set_source_rgba(cr_, tint[0], tint[1], tint[2], rooms_[size_t(r)].stack > 0 ? 0.45 : 1.0);
+    path(sheet_.rooms[size_t(r)].footprint);
+    cairo_set_source_rgba(cr_, tint[0], tint[1], tint[2], sheet_.rooms[size_t(r)].stack > 0 ? 0.45 : 1.0);
     cairo_fill(cr_);
+  }
+
+  // Each opening in a floor or ceiling once, from its lower room.
+  static bool isHorizontalOpening(const WorldPolygon& polygon, int r) {
+    return polygon.targetRoom >= r && std::fabs(polygon.plane.normal.y) >= HorizontalNormal;
   }
 
   void horizontalOpenings(int r) {
     const Room& room = world_.rooms[r];
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
-      // Each opening once, from its lower room.
-      if (polygon.targetRoom < r || std::fabs(polygon.plane.normal.y) < Horizontal) continue;
-      const std::vector<P2> points = planOf(polygon);
+      if (!isHorizontalOpening(polygon, r)) continue;
+      const Polygon2 points = planOf(polygon);
       cairo_save(cr_);
       path(points);
       cairo_clip_preserve(cr_);
@@ -335,26 +270,34 @@ class Painter {
       }
       cairo_stroke(cr_);
       cairo_restore(cr_);
-      const P2 c = centre(points);
-      cairo_set_source_rgb(cr_, 0.15, 0.35, 0.8);
-      boxedText(layout_.pageX(c.x), layout_.pageY(c.z) + 26,
-                "opening " + std::to_string(r) + "-" + std::to_string(polygon.targetRoom) + " at y " +
-                    rangeText(heightsOf(polygon)),
-                9, false);
     }
   }
 
+  void openingLabels(int r, std::vector<Label>& labels) const {
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const WorldPolygon& polygon = room.polygons[p];
+      if (!isHorizontalOpening(polygon, r)) continue;
+      const Point2 c = cornerAverage(planOf(polygon));
+      labels.push_back({{boxedLine("opening " + std::to_string(r) + "-" + std::to_string(polygon.targetRoom) +
+                                       " at y " + rangeText(heightsOf(polygon)),
+                                   pageX(c), pageY(c) + 26, 9)},
+                        AttachedReach});
+    }
+  }
+
+  static bool isSide(const WorldPolygon& polygon) { return std::fabs(polygon.plane.normal.y) < HorizontalNormal; }
+
   void sides(int r) {
     const Room& room = world_.rooms[r];
-    const int stack = rooms_[size_t(r)].stack;
+    const int stack = sheet_.rooms[size_t(r)].stack;
     // Walls first, then the openings over them: an opening shows as its part of the side.
     for (int pass = 0; pass < 2; ++pass) {
       for (int p = 0; p < room.polygonCount; ++p) {
         const WorldPolygon& polygon = room.polygons[p];
-        if (std::fabs(polygon.plane.normal.y) >= Horizontal) continue;
         const bool portal = polygon.targetRoom >= 0;
-        if (portal != (pass == 1)) continue;
-        P2 a{0, 0}, b{0, 0};
+        if (!isSide(polygon) || portal != (pass == 1)) continue;
+        Point2 a, b;
         segmentOf(polygon, a, b);
         moveTo(a);
         lineTo(b);
@@ -363,29 +306,35 @@ class Painter {
           cairo_set_source_rgb(cr_, 0.1, 0.65, 0.2);
           cairo_set_line_width(cr_, 5);
           cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
-          cairo_stroke(cr_);
-          if (polygon.targetRoom > r) {
-            const P2 m{(a.x + b.x) / 2, (a.z + b.z) / 2};
-            cairo_set_source_rgb(cr_, 0.05, 0.4, 0.1);
-            const std::string label = "y " + rangeText(heightsOf(polygon));
-            // Beside a line that runs up the page, above one that runs across it.
-            const bool upright = std::fabs(b.z - a.z) > std::fabs(b.x - a.x);
-            cairo_set_font_size(cr_, 9);
-            cairo_text_extents_t e;
-            cairo_text_extents(cr_, label.c_str(), &e);
-            boxedText(layout_.pageX(m.x) + (upright ? e.width / 2 + 8 : 0), layout_.pageY(m.z) + (upright ? 4 : -7),
-                      label, 9, false);
-          }
         } else {
           dashFor(stack);
           cairo_set_source_rgb(cr_, 0.15, 0.15, 0.15);
           cairo_set_line_width(cr_, 2);
           cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
-          cairo_stroke(cr_);
         }
+        cairo_stroke(cr_);
       }
     }
     cairo_set_dash(cr_, nullptr, 0, 0);
+  }
+
+  // Each side opening's heights once, from its lower room: beside a line that runs up the
+  // page, above one that runs across it.
+  void sideOpeningLabels(int r, std::vector<Label>& labels) {
+    const Room& room = world_.rooms[r];
+    for (int p = 0; p < room.polygonCount; ++p) {
+      const WorldPolygon& polygon = room.polygons[p];
+      if (!isSide(polygon) || polygon.targetRoom <= r) continue;
+      Point2 a, b;
+      segmentOf(polygon, a, b);
+      const Point2 m{(a.u + b.u) / 2, (a.v + b.v) / 2};
+      const bool upright = std::fabs(b.v - a.v) > std::fabs(b.u - a.u);
+      TextLine line = boxedLine("y " + rangeText(heightsOf(polygon)), 0, 0, 9);
+      const double width = extentsOf(line).width;
+      line.x = pageX(m) + (upright ? width / 2 + 8 : 0);
+      line.y = pageY(m) + (upright ? 4 : -7);
+      labels.push_back({{line}, AttachedReach});
+    }
   }
 
   void doors() {
@@ -405,11 +354,9 @@ class Painter {
 
   // What the overview camera can show at height y: a rectangle centred under it.
   void overviewAt(double y, const char* what) {
-    const double depth = OverviewY - y;
-    if (depth <= 0) return;
-    const double x0 = OverviewX - OverviewXHalf * depth, x1 = OverviewX + OverviewXHalf * depth;
-    const double z0 = OverviewZ - OverviewZLeft * depth, z1 = OverviewZ + OverviewZRight * depth;
-    path({{x0, z0}, {x1, z0}, {x1, z1}, {x0, z1}});
+    OverviewFootprint f;
+    if (!overviewFootprint(world_, sheet_.extent, y, f)) return;
+    path({{f.x0, f.z0}, {f.x1, f.z0}, {f.x1, f.z1}, {f.x0, f.z1}});
     const double dash[] = {10, 4, 2, 4};
     cairo_set_dash(cr_, dash, 4, 0);
     cairo_set_source_rgb(cr_, 0.55, 0.2, 0.7);
@@ -418,64 +365,110 @@ class Painter {
     cairo_set_dash(cr_, nullptr, 0, 0);
     // The rectangle is often larger than the level: the legend says where it lies.
     if (!overviewNote_.empty()) overviewNote_ += "; ";
-    overviewNote_ += std::string("at ") + what + " y = " + number(y) + ": x " + number(x0) + ".." + number(x1) +
-                     ", z " + number(z0) + ".." + number(z1);
+    overviewNote_ += std::string("at ") + what + " y = " + planNumber(y) + ": x " + planNumber(f.x0) + ".." +
+                     planNumber(f.x1) + ", z " + planNumber(f.z0) + ".." + planNumber(f.z1);
   }
+
+  Point2 overviewCamera() const { return {world_.overviewPosition.x, world_.overviewPosition.z}; }
 
   void overview() {
     // Marks the camera itself, then what it shows at the eye's height and at the lowest floor.
-    const P2 camera{OverviewX, OverviewZ};
     cairo_set_source_rgb(cr_, 0.55, 0.2, 0.7);
-    const double cx = layout_.pageX(camera.x), cy = layout_.pageY(camera.z);
+    const double cx = pageX(overviewCamera()), cy = pageY(overviewCamera());
     cairo_move_to(cr_, cx - 6, cy);
     cairo_line_to(cr_, cx + 6, cy);
     cairo_move_to(cr_, cx, cy - 6);
     cairo_line_to(cr_, cx, cy + 6);
     cairo_set_line_width(cr_, 1.5);
     cairo_stroke(cr_);
-    text(cx + 5, cy + 13, "overview camera (10, 15, 10)", 9);
-    overviewAt(0, "eye height");
-    if (lowestFloor_ < 0 && std::isfinite(lowestFloor_)) overviewAt(lowestFloor_, "lowest floor");
+    overviewAt(sheet_.start.eye.y, "eye height");
+    if (sheet_.lowestFloor < 0 && std::isfinite(sheet_.lowestFloor)) overviewAt(sheet_.lowestFloor, "lowest floor");
   }
 
+  std::string startName() const { return "start " + pointText(sheet_.start.eye, PlanDigits, NearZero::AsZero); }
+
   void start() {
-    const P2 eye{5, 0};
-    const P2 right{5 + StartRightTangent * StartViewLength, StartViewLength};
-    const P2 left{5 - StartLeftTangent * StartViewLength, StartViewLength};
-    path({eye, right, left});
+    const PlanStart& s = sheet_.start;
+    path({s.at, s.right, s.left});
     cairo_set_source_rgba(cr_, 1.0, 0.85, 0.1, 0.35);
     cairo_fill_preserve(cr_);
     cairo_set_source_rgba(cr_, 0.8, 0.5, 0.0, 0.9);
     cairo_set_line_width(cr_, 1);
     cairo_stroke(cr_);
-    // The view direction, +z.
+    // The view direction.
     cairo_set_source_rgb(cr_, StartMarkerRgb[0], StartMarkerRgb[1], StartMarkerRgb[2]);
     cairo_set_line_width(cr_, 2);
-    moveTo(eye);
-    lineTo({5, 1.5});
+    moveTo(s.at);
+    lineTo(s.tip);
     cairo_stroke(cr_);
-    const double tipX = layout_.pageX(5), tipY = layout_.pageY(1.5);
+    const double tipX = pageX(s.tip), tipY = pageY(s.tip);
     cairo_move_to(cr_, tipX, tipY - 7);
     cairo_line_to(cr_, tipX - 5, tipY + 3);
     cairo_line_to(cr_, tipX + 5, tipY + 3);
     cairo_close_path(cr_);
     cairo_fill(cr_);
-    cairo_arc(cr_, layout_.pageX(eye.x), layout_.pageY(eye.z), 5, 0, 2 * M_PI);
+    cairo_arc(cr_, pageX(s.at), pageY(s.at), 5, 0, 2 * M_PI);
     cairo_fill(cr_);
-    text(layout_.pageX(eye.x) + 8, layout_.pageY(eye.z) + 14, "start (5, 0, 0)", 10, true);
   }
 
-  void roomLabel(int r) {
-    const RoomShape& shape = rooms_[size_t(r)];
-    const P2 c = centre(shape.footprint);
-    const double x = layout_.pageX(c.x);
+  // The markers labels keep clear of: the start's dot and arrow, the overview camera's cross.
+  void keepMarkersClear(LabelPlacer& placer) const {
+    const PlanStart& s = sheet_.start;
+    const double ex = pageX(s.at), ey = pageY(s.at), tx = pageX(s.tip), ty = pageY(s.tip);
+    placer.keepClear({ex - 5, ey - 5, ex + 5, ey + 5});
+    placer.keepClear({tx - 5, ty - 7, tx + 5, ty + 3});
+    placer.keepClear({std::min(ex, tx) - 1, std::min(ey, ty) - 1, std::max(ex, tx) + 1, std::max(ey, ty) + 1});
+    const double cx = pageX(overviewCamera()), cy = pageY(overviewCamera());
+    placer.keepClear({cx - 6, cy - 0.75, cx + 6, cy + 0.75});
+    placer.keepClear({cx - 0.75, cy - 6, cx + 0.75, cy + 6});
+  }
+
+  Label roomLabel(int r) const {
+    const PlanRoom& shape = sheet_.rooms[size_t(r)];
+    const Point2 c = cornerAverage(shape.footprint);
+    const double x = pageX(c);
     // Stacked rooms put their labels one block lower per room beneath them.
-    double y = layout_.pageY(c.z) - 8 + shape.stack * 30;
+    double y = pageY(c) - 8 + shape.stack * 30;
     // Clear of the start marker and its label: below them.
-    const double startX = layout_.pageX(5), startY = layout_.pageY(0);
+    const double startX = pageX(sheet_.start.at), startY = pageY(sheet_.start.at);
     if (std::fabs(x - startX) < 90 && y > startY - 75 && y < startY + 40) y = startY + 38;
-    boxedText(x, y, layout_.roomLabels[size_t(r)], 13, true);
-    boxedText(x, y + 14, "floor " + rangeText(shape.floor) + ", ceiling " + rangeText(shape.ceiling), 10, false);
+    // A room's label may go anywhere in the drawing rather than be left out.
+    return {{boxedLine(layout_.roomLabels[size_t(r)], x, y, 13, true),
+             boxedLine("floor " + rangeText(shape.floor) + ", ceiling " + rangeText(shape.ceiling), x, y + 14, 10)},
+            std::hypot(plotWidth(), plotHeight())};
+  }
+
+  bool insidePlot(const Point2& p) const {
+    const double x = pageX(p), y = pageY(p);
+    return x >= layout_.left && x <= sheet_.plotRight && y >= layout_.top && y <= sheet_.plotBottom;
+  }
+
+  // Every label of the drawing, the most important first.
+  void labels() {
+    std::vector<Label> labels;
+    for (int r = 0; r < world_.roomCount; ++r) labels.push_back(roomLabel(r));
+    if (insidePlot(sheet_.start.at)) {
+      labels.push_back(
+          {{plainLine(startName(), pageX(sheet_.start.at) + 8, pageY(sheet_.start.at) + 14, 10, StartMarkerRgb, true)},
+           AttachedReach});
+    }
+    if (insidePlot(overviewCamera())) {
+      static const double purple[3] = {0.55, 0.2, 0.7};
+      labels.push_back(
+          {{plainLine("overview camera " + pointText(world_.overviewPosition, PlanDigits, NearZero::AsZero),
+                      pageX(overviewCamera()) + 5, pageY(overviewCamera()) + 13, 9, purple)},
+           AttachedReach});
+    }
+    for (int r = 0; r < world_.roomCount; ++r) openingLabels(r, labels);
+    for (int r = 0; r < world_.roomCount; ++r) sideOpeningLabels(r, labels);
+    gridLabels(labels);
+
+    LabelPlacer placer({layout_.left, layout_.top, sheet_.plotRight, sheet_.plotBottom});
+    keepMarkersClear(placer);
+    for (const Label& label : labels) {
+      double dx = 0, dy = 0;
+      if (placer.place(boxOf(label), label.reach, dx, dy)) show(label, dx, dy);
+    }
   }
 
   void scaleBar() {
@@ -483,7 +476,7 @@ class Painter {
     for (double u : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
       if (u * layout_.scale <= 160) units = u;
     }
-    const double x = layout_.left, y = plotBottom_ + 22, w = units * layout_.scale;
+    const double x = layout_.left, y = sheet_.plotBottom + 22, w = units * layout_.scale;
     cairo_set_source_rgb(cr_, 0.1, 0.1, 0.1);
     cairo_rectangle(cr_, x, y - 4, w, 5);
     cairo_fill(cr_);
@@ -493,8 +486,15 @@ class Painter {
     cairo_move_to(cr_, x + w, y - 9);
     cairo_line_to(cr_, x + w, y + 5);
     cairo_stroke(cr_);
-    text(x + w + 8, y + 1, number(units) + (units == 1 ? " unit" : " units") + " (grid: " + number(gridStep()) + ")",
-         10);
+    fixedText(x + w + 8, y + 1,
+              planNumber(units) + (units == 1 ? " unit" : " units") + " (grid: " + planNumber(gridStep()) + ")", 10);
+  }
+
+  void swatchLine(double x, double y, double width) {
+    cairo_set_line_width(cr_, width);
+    cairo_move_to(cr_, x, y);
+    cairo_line_to(cr_, x + 24, y);
+    cairo_stroke(cr_);
   }
 
   void legendSwatch(double x, double y, int kind) {
@@ -502,17 +502,11 @@ class Painter {
     switch (kind) {
       case 0:  // wall
         cairo_set_source_rgb(cr_, 0.15, 0.15, 0.15);
-        cairo_set_line_width(cr_, 2);
-        cairo_move_to(cr_, x, y);
-        cairo_line_to(cr_, x + 24, y);
-        cairo_stroke(cr_);
+        swatchLine(x, y, 2);
         break;
       case 1:  // side opening
         cairo_set_source_rgb(cr_, 0.1, 0.65, 0.2);
-        cairo_set_line_width(cr_, 5);
-        cairo_move_to(cr_, x, y);
-        cairo_line_to(cr_, x + 24, y);
-        cairo_stroke(cr_);
+        swatchLine(x, y, 5);
         break;
       case 2:  // floor / ceiling opening
         cairo_set_source_rgb(cr_, 0.15, 0.35, 0.8);
@@ -547,53 +541,44 @@ class Painter {
         const double dash[] = {10, 4, 2, 4};
         cairo_set_dash(cr_, dash, 4, 0);
         cairo_set_source_rgb(cr_, 0.55, 0.2, 0.7);
-        cairo_set_line_width(cr_, 1.5);
-        cairo_move_to(cr_, x, y);
-        cairo_line_to(cr_, x + 24, y);
-        cairo_stroke(cr_);
+        swatchLine(x, y, 1.5);
         cairo_set_dash(cr_, nullptr, 0, 0);
         break;
       }
       default:  // a room over another
         cairo_set_source_rgb(cr_, 0.15, 0.15, 0.15);
         dashFor(1);
-        cairo_set_line_width(cr_, 2);
-        cairo_move_to(cr_, x, y);
-        cairo_line_to(cr_, x + 24, y);
-        cairo_stroke(cr_);
+        swatchLine(x, y, 2);
         cairo_set_dash(cr_, nullptr, 0, 0);
         break;
     }
   }
 
   void legend() {
-    static const char* const items[] = {
+    const std::string items[] = {
         "wall",
         "opening between rooms (label: its heights)",
         "opening in a floor or ceiling",
         "door (from the source)",
-        "start (5, 0, 0), looking along +z, first units of the view",
+        startName() + ", looking along " + sheet_.start.axis + ", first units of the view",
         "overview camera's picture (Z key) at a height",
         "walls of a room standing over another",
     };
-    const double top = plotBottom_ + 44;
+    const double top = sheet_.plotBottom + 44;
     for (int i = 0; i < 7; ++i) {
       const double x = Margin + (i % 2) * 300, y = top + 18.0 * (i >> 1);
       legendSwatch(x, y, i);
-      cairo_set_source_rgb(cr_, 0.1, 0.1, 0.1);
-      text(x + 32, y + 4, items[i], 10);
+      fixedText(x + 32, y + 4, items[i], 10);
     }
-    text(Margin, top + 4 * 18 + 4, "overview picture " + overviewNote_, 9);
+    fixedText(Margin, top + 4 * 18 + 4, "overview picture " + overviewNote_, 9);
   }
 
-  std::string overviewNote_;
   const PlanLevel& level_;
   const World& world_;
+  const PlanSheet& sheet_;
   PlanLayout& layout_;
-  cairo_t* cr_ = nullptr;
-  std::vector<RoomShape> rooms_;
-  double plotRight_ = 0, plotBottom_ = 0;
-  double lowestFloor_ = INFINITY, highestCeiling_ = -INFINITY;
+  cairo_t* cr_;
+  std::string overviewNote_;
 };
 
 }  // namespace
@@ -626,8 +611,7 @@ void roomTint(int room, double rgb[3]) {
 
 bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error) {
   layout = PlanLayout{};
-  Painter painter(level, layout);
-  painter.measure();
+  const PlanSheet sheet = measurePlan(level, layout);
   bytes.clear();
   cairo_surface_t* surface = nullptr;
   switch (format) {
@@ -642,7 +626,7 @@ bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, Pla
       break;
   }
   cairo_t* cr = cairo_create(surface);
-  painter.paint(cr);
+  Painter(level, sheet, layout, cr).paint();
   cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS && format == PlanFormat::Png) {

@@ -2,21 +2,35 @@
 #include <string>
 #include <vector>
 
+#include "tools/level/path_ending.h"
 #include "tools/level/plan_input.h"
 
 enum class PlanFormat { Svg, Png, Pdf };
 
 // The format an output name asks for, by its ending (.svg, .png, .pdf, any case).
 bool planFormatOf(const std::string& path, PlanFormat& format);
+// Where a plan of the level goes unless told: the level's name with ".svg" for its ending.
+inline std::string defaultPlanPath(const std::string& levelPath) { return withEnding(levelPath, ".svg"); }
 
-// Where the plan put things, for its tests: page units (pixels for PNG, points for SVG and
-// PDF) with y downwards.
+// A rectangle of the page: page units (pixels for PNG, points for SVG and PDF), y downwards.
+struct PlanBox {
+  double left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A text the plan shows and the part of the page it covers (its white backing, or its ink).
+struct PlanText {
+  std::string text;  // lines shown together are joined by '\n'
+  PlanBox box;
+};
+
+// Where the plan put things, for its tests.
 struct PlanLayout {
   int width = 0, height = 0;
   double scale = 0;          // page units per world unit
   double left = 0, top = 0;  // page position of world (minX, maxZ)
   double minX = 0, maxZ = 0;
   std::vector<std::string> roomLabels;  // "0 hall", one per room
+  std::vector<PlanText> texts;          // every text shown, in the order drawn
   double pageX(double x) const { return left + (x - minX) * scale; }
   double pageY(double z) const { return top + (maxZ - z) * scale; }
 };
@@ -28,6 +42,8 @@ constexpr double StartMarkerRgb[3] = {0.85, 0.1, 0.1};
 
 // Draws the level from above, to scale: grid, scale bar, rooms with labels, walls,
 // openings (side openings as heavy lines, openings in floors and ceilings hatched),
-// doors, the start point with its view, the overview camera's footprint, a legend.
+// doors, the start point with its view, the overview camera's footprint, a legend. No
+// text covers another: a label whose place is taken moves to the nearest free one, and a
+// grid number that has none is left out.
 // The encoded file goes to bytes. False with a message when cairo fails.
 bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error);

@@ -11,31 +11,16 @@ namespace {
 
 using nlohmann::json;
 
-// Walks the document and words each fault with the line of the value at fault.
-class SourceReader {
+// Checks single values (their kinds, keys and ranges) and words each fault with the line
+// of the value at fault, naming the room it belongs to when there is one.
+class FieldChecker {
  public:
-  SourceReader(const JsonDocument& document, LevelSource& source, std::vector<std::string>& errors)
+  FieldChecker(const JsonDocument& document, const LevelSource& source, std::vector<std::string>& errors)
       : doc_(document), source_(source), errors_(errors) {}
 
-  bool read() {
-    const json& root = doc_.root;
-    if (!root.is_object()) return fail("", "the level must be a JSON object with a \"rooms\" list");
-    if (!onlyKeys(root, "", {"rooms", "doors", "description"})) return false;
-    if (!root.contains("rooms") || !root["rooms"].is_array()) {
-      return fail("", "the level needs a \"rooms\" list");
-    }
-    const json& rooms = root["rooms"];
-    for (size_t r = 0; r < rooms.size(); ++r) readRoom(rooms[r], jsonPointer("/rooms", r), int(r));
-    if (!errors_.empty()) return false;
-    if (root.contains("doors")) {
-      if (!root["doors"].is_array()) return fail("/doors", "\"doors\" must be a list");
-      const json& doors = root["doors"];
-      for (size_t d = 0; d < doors.size(); ++d) readDoor(doors[d], jsonPointer("/doors", d));
-    }
-    return errors_.empty();
-  }
+  int lineOf(const std::string& pointer) const { return doc_.lineOf(pointer); }
+  bool clean() const { return errors_.empty(); }
 
- private:
   bool fail(const std::string& pointer, const std::string& text, int room = -1) {
     std::string where = room >= 0 ? describeRoom(source_, room) + ": " : std::string();
     errors_.push_back(sourceMessage(source_, doc_.lineOf(pointer), where + text));
@@ -71,25 +56,56 @@ class SourceReader {
     return ok;
   }
 
-  bool readSurface(const json& value, const std::string& pointer, const char* what, LevelSurface& surface, int room) {
-    surface.line = doc_.lineOf(pointer);
-    if (value.is_number()) return number(value, pointer, what, surface.height, room);
-    if (!value.is_object()) {
-      return fail(pointer, std::string(what) + " must be a height or {\"height\", \"at\", \"slope\"}", room);
+ private:
+  const JsonDocument& doc_;
+  const LevelSource& source_;
+  std::vector<std::string>& errors_;
+};
+
+// Walks the document into rooms (outlines, floors, ceilings) and doors.
+class SourceReader {
+ public:
+  SourceReader(const JsonDocument& document, LevelSource& source, std::vector<std::string>& errors)
+      : doc_(document), source_(source), fields_(document, source, errors) {}
+
+  bool read() {
+    const json& root = doc_.root;
+    if (!root.is_object()) return fields_.fail("", "the level must be a JSON object with a \"rooms\" list");
+    if (!fields_.onlyKeys(root, "", {"rooms", "doors", "description"})) return false;
+    if (!root.contains("rooms") || !root["rooms"].is_array()) {
+      return fields_.fail("", "the level needs a \"rooms\" list");
     }
-    if (!onlyKeys(value, pointer, {"height", "at", "slope"}, room)) return false;
-    if (!value.contains("height")) return fail(pointer, std::string(what) + " needs a \"height\"", room);
-    bool ok = number(value["height"], jsonPointer(pointer, "height"), what, surface.height, room);
+    const json& rooms = root["rooms"];
+    for (size_t r = 0; r < rooms.size(); ++r) readRoom(rooms[r], jsonPointer("/rooms", r), int(r));
+    if (!fields_.clean()) return false;
+    if (root.contains("doors")) {
+      if (!root["doors"].is_array()) return fields_.fail("/doors", "\"doors\" must be a list");
+      const json& doors = root["doors"];
+      for (size_t d = 0; d < doors.size(); ++d) readDoor(doors[d], jsonPointer("/doors", d));
+    }
+    return fields_.clean();
+  }
+
+ private:
+  bool readSurface(const json& value, const std::string& pointer, const char* what, LevelSurface& surface, int room) {
+    surface.line = fields_.lineOf(pointer);
+    if (value.is_number()) return fields_.number(value, pointer, what, surface.height, room);
+    if (!value.is_object()) {
+      return fields_.fail(pointer, std::string(what) + " must be a height or {\"height\", \"at\", \"slope\"}", room);
+    }
+    if (!fields_.onlyKeys(value, pointer, {"height", "at", "slope"}, room)) return false;
+    if (!value.contains("height")) return fields_.fail(pointer, std::string(what) + " needs a \"height\"", room);
+    bool ok = fields_.number(value["height"], jsonPointer(pointer, "height"), what, surface.height, room);
     if (value.contains("at")) {
       double at[2];
-      ok = numbers(value["at"], jsonPointer(pointer, "at"), "\"at\" ([x, z])", at, 2, room) && ok;
+      ok = fields_.numbers(value["at"], jsonPointer(pointer, "at"), "\"at\" ([x, z])", at, 2, room) && ok;
       surface.atX = at[0];
       surface.atZ = at[1];
     }
     if (value.contains("slope")) {
       double slope[2];
-      ok = numbers(value["slope"], jsonPointer(pointer, "slope"), "\"slope\" ([rise per x, rise per z])", slope, 2,
-                   room) &&
+      ok = fields_.numbers(value["slope"], jsonPointer(pointer, "slope"), "\"slope\" ([rise per x, rise per z])", slope,
+                           2, room) &&
            ok;
       surface.slopeX = slope[0];
       surface.slopeZ = slope[1];
@@ -99,29 +115,30 @@ class SourceReader {
 
   void readRoom(const json& value, const std::string& pointer, int index) {
     LevelSourceRoom room;
-    room.line = doc_.lineOf(pointer);
+    room.line = fields_.lineOf(pointer);
     room.name = "room " + std::to_string(index);
     source_.rooms.push_back(room);
     LevelSourceRoom& r = source_.rooms.back();
     if (!value.is_object()) {
-      fail(pointer, "a room must be an object with \"outline\", \"floor\" and \"ceiling\"", index);
+      fields_.fail(pointer, "a room must be an object with \"outline\", \"floor\" and \"ceiling\"", index);
       return;
     }
     if (value.contains("name")) {
       if (!value["name"].is_string() || value["name"].get<std::string>().empty()) {
-        fail(jsonPointer(pointer, "name"), "\"name\" must be a text", index);
+        fields_.fail(jsonPointer(pointer, "name"), "\"name\" must be a text", index);
       } else {
         r.name = value["name"].get<std::string>();
         for (int other = 0; other < index; ++other) {
           if (source_.rooms[size_t(other)].name == r.name) {
-            fail(jsonPointer(pointer, "name"), "the name is already used by room " + std::to_string(other), index);
+            fields_.fail(jsonPointer(pointer, "name"), "the name is already used by room " + std::to_string(other),
+                         index);
           }
         }
       }
     }
-    if (!onlyKeys(value, pointer, {"name", "outline", "floor", "ceiling"}, index)) return;
+    if (!fields_.onlyKeys(value, pointer, {"name", "outline", "floor", "ceiling"}, index)) return;
     for (const char* key : {"outline", "floor", "ceiling"}) {
-      if (!value.contains(key)) fail(pointer, std::string("needs \"") + key + "\"", index);
+      if (!value.contains(key)) fields_.fail(pointer, std::string("needs \"") + key + "\"", index);
     }
     if (value.contains("floor"))
       readSurface(value["floor"], jsonPointer(pointer, "floor"), "\"floor\"", r.floor, index);
@@ -132,16 +149,14 @@ class SourceReader {
     const std::string outlinePointer = jsonPointer(pointer, "outline");
     const json& outline = value["outline"];
     if (!outline.is_array()) {
-      fail(outlinePointer, "\"outline\" must be a list of [x, z] corners", index);
+      fields_.fail(outlinePointer, "\"outline\" must be a list of [x, z] corners", index);
       return;
     }
     for (size_t k = 0; k < outline.size(); ++k) {
       const std::string cornerPointer = jsonPointer(outlinePointer, k);
       double xz[2] = {0, 0};
-      numbers(outline[k], cornerPointer, "a corner ([x, z])", xz, 2, index);
-      r.cornerX.push_back(xz[0]);
-      r.cornerZ.push_back(xz[1]);
-      r.cornerLines.push_back(doc_.lineOf(cornerPointer));
+      fields_.numbers(outline[k], cornerPointer, "a corner ([x, z])", xz, 2, index);
+      r.outline.push_back({xz[0], xz[1], fields_.lineOf(cornerPointer)});
     }
   }
 
@@ -153,7 +168,7 @@ class SourceReader {
           return true;
         }
       }
-      return fail(pointer, "no room is named \"" + value.get<std::string>() + "\"");
+      return fields_.fail(pointer, "no room is named \"" + value.get<std::string>() + "\"");
     }
     if (value.is_number_integer()) {
       const auto r = value.get<long long>();
@@ -161,46 +176,47 @@ class SourceReader {
         room = int(r);
         return true;
       }
-      return fail(pointer, "there is no room " + std::to_string(r));
+      return fields_.fail(pointer, "there is no room " + std::to_string(r));
     }
-    return fail(pointer, "a room is named by its \"name\" or its index");
+    return fields_.fail(pointer, "a room is named by its \"name\" or its index");
   }
 
   void readDoor(const json& value, const std::string& pointer) {
     LevelSourceDoor door;
-    door.line = doc_.lineOf(pointer);
+    door.line = fields_.lineOf(pointer);
     if (!value.is_object()) {
-      fail(pointer, "a door must be an object with \"between\" and \"min\"/\"max\" or \"closed\"");
+      fields_.fail(pointer, "a door must be an object with \"between\" and \"min\"/\"max\" or \"closed\"");
       return;
     }
-    if (!onlyKeys(value, pointer, {"between", "min", "max", "closed"})) return;
+    if (!fields_.onlyKeys(value, pointer, {"between", "min", "max", "closed"})) return;
     const std::string between = jsonPointer(pointer, "between");
     if (!value.contains("between") || !value["between"].is_array() || value["between"].size() != 2) {
-      fail(value.contains("between") ? between : pointer, "a door needs \"between\": [room, room]");
+      fields_.fail(value.contains("between") ? between : pointer, "a door needs \"between\": [room, room]");
       return;
     }
     bool ok = roomReference(value["between"][0], jsonPointer(between, 0), door.rooms[0]);
     ok = roomReference(value["between"][1], jsonPointer(between, 1), door.rooms[1]) && ok;
-    if (ok && door.rooms[0] == door.rooms[1]) ok = fail(between, "a door joins two different rooms");
+    if (ok && door.rooms[0] == door.rooms[1]) ok = fields_.fail(between, "a door joins two different rooms");
     if (value.contains("closed")) {
       if (!value["closed"].is_boolean())
-        ok = fail(jsonPointer(pointer, "closed"), "\"closed\" must be true or false");
+        ok = fields_.fail(jsonPointer(pointer, "closed"), "\"closed\" must be true or false");
       else
         door.closed = value["closed"].get<bool>();
     }
     const bool hasBox = value.contains("min") || value.contains("max");
-    if (door.closed && hasBox) ok = fail(pointer, "a closed door has no \"min\" or \"max\"");
+    if (door.closed && hasBox) ok = fields_.fail(pointer, "a closed door has no \"min\" or \"max\"");
     if (!door.closed) {
       if (!value.contains("min") || !value.contains("max")) {
-        ok = fail(pointer, "a door needs \"min\" and \"max\" corners [x, y, z] of its box, or \"closed\": true");
+        ok =
+            fields_.fail(pointer, "a door needs \"min\" and \"max\" corners [x, y, z] of its box, or \"closed\": true");
       } else {
         double lo[3], hi[3];
-        ok = numbers(value["min"], jsonPointer(pointer, "min"), "\"min\" ([x, y, z])", lo, 3, -1) && ok;
-        ok = numbers(value["max"], jsonPointer(pointer, "max"), "\"max\" ([x, y, z])", hi, 3, -1) && ok;
+        ok = fields_.numbers(value["min"], jsonPointer(pointer, "min"), "\"min\" ([x, y, z])", lo, 3, -1) && ok;
+        ok = fields_.numbers(value["max"], jsonPointer(pointer, "max"), "\"max\" ([x, y, z])", hi, 3, -1) && ok;
         door.min = {lo[0], lo[1], lo[2]};
         door.max = {hi[0], hi[1], hi[2]};
         if (ok && (lo[0] > hi[0] || lo[1] > hi[1] || lo[2] > hi[2])) {
-          ok = fail(pointer, "the door's \"min\" lies above its \"max\" on some axis");
+          ok = fields_.fail(pointer, "the door's \"min\" lies above its \"max\" on some axis");
         }
       }
     }
@@ -209,7 +225,7 @@ class SourceReader {
 
   const JsonDocument& doc_;
   LevelSource& source_;
-  std::vector<std::string>& errors_;
+  FieldChecker fields_;
 };
 
 }  // namespace

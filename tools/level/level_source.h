@@ -14,12 +14,17 @@ struct LevelSurface {
   double heightAt(double x, double z) const { return height + slopeX * (x - atX) + slopeZ * (z - atZ); }
 };
 
-// A convex floor outline in the horizontal plane, as (x, z) corners in either winding.
+// A corner of a room's outline, [x, z] in the source.
+struct LevelSourceCorner {
+  double x = 0, z = 0;
+  int line = 0;
+};
+
+// A convex floor outline in the horizontal plane, corners in either winding.
 struct LevelSourceRoom {
   std::string name;
   int line = 0;
-  std::vector<double> cornerX, cornerZ;
-  std::vector<int> cornerLines;
+  std::vector<LevelSourceCorner> outline;
   LevelSurface floor, ceiling;
 };
 

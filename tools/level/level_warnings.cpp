@@ -4,76 +4,27 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tools/level/dvec3.h"
+#include "tools/level/face_kind.h"
+#include "tools/level/flat_polygon.h"
+#include "tools/level/number_text.h"
+#include "tools/level/world_in_double.h"
+#include "viewer/start_view.h"
+#include "world/room_tracking.h"
 
 namespace {
 
-// Same tolerance as the viewer's side test: faces closer than this touch.
-constexpr double TouchDistance = 0.001;
-// A face whose normal is at least this vertical is a floor or a ceiling.
-constexpr double Horizontal = 0.7;
+// Faces closer than the viewer's side test tells apart touch.
+constexpr double TouchDistance = SideEpsilon;
 
-DVec3 toD(const Vec3& v) { return {v.x, v.y, v.z}; }
-
-std::string number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", std::fabs(v) < 5e-5 ? 0.0 : v);
-  return text;
-}
-
-std::vector<DVec3> cornersOf(const WorldPolygon& polygon) {
-  std::vector<DVec3> corners;
-  for (int k = 0; k < polygon.outline.vertexCount; ++k) corners.push_back(toD(polygon.outline.vertices[k]));
-  return corners;
-}
-
-DPlane planeOf(const WorldPolygon& polygon) { return {toD(polygon.plane.normal), polygon.plane.d}; }
-
-struct Point2 {
-  double u, v;
-};
-
-double cross2(const Point2& o, const Point2& a, const Point2& b) {
-  return (a.u - o.u) * (b.v - o.v) - (a.v - o.v) * (b.u - o.u);
-}
-
-double signedArea(const std::vector<Point2>& p) {
-  double sum = 0;
-  for (size_t i = 0; i < p.size(); ++i) {
-    const Point2& a = p[i];
-    const Point2& b = p[(i + 1) % p.size()];
-    sum += a.u * b.v - b.u * a.v;
-  }
-  return 0.5 * sum;
-}
-
-// Area shared by two convex polygons: a clipped by each edge of b.
-double overlapArea(std::vector<Point2> a, std::vector<Point2> b) {
-  if (signedArea(a) < 0) std::reverse(a.begin(), a.end());
-  if (signedArea(b) < 0) std::reverse(b.begin(), b.end());
-  for (size_t i = 0; i < b.size() && !a.empty(); ++i) {
-    const Point2 e0 = b[i], e1 = b[(i + 1) % b.size()];
-    std::vector<Point2> kept;
-    for (size_t k = 0; k < a.size(); ++k) {
-      const Point2 p = a[k], q = a[(k + 1) % a.size()];
-      const double sp = cross2(e0, e1, p), sq = cross2(e0, e1, q);
-      if (sp >= 0) kept.push_back(p);
-      if ((sp >= 0) != (sq >= 0)) {
-        const double t = sp / (sp - sq);
-        kept.push_back({p.u + (q.u - p.u) * t, p.v + (q.v - p.v) * t});
-      }
-    }
-    a = kept;
-  }
-  return a.size() < 3 ? 0.0 : std::fabs(signedArea(a));
-}
+// Measured lengths are written with this many significant digits.
+constexpr int Digits = 4;
 
 // The polygon's corners in two axes of the plane with normal n.
-std::vector<Point2> inPlane(const std::vector<DVec3>& corners, const DVec3& n) {
+Polygon2 inPlane(const std::vector<DVec3>& corners, const DVec3& n) {
   const DVec3 helper = std::fabs(n.x) < 0.9 ? DVec3{1, 0, 0} : DVec3{0, 1, 0};
   const DVec3 u = normalizedD(crossD(n, helper));
   const DVec3 v = crossD(n, u);
-  std::vector<Point2> out;
+  Polygon2 out;
   for (const DVec3& c : corners) out.push_back({dotD(c, u), dotD(c, v)});
   return out;
 }
@@ -123,7 +74,7 @@ class Finder {
   }
 
   void startPoint() {
-    const Vec3 eye{float(StartX), float(StartY), float(StartZ)};
+    const Vec3& eye = StartEye;
     if (holds(0, eye)) return;
     // Behind only floors or ceilings: right place in plan, wrong height.
     bool belowFloor = false, aboveCeiling = false, outsideSides = false;
@@ -131,9 +82,9 @@ class Finder {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       if (classifyPoint(polygon.plane, eye) != SideBehind) continue;
-      if (polygon.plane.normal.y >= Horizontal)
+      if (polygon.plane.normal.y >= HorizontalNormal)
         belowFloor = true;
-      else if (polygon.plane.normal.y <= -Horizontal)
+      else if (polygon.plane.normal.y <= -HorizontalNormal)
         aboveCeiling = true;
       else
         outsideSides = true;
@@ -142,7 +93,7 @@ class Finder {
     for (int r = 0; r < world_.roomCount; ++r) {
       if (holds(r, eye)) holder = r;
     }
-    std::string text = "the start point (5, 0, 0) ";
+    std::string text = "the start point " + pointText(eye, Digits, NearZero::AsZero) + " ";
     if (outsideSides) {
       text += "is not inside room 0";
     } else {
@@ -150,7 +101,7 @@ class Finder {
               (belowFloor     ? "below its floor"
                : aboveCeiling ? "above its ceiling"
                               : "outside it") +
-              " (the eye stays at y = 0 until a wall pushes it)";
+              " (the eye stays at y = " + numberText(eye.y, Digits, NearZero::AsZero) + " until a wall pushes it)";
     }
     text += holder >= 0 ? "; the viewer will start in room " + std::to_string(holder)
                         : "; no room holds it, so the first steps push the eye about";
@@ -183,18 +134,22 @@ class Finder {
     for (int p = 0; p < room.polygonCount; ++p) {
       const WorldPolygon& polygon = room.polygons[p];
       const double ny = polygon.plane.normal.y;
-      if (std::fabs(ny) < Horizontal) continue;
+      if (std::fabs(ny) < HorizontalNormal) continue;
       double low = INFINITY, high = -INFINITY;
       for (const DVec3& c : cornersOf(polygon)) {
         low = std::min(low, c.y);
         high = std::max(high, c.y);
       }
-      if (low > StartY + PushDistance || high < StartY - PushDistance) continue;
+      const double eyeY = StartEye.y;
+      if (low > eyeY + WallMargin || high < eyeY - WallMargin) continue;
       const char* face = ny > 0 ? "floor" : "ceiling";
-      const std::string heights =
-          low == high ? "at y = " + number(low) : "from y = " + number(low) + " to " + number(high);
-      warn(r, std::string("its ") + face + " (" + heights + ") comes within " + number(PushDistance) +
-                  " of the eye's height y = 0: the camera never changes height except by pushes, so the picture there "
+      const std::string heights = low == high ? "at y = " + numberText(low, Digits, NearZero::AsZero)
+                                              : "from y = " + numberText(low, Digits, NearZero::AsZero) + " to " +
+                                                    numberText(high, Digits, NearZero::AsZero);
+      warn(r, std::string("its ") + face + " (" + heights + ") comes within " +
+                  numberText(WallMargin, Digits, NearZero::AsZero) +
+                  " of the eye's height y = " + numberText(eyeY, Digits, NearZero::AsZero) +
+                  ": the camera never changes height except by pushes, so the picture there "
                   "is half " +
                   face + " seen edge-on");
     }
@@ -208,10 +163,10 @@ class Finder {
       // An opening is two portals: speak of it once, from the lower room.
       if (to < 0 || to < r) continue;
       const double width = narrowestWidth(cornersOf(polygon), toD(polygon.plane.normal));
-      if (width < PushDistance) {
+      if (width < WallMargin) {
         warn(r, "the opening to room " + std::to_string(to) + " (polygon " + std::to_string(p) + ") is only " +
-                    number(width) + " wide, less than the camera's push distance " + number(PushDistance) +
-                    ": it cannot be walked through");
+                    numberText(width, Digits, NearZero::AsZero) + " wide, less than the camera's push distance " +
+                    numberText(WallMargin, Digits, NearZero::AsZero) + ": it cannot be walked through");
       }
     }
   }
@@ -224,7 +179,7 @@ class Finder {
         for (int pa = 0; pa < world_.rooms[a].polygonCount; ++pa) {
           const WorldPolygon& wa = world_.rooms[a].polygons[pa];
           if (wa.targetRoom >= 0) continue;
-          const DPlane planeA = planeOf(wa);
+          const DPlane planeA = toD(wa.plane);
           for (int pb = 0; pb < world_.rooms[b].polygonCount; ++pb) {
             const WorldPolygon& wb = world_.rooms[b].polygons[pb];
             if (wb.targetRoom >= 0 || dotD(planeA.n, toD(wb.plane.normal)) > -0.999) continue;
@@ -241,7 +196,8 @@ class Finder {
           }
         }
         if (closest < INFINITY) {
-          warn(a, "a wall lies " + number(closest) + " from a wall of room " + std::to_string(b) +
+          warn(a, "a wall lies " + numberText(closest, Digits, NearZero::AsZero) + " from a wall of room " +
+                      std::to_string(b) +
                       " without an opening between them: if they were meant to meet, move them together");
         }
       }

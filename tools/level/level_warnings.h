@@ -12,9 +12,8 @@ struct LevelWarning {
   std::string text;
 };
 
-// Where the viewer's eye starts, in world units, and how far its pushes move it.
-constexpr double StartX = 5, StartY = 0, StartZ = 0;
-constexpr double PushDistance = 0.1;
+// The start and the push distance they speak of are the viewer's own (StartEye in
+// viewer/start_view.h, WallMargin in world/room_tracking.h).
 // Parallel faces of two rooms closer than this, not joined by a portal, look like a
 // missed opening.
 constexpr double NearMissDistance = 0.05;

@@ -69,11 +69,7 @@ int dump(const std::string& path) {
 }
 
 int plan(const std::string& levelPath, std::string outPath) {
-  if (outPath.empty()) {
-    const size_t dot = levelPath.rfind('.');
-    const bool hasEnding = dot != std::string::npos && levelPath.find('/', dot) == std::string::npos;
-    outPath = (hasEnding ? levelPath.substr(0, dot) : levelPath) + ".svg";
-  }
+  if (outPath.empty()) outPath = defaultPlanPath(levelPath);
   PlanFormat format;
   if (!planFormatOf(outPath, format)) {
     std::fprintf(stderr, "%s: a plan is written as .svg, .png or .pdf\n", outPath.c_str());
@@ -139,7 +135,14 @@ int main(int argc, char** argv) {
   CLI::App* dumpCommand = app.add_subcommand("dump", "Print a level file readably");
   dumpCommand->add_option("FILE", file, "level file (.b2)")->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // CLI11's message as it is; but a usage error exits 2, as in every other program of the
+    // project (CLI11's own codes, 106 for a missing argument, mean nothing to a caller).
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
   if (*buildCommand && watch) return watchSource(source, [&] { build(source, out, strict); });
   if (*buildCommand) return build(source, out, strict);
   if (*checkCommand) return check(file, strict);

@@ -5,22 +5,58 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "io/output_file.h"
+#include "tools/level/level_plan.h"
+#include "tools/level/number_text.h"
+#include "viewer/start_view.h"
 
-const std::string& starterLevelText() {
-  static const std::string text = R"(// A starter level: two rooms joined by a door. Build it and look at it with
-//   quellor-level plan THIS.json          (writes THIS.svg beside it)
-//   quellor-level build --watch THIS.json THIS.b2
+namespace {
+
+// The path as a comment may hold it: a line break would end the comment.
+std::string commentSafe(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return text;
+}
+
+// The template with each {name} replaced by its value, in one pass, so a value (a path)
+// that looks like a name stays as it is.
+std::string filledIn(const std::string& form, const std::vector<std::pair<std::string, std::string>>& values) {
+  std::string text;
+  for (size_t at = 0; at < form.size();) {
+    bool filled = false;
+    for (const auto& [name, value] : values) {
+      if (form.compare(at, name.size(), name) == 0) {
+        text += value;
+        at += name.size();
+        filled = true;
+        break;
+      }
+    }
+    if (!filled) text += form[at++];
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string starterLevelText(const std::string& path) {
+  const std::string form = R"(// A starter level: two rooms joined by a door. Build it and look at it with
+//   quellor-level plan {json}   (writes {svg} beside it)
+//   quellor-level build --watch {json} {level}
 // All values are world units: x to the right, y up, z forward. Outline corners are
 // [x, z], in either winding, convex, 3 to 16 of them. Comments like these are allowed.
 {
   "description": "Two rooms and a door",
   "rooms": [
     {
-      // Room 0. The viewer starts at (5, 0, 0) looking along +z, so room 0 must hold
+      // Room 0. The viewer starts at {eye} looking along +z, so room 0 must hold
       // that point, and its floor and ceiling should stay well clear of the eye's height
-      // y = 0 (the eye never moves up or down).
+      // y = {eye y} (the eye never moves up or down).
       "name": "start",
       "outline": [[0, -4], [10, -4], [10, 6], [0, 6]],
       "floor": -4,
@@ -42,7 +78,11 @@ const std::string& starterLevelText() {
   ]
 }
 )";
-  return text;
+  return filledIn(form, {{"{json}", commentSafe(path)},
+                         {"{svg}", commentSafe(defaultPlanPath(path))},
+                         {"{level}", commentSafe(withEnding(path, ".b2"))},
+                         {"{eye}", pointText(StartEye, 6)},
+                         {"{eye y}", numberText(StartEye.y, 6)}});
 }
 
 bool writeStarterLevel(const std::string& path, std::string& error) {
@@ -54,7 +94,8 @@ bool writeStarterLevel(const std::string& path, std::string& error) {
     return false;
   }
   ::close(fd);
-  if (!writeFileAtomically(path, starterLevelText().data(), starterLevelText().size(), error)) {
+  const std::string text = starterLevelText(path);
+  if (!writeFileAtomically(path, text.data(), text.size(), error)) {
     ::unlink(path.c_str());
     return false;
   }

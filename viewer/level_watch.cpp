@@ -54,6 +54,7 @@ LevelWatchResult pollLevelWatch(LevelWatch& watch, World& world, const Camera& c
   if (!loaded.ok) {
     // Printed once: the same version is not loaded again.
     std::fprintf(stderr, "%s (the level shown stays)\n", loaded.message.c_str());
+    if (!loaded.note.empty()) std::fprintf(stderr, "quellor: %s\n", loaded.note.c_str());
     return LevelWatchResult::Refused;
   }
   adopt(world, incoming, camera.position);

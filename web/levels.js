@@ -190,17 +190,21 @@
     return {kind, name, bytes};
   }
 
+  // {kind, name, bytes}, {refused: why}, or null for a fragment without a level.
   async function linkedLevel(fragment) {
     try {
       return await readLink(fragment);
     } catch (error) {
-      page.say(`This link's level is refused: ${error.message}`, true);
-      return null;
+      return {refused: `This link's level is refused: ${error.message}`};
     }
   }
 
   // A linked level, shown and kept; false when refused.
   function showLinked(linked) {
+    if (linked.refused) {
+      page.say(linked.refused, true);
+      return false;
+    }
     const ok = linked.kind === 'source' ? showSource(linked.name, linked.bytes, {keepCamera: false})
                                         : showLevel(linked.name, linked.bytes, '/linked/');
     if (ok) {
@@ -391,9 +395,12 @@
   sourceText.addEventListener('scroll', () => {
     gutter.scrollTop = sourceText.scrollTop;
   });
-  // Typing is the editor's, not the viewer's: keys stop here.
+  // Typing is the editor's (and the link box's), not the viewer's: keys aimed at them stop
+  // on their way down, before the module's listener on the window sees them.
   for (const type of ['keydown', 'keyup', 'keypress']) {
-    sourceText.addEventListener(type, (event) => event.stopPropagation());
+    window.addEventListener(type, (event) => {
+      if (event.target === sourceText || event.target === linkBox) event.stopImmediatePropagation();
+    }, true);
   }
 
   let editTimer = 0;

@@ -52,6 +52,9 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_build_source(const char* sourceName, const 
 }
 
 // The source quellor-level new writes, for the editor when the level shown has none.
-EMSCRIPTEN_KEEPALIVE const char* quellor_starter_source() { return starterLevelText().c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* quellor_starter_source() {
+  static const std::string text = starterLevelText("new-level.json");
+  return text.c_str();
+}
 
 }  // extern "C"

@@ -82,8 +82,8 @@ class WebPlatform {
   }
 
   bool nextMessage(Message& message) {
-    const bool any = held_ ? held_->nextMessage(message, [this](Message& raw) { return takeMessage(raw); })
-                           : takeMessage(message);
+    const bool any =
+        held_ ? held_->nextMessage(message, [this](Message& raw) { return takeMessage(raw); }) : takeMessage(message);
     // The page records what the desktop records for the same message.
     if (any) pageDelivered(pass, scriptEvent(message).text);
     return any;

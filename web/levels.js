@@ -451,10 +451,12 @@
 
   // --- The plan beside the editor ----------------------------------------------------------------
 
+  const planCanvas = document.getElementById('plan');
   function drawPlan() {
-    if (editor.hidden || !window.quellorPlan) return;
-    window.quellorPlan.draw(document.getElementById('plan'), shown);
+    if (editor.hidden || !window.quellorPlan || !record.ready) return;
+    window.quellorPlan.draw(planCanvas, shown);
   }
+  if (window.ResizeObserver) new ResizeObserver(drawPlan).observe(planCanvas);
 
   // --- What quellor-page.js asks of this file -------------------------------------------------
 

@@ -155,6 +155,13 @@ module.exports = async function levelChecks(browser, h) {
         `level pass ${shot.levelPass}, edit at ${editPass}`);
   framesMatch('the edited level under the camera as it was (quellor-replay of the whole run on the edit)', shot,
               editedBuild.file, palette);
+  // The plan beside the editor follows the edit: the rooms with their names, the opening
+  // between them (from both sides), the door, the start.
+  const plan = await page.evaluate(() => window.quellor.plan);
+  check(plan.rooms === 2 && plan.labels.includes('0 start') && plan.labels.includes('1 den') &&
+        plan.labels.includes('start (5, 0, 0)') && plan.openings === 2 && plan.doors === 1 && plan.walls > 8 &&
+        plan.title === 'mine.json',
+        'the plan beside the editor: the edited level\'s rooms, names, opening, door and start', JSON.stringify(plan));
   // Typing in the editor is the editor's: no key reached the viewer.
   const typedBefore = shot.script.length;
   await page.focus('#source-text');

@@ -129,9 +129,25 @@
     return new Uint8Array(await new Response(stream).arrayBuffer());
   }
 
-  // Inflates at most limit bytes; stops reading (and says so) as soon as there are more.
+  // The compressed bytes go to the inflater a little at a time, each piece only once the
+  // output of the last was read: one piece can swell a thousandfold, and a piece given all
+  // at once would be inflated whole (a gigabyte) before the first output came back.
+  const InflatePiece = 1024;
+
+  // Inflates at most limit bytes; stops (and says so) as soon as there are more.
   async function inflate(bytes, limit) {
-    const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+    const stream = new DecompressionStream('deflate-raw');
+    const writer = stream.writable.getWriter();
+    const reader = stream.readable.getReader();
+    writer.closed.catch(() => {});
+    reader.closed.catch(() => {});
+    (async () => {
+      for (let at = 0; at < bytes.length; at += InflatePiece) {
+        await writer.ready;
+        writer.write(bytes.subarray(at, at + InflatePiece)).catch(() => {});
+      }
+      await writer.close();
+    })().catch(() => {});  // a stream that failed or was cancelled: the reader says why
     const parts = [];
     let total = 0;
     for (;;) {

@@ -273,6 +273,18 @@ module.exports = async function levelChecks(browser, h) {
   shot = await snapshot(stranger);
   check(refused === false && /MiB long/.test(shot.message) && shot.level === '/levels/3rooms.b2',
         `a 10 MB fragment is refused in ${Date.now() - started} ms, the tab runs on`, shot.message);
+  // The gigabyte again, pasted into a running tab: refused at 4 MiB, long before the rest
+  // is inflated, and the viewer's passes go on.
+  const bombed = await stranger.evaluate(async (fragment) => {
+    const started = performance.now();
+    const ok = await window.quellorLevels.openLink(fragment);
+    return {ok, ms: performance.now() - started};
+  }, `#name=bomb.json&source=${bomb}`);
+  await waitPasses(stranger, 3);
+  shot = await snapshot(stranger);
+  check(bombed.ok === false && bombed.ms < 2000 && /more than 4 MiB/.test(shot.message),
+        `a link that inflates to 1 GiB, pasted into the tab, is refused in ${bombed.ms.toFixed(0)} ms; the passes go on`,
+        shot.message);
   check((await kept(stranger)).sort().join(',') === 'mine.json,opened.b2', 'refused links keep nothing',
         (await kept(stranger)).join(','));
   await stranger.close();

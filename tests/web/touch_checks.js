@@ -157,6 +157,21 @@ module.exports = async function touchChecks(browser, h) {
   await waitPasses(desk, 4);
   framesMatch('desktop, keys held: the frames are those of the messages delivered', await snapshot(desk), level,
               palette);
+  // A window that loses the keyboard while Up is held: its release never comes, and the
+  // walking stops all the same.
+  await h.keyDown(desk, 'ArrowUp');
+  await waitPasses(desk, 4);
+  const blurred = await desk.evaluate(() => {
+    window.dispatchEvent(new Event('blur'));
+    return window.quellor.passes;
+  });
+  await waitPasses(desk, 6);
+  shot = await snapshot(desk);
+  const afterBlur = shot.script.filter((m) => m.pass > blurred).map((m) => m.line);
+  check(afterBlur.includes('key space') && !afterBlur.slice(afterBlur.indexOf('key space')).includes('key up'),
+        'desktop, keys held: losing the keyboard lets Up go (a Space, no more walking)', afterBlur.join(', '));
+  framesMatch('desktop, keys held: stopped when the window lost the keyboard', shot, level, palette);
+  await h.keyUp(desk, 'ArrowUp');
   // The mouse on the on-screen controls, as on a desktop with them asked for.
   await desk.click('#touch');
   await waitPasses(desk, 3);

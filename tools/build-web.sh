@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds quellor's web page with Debian's emscripten: build-web/ (or the folder given)
-# gets index.html, quellor-page.js, quellor.css, quellor.js, quellor.wasm and levels/.
+# gets web/'s page files (index.html, its scripts and styles), quellor.js, quellor.wasm and
+# levels/ (each level and its source).
 # The levels are compiled from levels/*.json by the native quellor-level (built in
 # build/, or $QUELLOR_NATIVE_BUILD, when missing) and embedded in the module at /levels.
 # Usage: tools/build-web.sh [OUT_DIR]
@@ -25,6 +26,9 @@ mkdir -p "$out/levels"
 for source in "$root"/levels/*.json; do
   name=$(basename "$source" .json)
   "$native/quellor-level" build "$source" "$out/levels/$name.b2" >/dev/null
+  # The source too, for the page's editor.
+  cp "$source" "$out/levels/.$name.json.tmp"
+  mv "$out/levels/.$name.json.tmp" "$out/levels/$name.json"
 done
 
 emcmake cmake -S "$root/web" -B "$out/cmake" -DCMAKE_BUILD_TYPE=Release \
@@ -32,8 +36,9 @@ emcmake cmake -S "$root/web" -B "$out/cmake" -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$out/cmake" -j"$(nproc)"
 
 # The page's own files, each replaced whole.
-for file in index.html quellor-page.js quellor.css; do
-  cp "$root/web/$file" "$out/.$file.tmp"
+for path in "$root"/web/*.html "$root"/web/*.js "$root"/web/*.css; do
+  file=$(basename "$path")
+  cp "$path" "$out/.$file.tmp"
   mv "$out/.$file.tmp" "$out/$file"
 done
 if [ "$out" = "$root/build-web" ] || [ "$out" = "$root/build/web" ]; then serve=tools/serve-web.sh; else serve="tools/serve-web.sh $out"; fi

@@ -26,6 +26,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
   app.add_flag("--fps", options.fps,
                "print about once a second on standard error: frames per second and the median pass, "
                "present and wait for the display's vertical sync");
+  std::string controls = "classic";
+  app.add_option("--controls", controls,
+                 "classic (default): Up and Down walk until Space, a turn lasts while the key's repeats "
+                 "come; held: each key acts while it is held and stops when released")
+      ->check(CLI::IsMember({"classic", "held"}));
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -42,6 +47,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
     return false;
   }
   options.levelGiven = app.count("LEVEL") > 0;
+  options.heldControls = controls == "held";
   if (app.count("--size") > 0 && !parseSizeText(size, MinOptionSide, MaxOptionSide, options.width, options.height)) {
     std::fprintf(stderr, "quellor: --size: '%s' is not WxH with W and H from %d to %d\n", size.c_str(), MinOptionSide,
                  MaxOptionSide);

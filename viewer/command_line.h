@@ -11,6 +11,9 @@ struct CommandLine {
   bool fullscreen = false;
   std::string record;  // empty: no recording
   bool fps = false;
+  // --controls held: keys act while held (viewer/held_controls.h); otherwise as they
+  // always did, a key-down sets what the key sets until another key changes it.
+  bool heldControls = false;
 };
 
 // The smallest and largest --size sides: the window's own limits.

@@ -3,28 +3,8 @@
 #include <cstdio>
 #include <new>
 
+#include "viewer/level_adopt.h"
 #include "world/level_loader.h"
-
-namespace {
-
-bool holdsEye(const Room& room, const Vec3& eye) {
-  for (int p = 0; p < room.polygonCount; ++p) {
-    if (classifyPoint(room.polygons[p].plane, eye) == SideBehind) return false;
-  }
-  return true;
-}
-
-void adopt(World& world, const World& incoming, const Vec3& eye) {
-  world.roomCount = incoming.roomCount;
-  for (int r = 0; r < incoming.roomCount; ++r) world.rooms[r] = incoming.rooms[r];
-  int current = 0;
-  for (int r = 0; r < world.roomCount; ++r) {
-    if (holdsEye(world.rooms[r], eye)) current = r;
-  }
-  world.currentRoom = current;
-}
-
-}  // namespace
 
 bool startLevelWatch(LevelWatch& watch, const std::string& path, int64_t nowMs) {
   stopLevelWatch(watch);
@@ -57,6 +37,6 @@ LevelWatchResult pollLevelWatch(LevelWatch& watch, World& world, const Camera& c
     if (!loaded.note.empty()) std::fprintf(stderr, "quellor: %s\n", loaded.note.c_str());
     return LevelWatchResult::Refused;
   }
-  adopt(world, incoming, camera.position);
+  adoptLevel(world, incoming, camera.position);
   return LevelWatchResult::Reloaded;
 }

@@ -13,6 +13,7 @@
 #include "viewer/desktop_loop.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
+#include "viewer/held_controls.h"
 #include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
@@ -58,14 +59,23 @@ class SdlPlatform {
   PixelSize drawableSize() const;
   PixelSize clientPixels() const { return drawableSize(); }
 
-  bool nextMessage(Message& message);
+  bool nextMessage(Message& message) {
+    if (!held_) return pollMessage(message);
+    return held_->nextMessage(message, [this](Message& raw) { return pollMessage(raw); });
+  }
   void present(const PresentedFrame& frame);
   // How long the last present waited for the display (vertical sync, or a minimised sleep).
   double lastWaitSeconds() const { return waitSeconds_; }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
+  // Keys that act while held (--controls held): the held keys add their key-downs to
+  // every pass's messages. SDL itself releases every key when the window loses the
+  // keyboard, so none stays held.
+  void holdKeys(HeldControls* held) { held_ = held; }
 
  private:
+  bool pollMessage(Message& message);
+  HeldControls* held_ = nullptr;
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -204,7 +214,7 @@ PixelSize SdlPlatform::drawableSize() const {
   return {w, h};
 }
 
-bool SdlPlatform::nextMessage(Message& message) {
+bool SdlPlatform::pollMessage(Message& message) {
   if (stopSignal != 0) {
     message = {MessageKind::Close, 0, 0, 0};
     return true;
@@ -350,6 +360,8 @@ int main(int argc, char** argv) {
 
   SdlPlatform platform;
   if (!platform.open(command.width, command.height, command.fullscreen, error)) return fail(error);
+  HeldControls held;
+  if (command.heldControls) platform.holdKeys(&held);
 
   auto viewer = std::make_unique<Viewer>();
   ViewerOptions options;

@@ -14,11 +14,14 @@
 #include <new>
 
 #include "viewer/heap_frame.h"
+#include "viewer/held_controls.h"
+#include "viewer/level_adopt.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
 #include "viewer/run_viewer.h"
 #include "viewer/script_vocabulary.h"
+#include "world/level_source_note.h"
 
 namespace {
 
@@ -40,8 +43,8 @@ EM_JS(void, pageDelivered, (int32_t pass, const char* line),
       { Module.quellorPage.delivered(pass, UTF8ToString(line)); });
 EM_JS(void, pagePassDone, (int32_t pass), { Module.quellorPage.passDone(pass); });
 EM_JS(void, pageStopped, (int32_t pass), { Module.quellorPage.stopped(pass); });
-EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass),
-      { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass); });
+EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass, int32_t kept),
+      { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass, kept != 0); });
 EM_JS(void, pageBench,
       (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs),
       { Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs); });
@@ -78,7 +81,13 @@ class WebPlatform {
     }
   }
 
-  bool nextMessage(Message& message);
+  bool nextMessage(Message& message) {
+    const bool any =
+        held_ ? held_->nextMessage(message, [this](Message& raw) { return takeMessage(raw); }) : takeMessage(message);
+    // The page records what the desktop records for the same message.
+    if (any) pageDelivered(pass, scriptEvent(message).text);
+    return any;
+  }
   void present(const PresentedFrame& frame);
   // present's first half, the palette expansion, for the timedemo.
   void expand(const PresentedFrame& frame);
@@ -101,8 +110,18 @@ class WebPlatform {
   int32_t clientHeight() const { return known_.height; }
 
   int32_t pass = 0;  // the pass now running or last run, counted from 1
+  // Keys that act while held (the page's toggle), or null for the classic controls.
+  void holdKeys(bool on) { held_ = on ? &heldKeys_ : nullptr; }
+  bool holdingKeys() const { return held_ != nullptr; }
+  // The page lost the keyboard: its releases will not come.
+  void keyboardLost() {
+    if (held_) held_->releaseAll();
+  }
 
  private:
+  bool takeMessage(Message& message);
+  HeldControls heldKeys_;
+  HeldControls* held_ = nullptr;
   struct Size {
     int32_t width, height;
   };
@@ -118,13 +137,11 @@ void WebPlatform::push(const Message& message) {
   ++count_;
 }
 
-bool WebPlatform::nextMessage(Message& message) {
+bool WebPlatform::takeMessage(Message& message) {
   if (count_ == 0) return false;
   message = queue_[head_];
   head_ = (head_ + 1) % QueueCapacity;
   --count_;
-  // The page records what the desktop records for the same message.
-  pageDelivered(pass, scriptEvent(message).text);
   return true;
 }
 
@@ -203,6 +220,11 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   return isTableKey(key) && !modified ? EM_TRUE : EM_FALSE;
 }
 
+EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data) {
+  static_cast<WebPlatform*>(data)->keyboardLost();
+  return EM_FALSE;
+}
+
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data) {
   static_cast<WebPlatform*>(data)->followCanvas(true);
   return EM_FALSE;
@@ -220,6 +242,7 @@ bool step(WebViewer& web) {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
     pageStopped(web.platform.pass);
     return false;
   }
@@ -240,23 +263,53 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_step(int32_t count) {
 }
 
 // Opens a level file's bytes, which the page read (a file opened or dropped, a level of
-// the chooser), in place of the current level, as the viewer starts: camera at (5, 0, 0)
-// looking along +z, room 0, standing, overview off. Bytes the loader refuses leave the
-// current level and camera as they were. name stands for the file in the loader's message,
-// which goes to the page either way.
-EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* name, const uint8_t* bytes, int32_t size) {
+// the chooser, a link's), in place of the current level, as the viewer starts: camera at
+// (5, 0, 0) looking along +z, room 0, standing, overview off; with keepCamera, as a new
+// version of the level shown, under the camera as it is (an edit in the page's editor, as
+// the desktop follows its level file). Bytes the loader refuses leave the current level
+// and camera as they were. name stands for the file in the loader's message, which goes
+// to the page either way.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_show_level(const char* name, const uint8_t* bytes, int32_t size,
+                                                int32_t keepCamera) {
   if (!page || size < 0) return 0;
   const LevelLoadResult result = parseLevel(page->candidate, name, bytes, size_t(size));
-  if (result.ok) {
-    Viewer& viewer = page->viewer;
+  Viewer& viewer = page->viewer;
+  if (result.ok && keepCamera) {
+    adoptLevel(viewer.world, page->candidate, viewer.camera.position);
+  } else if (result.ok) {
     viewer.world = page->candidate;
     viewer.camera.setPosition(5.0f, 0.0f, 0.0f);
     viewer.camera.resetOrientation(0, 0, 0);
     viewer.world.overviewEnabled = 0;
     beginMainLoop(viewer);
   }
-  pageLevel(name, result.ok ? 1 : 0, result.message.c_str(), page->platform.pass);
+  // A level source given as a level file (a link's bytes that are JSON) says so and how to build it.
+  const std::string message = result.note.empty() ? result.message : result.message + "\n" + result.note;
+  pageLevel(name, result.ok ? 1 : 0, message.c_str(), page->platform.pass, result.ok && keepCamera ? 1 : 0);
   return result.ok ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t quellor_open_level(const char* name, const uint8_t* bytes, int32_t size) {
+  return quellor_show_level(name, bytes, size, 0);
+}
+
+// Whether the bytes are a level source (JSON) rather than a level file: the page builds
+// those, as quellor-level build does, instead of handing them to the loader.
+EMSCRIPTEN_KEEPALIVE int32_t quellor_looks_like_source(const uint8_t* bytes, int32_t size) {
+  return size > 0 && looksLikeLevelSource(bytes, size_t(size)) ? 1 : 0;
+}
+
+// A key of the page's own controls (the on-screen ones): a key-down, repeats included, or
+// a release, the messages the keyboard gives for the same key.
+EMSCRIPTEN_KEEPALIVE void quellor_key(int32_t key, int32_t down) {
+  if (!page || page->stopped) return;
+  page->platform.push(down ? Message{MessageKind::KeyDown, key, 0, 0}
+                           : Message{MessageKind::Other, key, 0, 0, OtherKind::KeyRelease});
+}
+
+// The page's toggle between the classic controls (0) and keys that act while held (1).
+EMSCRIPTEN_KEEPALIVE void quellor_hold_keys(int32_t on) {
+  if (page) page->platform.holdKeys(on != 0);
 }
 
 // Timedemo: passes frames of width x height drawn from where the camera stands, then as
@@ -309,11 +362,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quellor: %s\n", error.empty() ? "cannot make the 320x240 frame buffer" : error.c_str());
     return 1;
   }
-  pageLevel(level, loaded.ok ? 1 : 0, loaded.message.c_str(), 0);
+  pageLevel(level, loaded.ok ? 1 : 0, loaded.message.c_str(), 0, 0);
 
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onKey);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onKey);
   emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onResize);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, &platform, EM_FALSE, onBlur);
 
   beginMainLoop(viewer);
   const bool stepMode = argc > 2 && std::strcmp(argv[2], "--step") == 0;

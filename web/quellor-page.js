@@ -1,6 +1,8 @@
 // The page around quellor's module: the canvas, the level chooser, levels opened from
 // files, and window.quellor, the record of passes and of the messages each pass was given
 // (in quellor-replay's script form), which lets a test replay exactly what the page ran.
+// window.quellorPage is what the page's other scripts use of it: touch.js (the on-screen
+// controls and the layout) and levels.js (sources, links, downloads, kept levels).
 'use strict';
 (function () {
   // A level file of the viewer's limits is a few tens of KiB; anything this large is
@@ -30,6 +32,8 @@
     stopped: false,
     bench: [],
     replayable: true,  // false once a timedemo ran passes of its own
+    link: '',          // a link that shows the level shown (levels.js)
+    buildLines: [],    // the last build's error and warning lines, as quellor-level build prints them
   });
 
   function say(text, refused) {
@@ -41,6 +45,9 @@
   function baseName(path) {
     return path.replace(/^.*\//, '').replace(/\.b2$/, '');
   }
+
+  // Set by levels.js: what to do with sources, kept levels and links.
+  let levels = null;
 
   let image = null;
   const hooks = {
@@ -76,16 +83,23 @@
       opener.disabled = true;
       say('quellor stopped (Q). Reload the page to start it again.');
     },
-    level(path, ok, message, pass) {
+    // kept: a new version of the level shown, under the camera as it was; the passes
+    // since the first version then replay on the new one.
+    level(path, ok, message, pass, kept) {
       if (ok) {
         record.level = path;
-        record.levelPass = pass;
-        record.levelWidth = canvas.width;
-        record.levelHeight = canvas.height;
-        say('Level ' + baseName(path));
+        if (!kept) {
+          record.levelPass = pass;
+          record.levelWidth = canvas.width;
+          record.levelHeight = canvas.height;
+        }
+        say('Level ' + baseName(path).replace(/\.json$/, ''));
       } else {
         say(message, true);
       }
+    },
+    built(ok, lines, bytes, size) {
+      if (levels) levels.built(ok, lines, ok ? Module.HEAPU8.slice(bytes, bytes + size) : null);
     },
     bench(width, height, passes, passMs, expandMs, presentMs) {
       record.bench.push({width, height, passes, passMs, expandMs, presentMs});
@@ -97,27 +111,41 @@
     return FS.readdir('/levels').filter((name) => name.endsWith('.b2')).map(baseName).sort();
   }
 
-  // A level file's bytes, named for the loader's messages, through the viewer's own loader:
-  // copied into the module's memory for the call, and released after it. False when refused
-  // (the loader's message is shown) or when there was no memory for the copy.
-  function openLevelBytes(name, bytes) {
+  // Bytes in the module's memory for the length of one call, released after it; null
+  // when there was no memory for the copy (said on the page).
+  function withBytes(name, bytes, call) {
     const at = Module._malloc(Math.max(bytes.length, 1));
     if (!at) {
       say(`${name}: refused: there is no memory for it in the viewer`, true);
-      return false;
+      return null;
     }
     try {
       Module.HEAPU8.set(bytes, at);
-      return Module.ccall('quellor_open_level', 'number', ['string', 'number', 'number'],
-                          [name, at, bytes.length]) === 1;
+      return call(at, bytes.length);
     } finally {
       Module._free(at);
     }
   }
 
+  // A level file's bytes, named for the loader's messages, through the viewer's own loader.
+  // keepCamera: as a new version of the level shown. False when refused (the loader's
+  // message is shown) or when there was no memory for the copy.
+  function openLevelBytes(name, bytes, keepCamera) {
+    return withBytes(name, bytes, (at, size) => Module.ccall('quellor_show_level', 'number',
+        ['string', 'number', 'number', 'number'], [name, at, size, keepCamera ? 1 : 0]) === 1) === true;
+  }
+
+  // Whether bytes are a level source (JSON) rather than a level file, by the viewer's rule.
+  function looksLikeSource(bytes) {
+    return withBytes('', bytes, (at, size) => Module._quellor_looks_like_source(at, size) === 1) === true;
+  }
+
   // A level the module holds (the chooser's), read from its file system.
   function openLevel(path) {
-    return openLevelBytes(path, FS.readFile(path));
+    const bytes = FS.readFile(path);
+    const ok = openLevelBytes(path, bytes, false);
+    if (ok && levels) levels.showingShipped(baseName(path), bytes);
+    return ok;
   }
 
   // A file from the file input or a drop, handed to the viewer's own loader as it was read.
@@ -131,24 +159,41 @@
     }
     file.arrayBuffer().then((bytes) => {
       // The name the page has always shown for an opened file.
-      let name = file.name.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 64);
-      if (name === '' || name.startsWith('.')) name = '_' + name;
-      if (openLevelBytes('/opened/' + name, new Uint8Array(bytes))) chooser.value = '';
+      const name = safeName(file.name);
+      const data = new Uint8Array(bytes);
+      if (levels && looksLikeSource(data)) {
+        levels.openSource(name, data, {from: 'file'});
+      } else if (openLevelBytes('/opened/' + name, data, false)) {
+        chooser.value = '';
+        if (levels) levels.opened(name, data);
+      }
     }, () => {
       say(`${file.name}: refused: it cannot be read (a folder is not a level file)`, true);
     });
   }
 
-  function start() {
+  function safeName(name) {
+    let safe = String(name).replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 64);
+    if (safe === '' || safe.startsWith('.')) safe = '_' + safe;
+    return safe;
+  }
+
+  async function start() {
     const names = levelNames();
     for (const name of names) chooser.add(new Option(name, name));
     chooser.add(new Option('(opened file)', ''));
+    // A link's level is read before the viewer starts, so that it is the first one shown.
+    const linked = levels ? await levels.linkAtStart() : null;
     let wanted = params.get('level') || FirstLevel;
     const unknown = !names.includes(wanted) ? wanted : null;
     if (unknown !== null) wanted = FirstLevel;
     chooser.value = wanted;
     chooser.addEventListener('change', () => {
       if (!chooser.value) return;
+      if (levels && levels.choose(chooser.value)) {
+        chooser.blur();
+        return;
+      }
       openLevel('/levels/' + chooser.value + '.b2');
       params.set('level', chooser.value);
       window.history.replaceState(null, '', '?' + params.toString());
@@ -174,7 +219,13 @@
     if (params.has('step')) args.push('--step');
     Module.callMain(args);
     if (unknown !== null) say(`No level named "${unknown}" here; showing ${FirstLevel}`, true);
+    if (levels) {
+      levels.showingShipped(wanted, FS.readFile(args[0]));
+      if (linked) levels.showLinked(linked);
+      await levels.listKept();
+    }
     record.ready = true;
+    if (window.quellorPage.whenRunning) window.quellorPage.whenRunning();
 
     // ?bench=N: N passes and N presents at 320x240 and at 1920x1080, timed.
     const benchPasses = parseInt(params.get('bench') || '0', 10);
@@ -189,6 +240,11 @@
     }
   }
 
+  window.quellorPage = {
+    record, canvas, chooser, say, openLevelBytes, safeName, FirstLevel,
+    uses(parts) { levels = parts; },
+  };
+
   window.Module = {
     noInitialRun: true,
     canvas,
@@ -199,6 +255,8 @@
       record.reports.push(text);
       say(text, true);
     },
-    onRuntimeInitialized: start,
+    onRuntimeInitialized: () => {
+      start().catch((error) => say(`The page could not start: ${error.message}`, true));
+    },
   };
 })();

@@ -1,13 +1,11 @@
 #include "world/room_tracking.h"
 
-namespace {
 bool roomHolds(const Room& room, const Vec3& eye) {
   for (int p = 0; p < room.polygonCount; ++p) {
     if (classifyPoint(room.polygons[p].plane, eye) == SideBehind) return false;
   }
   return true;
 }
-}  // namespace
 
 void trackCamera(World& world, Camera& camera) {
   if (world.roomCount <= 0) return;

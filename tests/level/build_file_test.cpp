@@ -18,6 +18,7 @@
 #include "support/temp_folder.h"
 #include "tools/level/json_document.h"
 #include "tools/level/level_build_file.h"
+#include "tools/level/level_build_text.h"
 #include "tools/level/level_inputs.h"
 
 namespace {
@@ -45,6 +46,33 @@ TEST_F(BuildFile, WritesACheckedLevelAndNothingElse) {
   EXPECT_EQ(built.polygons, 6u);
   EXPECT_TRUE(checkFile(path("box.b2")).problems.empty());
   EXPECT_EQ(names(), (std::vector<std::string>{"box.b2", "box.json"}));
+}
+
+// The page builds a source's text with buildLevelText: the bytes build writes, and build's
+// lines (warnings, then errors) for the same text under the same names.
+TEST_F(BuildFile, TheTextBuilderGivesTheBytesAndLinesOfBuild) {
+  const BuildFileOutcome file = buildLevelFile(path("box.json"), path("box.b2"));
+  const BuiltLevelBytes text = buildLevelText(BoxSource, path("box.json"), path("box.b2"));
+  ASSERT_TRUE(file.ok && text.ok) << errors(file);
+  const std::string written = contents(path("box.b2"));
+  EXPECT_EQ(std::string(text.bytes.begin(), text.bytes.end()), written);
+  EXPECT_EQ(text.warnings, file.warnings);
+  EXPECT_FALSE(text.warnings.empty());  // the start point is outside the box
+  EXPECT_EQ(text.rooms, file.rooms);
+  EXPECT_EQ(text.polygons, file.polygons);
+
+  const std::string broken = R"({"rooms": [{"outline": [[0, 0], [4, 0]], "floor": -1, "ceiling": 2}]})";
+  put(path("broken.json"), broken);
+  const BuildFileOutcome refusedFile = buildLevelFile(path("broken.json"), path("broken.b2"));
+  const BuiltLevelBytes refusedText = buildLevelText(broken, path("broken.json"), path("broken.b2"));
+  EXPECT_FALSE(refusedText.ok);
+  EXPECT_TRUE(refusedText.bytes.empty());
+  EXPECT_EQ(refusedText.errors, refusedFile.errors);
+  EXPECT_FALSE(refusedText.errors.empty());
+
+  const BuiltLevelBytes strict = buildLevelText(BoxSource, "box.json", "box.b2", true);
+  EXPECT_FALSE(strict.ok);
+  EXPECT_EQ(strict.errors.back(), "box.b2: not written: --strict makes warnings errors; box.b2 is left as it was");
 }
 
 TEST_F(BuildFile, RefusesToWriteOverItsSourceUnderAnyName) {

@@ -32,6 +32,18 @@ TEST(CommandLine, NoArgumentsIsThePlainStart) {
   EXPECT_FALSE(p.options.fullscreen);
   EXPECT_TRUE(p.options.record.empty());
   EXPECT_FALSE(p.options.fps);
+  EXPECT_FALSE(p.options.heldControls);
+}
+
+TEST(CommandLine, ControlsAreClassicOrHeld) {
+  EXPECT_TRUE(parse({"--controls", "held"}).options.heldControls);
+  EXPECT_FALSE(parse({"--controls", "classic"}).options.heldControls);
+  ::testing::internal::CaptureStderr();
+  const Parsed bad = parse({"--controls", "sticky"});
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(bad.run);
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_EQ(err.rfind("quellor: --controls: ", 0), 0u) << err;
 }
 
 TEST(CommandLine, TakesLevelSizeAndFlags) {

@@ -11,6 +11,8 @@ const os = require('os');
 const path = require('path');
 const {spawnSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
+const touchChecks = require('./touch_checks.js');
+const levelChecks = require('./level_checks.js');
 const {servePage} = require('../../tools/page-server.js');
 
 const [buildDir, webDir, option, optionValue] = process.argv.slice(2);
@@ -141,14 +143,14 @@ async function waitPasses(page, count) {
   await page.waitForFunction((n) => window.quellor.passes >= n, {timeout: 30000}, target);
 }
 
-async function openPage(browser, query, errors) {
+async function openPage(browser, query, errors, viewport) {
   const page = await browser.newPage();
   page.on('console', (message) => {
     if (message.type() === 'error') errors.push(`console: ${message.text()}`);
   });
   page.on('pageerror', (error) => errors.push(`page: ${error}`));
   page.on('requestfailed', (request) => errors.push(`request: ${request.url()}`));
-  await page.setViewport({width: 400, height: 300});
+  await page.setViewport(viewport || {width: 400, height: 300});
   await page.goto(`${baseUrl}/index.html${query}`);
   await page.waitForFunction(() => window.quellor && window.quellor.ready, {timeout: 30000});
   // In step mode the page runs passes only when asked.
@@ -183,8 +185,16 @@ async function testPage(browser, palette) {
   // Start: the shipped level at the window's size.
   const page = await openPage(browser, '', errors);
   let shot = await snapshot(page);
-  check(shot.level === '/levels/3rooms.b2' && shot.width === 400 && shot.height === 300,
-        'starts on 3rooms at the window\'s size', `${shot.level} ${shot.width}x${shot.height}`);
+  // The canvas is the window below the bar, which never lies over it.
+  const box = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas').getBoundingClientRect();
+    return {bar: document.getElementById('bar').getBoundingClientRect().bottom,
+            canvas: {top: canvas.top, bottom: canvas.bottom, height: canvas.height}};
+  });
+  check(shot.level === '/levels/3rooms.b2' && shot.width === 400 && shot.height === Math.round(box.canvas.height) &&
+        box.canvas.top >= box.bar && Math.abs(box.canvas.bottom - 300) < 0.5,
+        'starts on 3rooms at the size of the window below the bar',
+        `${shot.level} ${shot.width}x${shot.height} ${JSON.stringify(box)}`);
   framesMatch('first frames equal quellor-replay\'s', shot, path.join(levels, '3rooms.b2'), palette);
 
   // Walk, turn (held: repeats), ignored keys, from above, back, stop.
@@ -231,10 +241,13 @@ async function testPage(browser, palette) {
   await page.waitForFunction(() => document.getElementById('canvas').width === 523, {timeout: 30000});
   await waitPasses(page, 2);
   shot = await snapshot(page);
-  check(shot.script.some((m) => m.line === 'size 523 317'), 'a resize is a size message');
+  check(shot.script.some((m) => m.line === `size 523 ${shot.height}`), 'a resize is a size message');
   framesMatch('after a resize', shot, path.join(levels, '3rooms.b2'), palette);
   // Too small to draw: the frame keeps its size, the page goes on.
-  await page.setViewport({width: 8, height: 8});
+  await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    canvas.style.width = canvas.style.height = '8px';
+  });
   await page.waitForFunction(() => document.getElementById('canvas').width === 8, {timeout: 30000});
   await waitPasses(page, 2);
   framesMatch('a canvas below the smallest frame', await snapshot(page), path.join(levels, '3rooms.b2'), palette);
@@ -246,7 +259,10 @@ async function testPage(browser, palette) {
   });
   await waitPasses(page, 3);
   check((await snapshot(page)).script.length === before, 'a canvas of no size sends no size message');
-  await page.evaluate(() => { document.getElementById('canvas').style.display = ''; });
+  await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    canvas.style.display = canvas.style.width = canvas.style.height = '';
+  });
   await page.setViewport({width: 400, height: 300});
   await page.waitForFunction(() => document.getElementById('canvas').width === 400, {timeout: 30000});
   await waitPasses(page, 2);
@@ -322,6 +338,11 @@ async function testPage(browser, palette) {
   check(shot.level === '/levels/3rooms.b2' && /No level named/.test(shot.message),
         'an unknown level in the URL is said and the shipped one shown', shot.message);
   await third.close();
+
+  const helpers = {check, snapshot, framesMatch, waitPasses, passes, openPage, replayFrame, runReplay, nativeRefusal,
+                   uploadAndWait, keyDown, keyUp, palette, work, levels, buildDir, baseUrl, errors};
+  await touchChecks(browser, helpers);
+  await levelChecks(browser, helpers);
 
   check(errors.length === 0, 'no errors in the browser', errors.join(' | '));
 }

@@ -2,15 +2,11 @@
 
 #include <sys/stat.h>
 
-#include <memory>
+#include <utility>
 
 #include "io/output_file.h"
-#include "tools/level/level_builder.h"
-#include "tools/level/level_checker.h"
+#include "tools/level/level_build_text.h"
 #include "tools/level/level_inputs.h"
-#include "tools/level/level_source.h"
-#include "tools/level/level_warnings.h"
-#include "tools/level/level_writer.h"
 
 namespace {
 
@@ -41,42 +37,31 @@ BuildFileOutcome buildLevelFile(const std::string& sourcePath, const std::string
     errors.push_back(error);
     return outcome;
   }
-  LevelSource source;
-  BuiltLevel level;
-  if (!readLevelSource(text, sourcePath, source, errors) || !buildLevel(source, level, errors)) return outcome;
-
-  const std::vector<uint8_t> bytes = encodeLevel(level);
+  BuiltLevelBytes built = buildLevelText(text, sourcePath, outPath, strict);
+  if (!built.ok) {
+    outcome.warnings = std::move(built.warnings);
+    errors.insert(errors.end(), built.errors.begin(), built.errors.end());
+    return outcome;
+  }
   OutputFile out;
   if (!out.open(outPath, error)) {
     errors.push_back(error);
     return outcome;
   }
-  out.write(bytes.data(), bytes.size());
+  out.write(built.bytes.data(), built.bytes.size());
+  // A level that cannot be written gets no warnings: it is not there to be viewed.
   if (!out.flush(error)) {
     errors.push_back(error);
-    return outcome;
-  }
-  // The very bytes that will become OUT must pass the same check as any other level.
-  auto world = std::make_unique<World>();
-  const std::vector<LevelProblem> problems = checkLevelBytes(outPath, bytes.data(), bytes.size(), *world);
-  if (!problems.empty()) {
-    errors.push_back(outPath + ": the built level fails its check (a fault of the builder); " + outPath +
-                     " is left as it was:");
-    for (const LevelProblem& p : problems) errors.push_back("  " + formatProblem(*world, p));
     return outcome;  // out abandons the temporary file
   }
-  for (const LevelWarning& w : findLevelWarnings(*world)) outcome.warnings.push_back(formatWarning(source, w));
-  if (strict && !outcome.warnings.empty()) {
-    errors.push_back(outPath + ": not written: --strict makes warnings errors; " + outPath + " is left as it was");
-    return outcome;
-  }
+  outcome.warnings = std::move(built.warnings);
   if (!out.commit(error)) {
     errors.push_back(error);
     return outcome;
   }
   outcome.ok = true;
-  outcome.rooms = level.rooms.size();
-  for (const BuiltRoom& room : level.rooms) outcome.polygons += room.walls.size() + room.portals.size();
-  outcome.vertices = level.vertices.size();
+  outcome.rooms = built.rooms;
+  outcome.polygons = built.polygons;
+  outcome.vertices = built.vertices;
   return outcome;
 }

@@ -147,3 +147,13 @@ PlanSheet measurePlan(const PlanLevel& level, PlanLayout& layout) {
   }
   return sheet;
 }
+
+void roomTint(int room, double rgb[3]) {
+  // Eight light tints far enough apart to tell neighbours from each other.
+  static const double tints[8][3] = {
+      {0.99, 0.93, 0.78}, {0.82, 0.92, 0.99}, {0.86, 0.96, 0.84}, {0.97, 0.86, 0.92},
+      {0.91, 0.88, 0.99}, {0.99, 0.89, 0.82}, {0.84, 0.96, 0.95}, {0.95, 0.95, 0.84},
+  };
+  const int i = ((room % 8) + 8) % 8;
+  for (int k = 0; k < 3; ++k) rgb[k] = tints[i][k];
+}

@@ -51,7 +51,8 @@ struct Reading {
 bool sameRecord(const LevelFileRecord& a, const LevelFileRecord& b) {
   return a.vertexCount == b.vertexCount && a.secondWord == b.secondWord && a.roomCount == b.roomCount &&
          a.vertices.size() == b.vertices.size() &&
-         std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(Vec3)) == 0 &&
+         (a.vertices.empty() ||  // an empty vector's data() may be null, which memcmp must not see
+          std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(Vec3)) == 0) &&
          std::memcmp(a.wallCount, b.wallCount, sizeof a.wallCount) == 0 &&
          std::memcmp(a.portalCount, b.portalCount, sizeof a.portalCount) == 0 &&
          std::memcmp(a.vertexIndices, b.vertexIndices, sizeof a.vertexIndices) == 0;

@@ -37,7 +37,10 @@ begin "sanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan-suppressions.txt
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-Werror -DQUELLOR_SANITIZE=ON
+# -O1 with line tables: what the sanitizers' own guides advise, reports still name files and
+# lines, and it compiles in half the time of -O2 -g.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-Werror -DQUELLOR_SANITIZE=ON \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 cmake --build build-asan -j"$jobs"
 # The unit suites with leak detection. The end-to-end scripts drive programs through X11,
 # Mesa, SDL and D-Bus, which keep and lose blocks of their own (some in driver modules

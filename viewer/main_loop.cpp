@@ -17,6 +17,15 @@ void beginMainLoop(Viewer& viewer) {
   viewer.world.currentRoom = 0;
 }
 
+FrameDimensions acceptedFrameSize(int32_t oldWidth, int32_t oldHeight, int32_t clientWidth, int32_t clientHeight) {
+  if (clientWidth > MaxClientSize) clientWidth = MaxClientSize;
+  if (clientHeight > MaxClientSize) clientHeight = MaxClientSize;
+  const int32_t width = (clientWidth + 3) & ~3;
+  const int32_t height = clientHeight;
+  if (width < MinClientSize || height < MinClientSize) return {oldWidth, oldHeight};
+  return {width, height};
+}
+
 void handleKey(Viewer& viewer, int32_t key) {
   Camera& camera = viewer.camera;
   switch (key) {

@@ -35,6 +35,14 @@ void drawFrame(Viewer& viewer, const PassWatch* watch = nullptr);
 // pass seen, stopped early or coloured.
 void redrawFrame(Viewer& viewer, const PassWatch* watch = nullptr);
 
+struct FrameDimensions {
+  int32_t width, height;
+};
+// The frame size a size message of clientWidth x clientHeight gives a frame of
+// oldWidth x oldHeight: bounded, the width rounded up to a multiple of 4, the old size
+// when a side is too small.
+FrameDimensions acceptedFrameSize(int32_t oldWidth, int32_t oldHeight, int32_t clientWidth, int32_t clientHeight);
+
 // Sets the frame's size, rounded and bounded, and rebuilds the frame memory, the span
 // rows, the viewport and (once the loop runs) the screen planes; then clears the frame.
 // A frame that cannot be made leaves the old one in force.
@@ -44,6 +52,11 @@ void resizeFrame(Viewer& viewer, Platform& platform, int32_t clientWidth, int32_
 // The first frame buffer, at 320 x 240. Returns false when it cannot be made.
 template <class Platform>
 bool createFrame(Viewer& viewer, Platform& platform);
+
+// One message of a pass's batch (first: the batch's first, which stops every turn): keys
+// to the key table, sizes to resizeFrame. False for a close, which releases the frame.
+template <class Platform>
+bool takeMessage(Viewer& viewer, Platform& platform, const Message& message, bool first);
 
 // One batch of messages and, unless the window closed, one drawn and presented frame.
 // Returns false when the loop must end at once.

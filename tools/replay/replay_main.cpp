@@ -16,13 +16,13 @@
 #include "io/output_file.h"
 #include "quellor/version.h"
 #include "tools/replay/replay_options.h"
-#include "tools/replay/replay_script.h"
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
 #include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/message_recorder.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/stop_signals.h"
@@ -49,7 +49,7 @@ struct Options {
 class ReplayPlatform {
  public:
   // viewer: the shell state the trace reads after each pass.
-  ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
+  ReplayPlatform(const Recording& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
       : script_(script), options_(options), shots_(shots), viewer_(viewer) {}
 
   // A stop (a signal, or an output that failed) arrives as a close: the loop ends at once.
@@ -191,7 +191,7 @@ int refuseStart(ViewerEnd end, const std::string& error) {
 
 // --timedemo: nothing written, the figures on standard output. maxPasses is negative when
 // --passes was not given: a script then runs to its last pass, standing still runs runs passes.
-int runTimedemoCommand(const Options& options, const ReplayScript& script, int32_t width, int32_t height,
+int runTimedemoCommand(const Options& options, const Recording& script, int32_t width, int32_t height,
                        int64_t maxPasses, int64_t runs, bool levelGiven, const char* invokedAs) {
   TimedemoPlan plan;
   plan.levelFileName = options.level.c_str();
@@ -286,27 +286,27 @@ int main(int argc, char** argv) {
   if (!parseSizeOption(options.size, width, height, error) || !parsePassesOption(options.passes, passes, error)) {
     return refuse(error);
   }
-  ReplayScript script;
+  Recording script;
   bool levelGiven = app.count("--level") > 0;
   const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
     std::string text;
     if (!readInputFile(options.script, MaxScriptBytes, "a script", text, error) ||
-        !parseReplayScript(text, options.script, script, error)) {
+        !parseRecording(text, options.script, script, error)) {
       return refuse(error);
     }
     // A recording of quellor's plays back as it was made unless the options say otherwise:
     // its level, its first client size, and every pass it recorded.
-    RecordingHeader recorded;
-    if (readRecordingHeader(text, recorded)) {
+    if (script.hasHeader) {
+      const RecordingHeader& recorded = script.header;
       levelGiven = true;  // by the recording, or by --level over it
       if (app.count("--level") == 0) options.level = recorded.level;
       if (app.count("--size") == 0) {
         width = recorded.width;
         height = recorded.height;
       }
-      if (app.count("--passes") == 0 && !script.messages.empty()) {
-        passes = std::min<int64_t>(script.messages.back().pass, MaxReplayPasses);
+      if (app.count("--passes") == 0 && script.lastPass() > 0) {
+        passes = std::min<int64_t>(script.lastPass(), MaxReplayPasses);
       }
     }
   }

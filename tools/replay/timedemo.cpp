@@ -13,7 +13,7 @@ namespace {
 // present; the present's own work, the palette expansion a window would do, is timed apart.
 class TimedemoPlatform {
  public:
-  TimedemoPlatform(const TimedemoPlan& plan, const ReplayScript& script, PassTiming& timing)
+  TimedemoPlatform(const TimedemoPlan& plan, const Recording& script, PassTiming& timing)
       : plan_(plan), script_(script), timing_(timing) {
     buildArgbTable(viewerPalette(), argb_);
   }
@@ -67,7 +67,7 @@ class TimedemoPlatform {
 
 TimedemoOutcome runTimedemo(const TimedemoPlan& plan, PassTiming& timing) {
   static_assert(isPlatform<TimedemoPlatform>);
-  const ReplayScript none;
+  const Recording none;
   TimedemoOutcome outcome;
   ViewerOptions options;
   options.programName = "quellor-replay";

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tools/replay/replay_script.h"
+#include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
 namespace {
@@ -14,7 +14,7 @@ bool namedKey(int32_t code) {
          (code >= '0' && code <= '9');
 }
 
-TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
+TEST(Recording, ReadsEventsIntoPassBatchesInFileOrder) {
   const std::string text =
       "# walk then turn\n"
       "\n"
@@ -27,9 +27,9 @@ TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
       "4 key a\n"
       "4 key 7\n"
       "5 close\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "s.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "s.txt", script, error)) << error;
   const auto& m = script.messages;
   ASSERT_EQ(m.size(), 9u);
   EXPECT_EQ(m[0].pass, 1);
@@ -48,7 +48,7 @@ TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
   EXPECT_EQ(m[8].message.kind, MessageKind::Close);
 }
 
-TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
+TEST(Recording, EveryMessageWrittenReadsBackAsTheSameMessage) {
   std::vector<Message> sent;
   for (int32_t code = 0; code < 256; ++code) {
     sent.push_back({MessageKind::KeyDown, code, 0, 0});
@@ -63,9 +63,9 @@ TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
   sent.push_back({MessageKind::Close, 0, 0, 0});
   std::string text;
   for (size_t i = 0; i < sent.size(); ++i) text += scriptLine(int64_t(i + 1), sent[i]) + "\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "s.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "s.txt", script, error)) << error;
   ASSERT_EQ(script.messages.size(), sent.size());
   for (size_t i = 0; i < sent.size(); ++i) {
     const Message& a = sent[i];
@@ -83,7 +83,7 @@ TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
   }
 }
 
-TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
+TEST(Recording, SpellingsOfOlderRecordingsStillRead) {
   // The desktop wrote a letter in upper case and a key-up as "other"; the page wrote an
   // unmapped key as "0" (read as the digit, which the key table ignores alike).
   const std::string text =
@@ -94,9 +94,9 @@ TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
       "2 release 0\n"
       "3 key other\n"
       "3 Release OTHER\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "old.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "old.txt", script, error)) << error;
   const auto& m = script.messages;
   ASSERT_EQ(m.size(), 7u);
   EXPECT_TRUE(m[0].message.kind == MessageKind::KeyDown && m[0].message.key == 'A');
@@ -115,7 +115,7 @@ TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
   EXPECT_EQ(scriptLine(3, m[5].message), "3 key other");
 }
 
-TEST(ReplayScript, RefusesALineItCannotReadWithFileAndLine) {
+TEST(Recording, RefusesALineItCannotReadWithFileAndLine) {
   const struct {
     const char* text;
     const char* error;
@@ -137,9 +137,9 @@ TEST(ReplayScript, RefusesALineItCannotReadWithFileAndLine) {
       {"# a comment\n\n2 key up\n3 size 1 2 3\n", "s.txt:4: 'size' takes 2 argument(s)"},
   };
   for (const auto& c : cases) {
-    ReplayScript script;
+    Recording script;
     std::string error;
-    EXPECT_FALSE(parseReplayScript(c.text, "s.txt", script, error)) << c.text;
+    EXPECT_FALSE(parseRecording(c.text, "s.txt", script, error)) << c.text;
     EXPECT_EQ(error, c.error);
   }
 }

@@ -6,10 +6,12 @@
 // replay of N passes draws.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "viewer/main_loop.h"
 #include "viewer/recorded_messages.h"
+#include "viewer/recording_script.h"
 
 // What one pass leaves for the next, besides the level and the frame's pixels.
 struct PassState {
@@ -30,14 +32,15 @@ PassState capturePassState(const Viewer& viewer, const RecordedMessages::Cursor&
 // next drawn pass makes the frame again.
 void restorePassState(Viewer& viewer, const PassState& state);
 
-// One pass without drawing, as the frame pass runs it: the batch's messages (a size only
-// changes the viewport's size), the walk, the room tracking and the turn. False when the
-// pass closes the window.
-bool advancePassState(Viewer& viewer, const RecordedMessages& messages, RecordedMessages::Cursor& cursor, int64_t pass);
+// The batch of one pass without drawing, as the frame pass takes it, except that a size
+// only changes the viewport's size. False when the pass closes the window.
+bool takePassMessages(Viewer& viewer, const RecordedMessages& messages, RecordedMessages::Cursor& cursor, int64_t pass);
 
 class Playback {
  public:
-  explicit Playback(RecordedMessages messages) : messages_(static_cast<RecordedMessages&&>(messages)) {}
+  // reloads: the level versions the session adopted, each before the pass it names (1 or
+  // more), in pass order; the level the session started on is the one in the viewer at open.
+  explicit Playback(RecordedMessages messages, std::vector<RecordedLevel> reloads = {});
 
   // Once the viewer has started (level loaded, first frame made) and beginMainLoop has
   // run: keeps the state before pass 1, runs the recording through without drawing to
@@ -55,13 +58,26 @@ class Playback {
   bool show(Viewer& viewer, Platform& platform, int64_t pass);
 
   const RecordedMessages& messages() const { return messages_; }
-  size_t memoryBytes() const { return messages_.memoryBytes() + keyPoints_.capacity() * sizeof(PassState); }
+  size_t memoryBytes() const;
 
  private:
+  // One pass without drawing: the level version it adopts, its messages, the walk, the
+  // room tracking and the turn. False when the pass closes the window.
+  bool advance(Viewer& viewer, int64_t pass);
+  // The versions adopted before pass, as the desktop's level watch adopts a new file.
+  void adoptReloads(Viewer& viewer, int64_t pass);
+  // Puts the key point back, with the rooms of its level version.
+  void restore(Viewer& viewer, const PassState& state);
+
   RecordedMessages messages_;
-  std::vector<PassState> keyPoints_;  // keyPoints_[i]: after pass i * KeyPointInterval
-  RecordedMessages::Cursor cursor_;   // the next message of pass state_ + 1
-  int64_t state_ = 0;                 // the passes the viewer's state has been through
+  std::vector<RecordedLevel> reloads_;
+  std::unique_ptr<World> startLevel_;  // the rooms at open, for version 0
+  std::unique_ptr<World> scratch_;     // a version being parsed
+  int32_t levelVersion_ = 0;           // in the viewer's world now
+  size_t nextReload_ = 0;              // the first reload after pass state_
+  std::vector<PassState> keyPoints_;   // keyPoints_[i]: after pass i * KeyPointInterval
+  RecordedMessages::Cursor cursor_;    // the next message of pass state_ + 1
+  int64_t state_ = 0;                  // the passes the viewer's state has been through
   int64_t shown_ = 0;
   int64_t total_ = 0;
 };
@@ -74,11 +90,10 @@ bool Playback::show(Viewer& viewer, Platform& platform, int64_t pass) {
   const int32_t frameWidth = v.width, frameHeight = v.height;  // what the frame memory holds
   const int64_t key = (pass - 1) / KeyPointInterval;
   if (state_ > pass - 1 || state_ < key * KeyPointInterval) {
-    restorePassState(viewer, keyPoints_[size_t(key)]);
-    cursor_ = keyPoints_[size_t(key)].cursor;
     state_ = key * KeyPointInterval;
+    restore(viewer, keyPoints_[size_t(key)]);
   }
-  while (state_ < pass - 1) advancePassState(viewer, messages_, cursor_, ++state_);
+  while (state_ < pass - 1) advance(viewer, ++state_);
   if (v.width != frameWidth || v.height != frameHeight) {
     if (tryFrame(viewer, platform, v.width, v.height)) {
       updateViewport(v);
@@ -89,6 +104,7 @@ bool Playback::show(Viewer& viewer, Platform& platform, int64_t pass) {
       v.height = frameHeight;
     }
   }
+  adoptReloads(viewer, pass);
   Message message;
   bool first = true;
   while (messages_.next(cursor_, pass, message)) {

@@ -9,28 +9,43 @@
 #include <set>
 
 #include "test_platform.h"
-#include "tools/replay/replay_script.h"
+#include "viewer/level_adopt.h"
 #include "viewer/playback.h"
+#include "viewer/recording_script.h"
 #include "world/level_file.h"
 
 namespace {
 
-std::string twoRooms() {
+LevelBytes twoRoomBytes() {
   LevelBytes l;
   l.i32(16).i32(0).i32(2);
   cubeVertices(l);
   cubeVertices(l, 1);
   cubeFaces(l, 0, 1, 1);
   cubeFaces(l, 8, 0, 0);
-  return l.write(std::string("playback-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".b2");
+  return l;
+}
+
+// One closed room where the two were: a later version of the level.
+LevelBytes oneRoomBytes() {
+  LevelBytes l;
+  l.i32(8).i32(0).i32(1);
+  cubeVertices(l, 0.5f);
+  cubeFaces(l, 0);
+  return l;
+}
+
+std::string twoRooms() {
+  return twoRoomBytes().write(std::string("playback-") +
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".b2");
 }
 
 // Walking, turning, the overview, keys that do nothing, releases and sizes (some refused
 // as too small), a few passes apart.
-ReplayScript randomScript(uint32_t seed, int64_t passes) {
+Recording randomScript(uint32_t seed, int64_t passes) {
   std::mt19937 random(seed);
   const int32_t keys[] = {KeyUp, KeyDown, KeyLeft, KeyRight, KeySpace, KeyZ, KeyX, 'A', 0};
-  ReplayScript script;
+  Recording script;
   for (int64_t pass = 1; pass <= passes; ++pass) {
     if (random() % 3 != 0) continue;
     const int events = 1 + int(random() % 3);
@@ -52,7 +67,7 @@ ReplayScript randomScript(uint32_t seed, int64_t passes) {
   return script;
 }
 
-RecordedMessages packed(const ReplayScript& script) {
+RecordedMessages packed(const Recording& script) {
   RecordedMessages out;
   for (const ScriptedMessage& m : script.messages) EXPECT_TRUE(out.add(m.pass, m.message));
   out.shrink();
@@ -61,7 +76,7 @@ RecordedMessages packed(const ReplayScript& script) {
 
 // quellor-replay's platform, reduced to the frames of the passes asked for.
 struct StraightReplay : TestPlatform {
-  explicit StraightReplay(const ReplayScript& script) : cursor(script) {}
+  explicit StraightReplay(const Recording& script) : cursor(script) {}
   ScriptCursor cursor;
   std::set<int64_t> wanted;
   std::map<int64_t, std::vector<uint8_t>> frames;
@@ -88,26 +103,49 @@ struct Started {
   }
 };
 
+// The desktop loop's order: a new level version is adopted before the pass's messages.
+void replayStraight(Viewer& viewer, StraightReplay& platform, const std::vector<RecordedLevel>& reloads,
+                    int64_t passes) {
+  beginMainLoop(viewer);
+  auto scratch = std::make_unique<World>();
+  for (int64_t pass = 1; pass <= passes; ++pass) {
+    for (const RecordedLevel& level : reloads) {
+      if (level.pass != pass) continue;
+      if (parseLevel(*scratch, "reload", level.bytes.data(), level.bytes.size()).ok) {
+        adoptLevel(viewer.world, *scratch, viewer.camera.position);
+      }
+    }
+    ASSERT_TRUE(runPass(viewer, platform));
+  }
+}
+
+std::vector<RecordedLevel> threeReloads() {
+  const std::vector<uint8_t> noise = {1, 2, 3};
+  return {
+      {700, "one", oneRoomBytes().bytes(), 0}, {1400, "refused", noise, 0}, {2100, "two", twoRoomBytes().bytes(), 0}};
+}
+
 TEST(Playback, AnyPassReachedAnyWayEqualsTheStraightReplay) {
   const std::string level = twoRooms();
-  ReplayScript script = randomScript(27, 3000);
+  Recording script = randomScript(27, 3000);
   const int64_t Passes = 3000;
   script.messages.push_back({Passes, other()});  // the last pass a recording has
+  const std::vector<RecordedLevel> reloads = threeReloads();
   std::mt19937 random(2027);
-  std::vector<int64_t> targets = {1, 2, KeyPointInterval, KeyPointInterval + 1, Passes};
+  std::vector<int64_t> targets = {1, 2, KeyPointInterval, KeyPointInterval + 1, 699, 700, 1400, 2100, Passes};
   for (int i = 0; i < 40; ++i) targets.push_back(1 + int64_t(random() % Passes));
 
   StraightReplay straight(script);
   straight.wanted.insert(targets.begin(), targets.end());
   Started reference;
   reference.start(straight, level);
-  runMainLoop(*reference.viewer, straight, Passes);
+  replayStraight(*reference.viewer, straight, reloads, Passes);
   ASSERT_EQ(straight.presents, Passes);
 
   TestPlatform platform;
   Started played;
   played.start(platform, level);
-  Playback playback(packed(script));
+  Playback playback(packed(script), reloads);
   playback.open(*played.viewer);
   ASSERT_EQ(playback.total(), Passes);
   // Forward and back in random order, then each target's next pass the cheap way.

@@ -148,3 +148,23 @@ void Playback::open(Viewer& viewer) {
   restore(viewer, keyPoints_[0]);
   shown_ = 0;
 }
+
+std::unique_ptr<Playback> playbackOf(const Recording& recording) {
+  RecordedMessages messages;
+  for (const ScriptedMessage& m : recording.messages) messages.add(m.pass, m.message);
+  messages.shrink();
+  std::vector<RecordedLevel> reloads;
+  for (const RecordedLevel& level : recording.levels) {
+    if (level.pass >= 1) reloads.push_back(level);
+  }
+  return std::make_unique<Playback>(static_cast<RecordedMessages&&>(messages),
+                                    static_cast<std::vector<RecordedLevel>&&>(reloads));
+}
+
+const RecordedLevel* startingLevel(const Recording& recording) {
+  const RecordedLevel* found = nullptr;
+  for (const RecordedLevel& level : recording.levels) {
+    if (level.pass == 0) found = &level;  // several: the last is the one shown
+  }
+  return found;
+}

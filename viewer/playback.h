@@ -36,6 +36,12 @@ void restorePassState(Viewer& viewer, const PassState& state);
 // only changes the viewport's size. False when the pass closes the window.
 bool takePassMessages(Viewer& viewer, const RecordedMessages& messages, RecordedMessages::Cursor& cursor, int64_t pass);
 
+class Playback;
+// A recording's messages packed, and the level versions it adopts after its start.
+std::unique_ptr<Playback> playbackOf(const Recording& recording);
+// The level version the recording started on, when it carries one (null: it names a file).
+const RecordedLevel* startingLevel(const Recording& recording);
+
 class Playback {
  public:
   // reloads: the level versions the session adopted, each before the pass it names (1 or

@@ -103,7 +103,12 @@ void runDesktopLoop(Viewer& viewer, DesktopPlatform<Platform>& platform, Desktop
   double stretchStart = extras.timing ? extras.clock() : 0;
   if (extras.timing) extras.timing->clear();
   for (int64_t pass = 0; extras.maxPasses < 0 || pass < extras.maxPasses; ++pass) {
-    if (extras.watch) pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs());
+    if (extras.watch &&
+        pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs()) == LevelWatchResult::Reloaded &&
+        extras.recorder) {
+      // Only a version shown is recorded: a refused one changed nothing on the screen.
+      extras.recorder->recordLevel(platform.pass(), extras.watch->path, extras.watch->bytes);
+    }
     if (viewer.quitRequested != 0) break;
     const double passStart = extras.timing ? extras.clock() : 0;
     if (!runPass(viewer, platform)) {

@@ -3,9 +3,11 @@
 #include "render/renderer.h"
 #include "world/room_tracking.h"
 
-LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
+LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName, const std::vector<uint8_t>* levelBytes,
+                            std::vector<uint8_t>* bytesRead) {
   placeAtStart(viewer.camera);
-  LevelLoadResult result = loadLevel(viewer.world, levelFileName);
+  LevelLoadResult result = levelBytes ? parseLevel(viewer.world, levelFileName, levelBytes->data(), levelBytes->size())
+                                      : loadLevel(viewer.world, levelFileName, nullptr, bytesRead);
   viewer.world.overviewEnabled = 0;
   return result;
 }

@@ -18,7 +18,10 @@ constexpr int32_t TurnLeftRate = 32667;  // 101 units the other way
 constexpr int32_t TurnRightRate = 100;
 
 // Camera placed at the start (viewer/start_view.h), the level loaded, the overview off.
-LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName);
+// levelBytes, when given, are the level (a recording's), parsed under levelFileName's
+// name instead of reading the file; bytesRead, when given, receives the file's bytes.
+LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName, const std::vector<uint8_t>* levelBytes = nullptr,
+                            std::vector<uint8_t>* bytesRead = nullptr);
 
 // Before the first pass: screen planes from the viewport, no quit, no walking, room 0.
 void beginMainLoop(Viewer& viewer);

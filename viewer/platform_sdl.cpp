@@ -622,6 +622,8 @@ int main(int argc, char** argv) {
   ViewerOptions options;
   options.levelFileName = command.level.c_str();
   options.rowWriter = std::getenv(RowWriterVariable);
+  std::vector<uint8_t> startBytes;
+  if (!command.record.empty()) options.levelBytesRead = &startBytes;
   DesktopExtras extras;
   extras.recorder = command.record.empty() ? nullptr : &recorder;
   std::unique_ptr<PassTiming> timing;
@@ -640,6 +642,8 @@ int main(int argc, char** argv) {
       break;
   }
   if (!loaded.ok) adviseLevel(command, argc > 0 ? argv[0] : nullptr);
+  // The recording carries the level as shown: a file that did not open is an empty level.
+  recorder.recordLevel(0, command.level, startBytes);
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

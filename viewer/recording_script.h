@@ -10,6 +10,17 @@
 // A whole recording (or a script written by hand), read once: every pass's messages, and
 // the versions of the level it carries with the pass from which each is shown. The window's
 // player and quellor-replay both play from this.
+//
+// A level version is a line "PASS level SIZE NAME" followed by the SIZE bytes in base64,
+// in lines of RecordedLevelLineLength characters (the last one shorter): PASS 0 is the
+// level the session started on, PASS p a version adopted just before pass p ran. SIZE is
+// at most the loader's MaxLevelFileBytes; NAME is the rest of the line.
+
+// The most passes a recording may name: more than any session (days of passes) and a
+// refusal for the numbers only damage or a typo gives, before anything runs.
+constexpr int64_t MaxRecordingPasses = 100000000;
+// The base64 characters of one line of an embedded level.
+constexpr size_t RecordedLevelLineLength = 76;
 
 // One version of the level a recording carries.
 struct RecordedLevel {
@@ -37,12 +48,18 @@ struct Recording {
   Range passLevels(int64_t pass) const;
 };
 
-// Reads a recording or script. On anything it cannot read, returns false with
-// "FILE:LINE: what is wrong" in error; out is then left empty.
+// Reads a recording or script. On anything it cannot read (an unknown event, a pass beyond
+// MaxRecordingPasses, a level larger than the loader takes or whose base64 is cut, damaged
+// or too long), returns false with "FILE:LINE: what is wrong" in error; out is then left
+// empty. The level bytes are not parsed here: a version the loader refuses is the
+// player's to report.
 bool parseRecording(const std::string& text, const std::string& fileName, Recording& out, std::string& error);
 
 // Hands out a recording's messages pass by pass, as a platform's nextMessage does: the
 // messages of pass p are delivered while p - 1 frames have been presented.
+// The level block of one version, as the recorder writes it: the "level" line and its base64 lines.
+std::string recordedLevelText(int64_t pass, const std::string& name, const uint8_t* bytes, size_t size);
+
 class ScriptCursor {
  public:
   explicit ScriptCursor(const Recording& script) : script_(script) {}

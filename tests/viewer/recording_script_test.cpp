@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "viewer/recording_script.h"
@@ -145,3 +147,86 @@ TEST(Recording, RefusesALineItCannotReadWithFileAndLine) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<uint8_t> patternBytes(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 37 + seed);
+  return bytes;
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+// The recorder's level versions read back byte for byte, each at its pass and line, beside
+// the messages; lengths around the base64 groups and its line length.
+TEST(Recording, LevelVersionsReadBackAtTheirPasses) {
+  char pattern[] = "/tmp/quellor-rec-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/levels.txt";
+  MessageRecorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path, "my level.b2", 320, 240, error)) << error;
+  const std::vector<size_t> sizes = {1000, 0, 1, 2, 3, 56, 57, 58, 59};
+  recorder.recordLevel(0, "my level.b2", patternBytes(sizes[0], 0));
+  recorder.record(1, {MessageKind::KeyDown, KeyUp, 0, 0});
+  ASSERT_TRUE(recorder.endPass(error));
+  for (size_t i = 1; i < sizes.size(); ++i) {
+    recorder.recordLevel(int64_t(i + 1), "my level.b2", patternBytes(sizes[i], uint8_t(i)));
+    recorder.record(int64_t(i + 1), {MessageKind::KeyDown, KeyLeft, 0, 0});
+    ASSERT_TRUE(recorder.endPass(error));
+  }
+  ASSERT_TRUE(recorder.finish(error)) << error;
+  Recording read;
+  ASSERT_TRUE(parseRecording(slurp(path), path, read, error)) << error;
+  ASSERT_EQ(read.levels.size(), sizes.size());
+  EXPECT_EQ(read.messages.size(), sizes.size());
+  EXPECT_EQ(read.lastPass(), int64_t(sizes.size()));
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_EQ(read.levels[i].pass, i == 0 ? 0 : int64_t(i + 1));
+    EXPECT_EQ(read.levels[i].name, "my level.b2");
+    EXPECT_EQ(read.levels[i].bytes, patternBytes(sizes[i], uint8_t(i))) << sizes[i];
+  }
+  EXPECT_EQ(read.levels[0].line, 5);  // after the four lines of the header
+  const Recording::Range third = read.passLevels(3);
+  EXPECT_EQ(third.last - third.first, 1u);
+  EXPECT_EQ(read.passMessages(3).first, 2u);
+  (void)std::system(("rm -rf " + std::string(pattern)).c_str());
+}
+
+// A damaged level block is refused at the line where it goes wrong.
+TEST(Recording, RefusesADamagedLevelWithFileAndLine) {
+  const std::string four = recordedLevelText(0, "x.b2", patternBytes(100, 1).data(), 100);  // two base64 lines
+  const std::string first = four.substr(0, four.find('\n') + 1);
+  const std::string second = four.substr(first.size(), RecordedLevelLineLength + 1);
+  const std::string third = four.substr(first.size() + second.size());
+  const struct {
+    std::string text, where;
+  } cases[] = {
+      {first + second, "r.txt:2: the level of line 1 ends early"},
+      {first + second + third.substr(0, 20) + "\n1 key up\n", "r.txt:4: the level of line 1 ends early"},
+      {first + second + third.substr(0, 20) + "\n", "r.txt:3: the level of line 1 ends early"},
+      {first + second + "\n" + third, "r.txt:3: a blank line"},
+      {first + second + "AAAA" + third, "r.txt:3: more base64"},
+      {first + "A=AA" + second.substr(4) + third, "r.txt:1: the base64 of this level is damaged"},
+      {"0 level 798029 x.b2\n", "r.txt:1: '798029' is not a level size"},
+      {"0 level 3\n", "r.txt:1: a level line is 'PASS level SIZE NAME'"},
+      {"100000001 level 0 x.b2\n", "r.txt:1: '100000001' is not a pass number"},
+      {"1 key up\n100000001 key up\n", "r.txt:2: pass 100000001 is beyond"},
+      {"-1 level 0 x.b2\n", "r.txt:1: '-1' is not a pass number"},
+  };
+  for (const auto& c : cases) {
+    Recording read;
+    std::string error;
+    EXPECT_FALSE(parseRecording(c.text, "r.txt", read, error)) << c.text;
+    EXPECT_EQ(error.substr(0, c.where.size()), c.where) << error;
+    EXPECT_TRUE(read.messages.empty() && read.levels.empty());
+  }
+}

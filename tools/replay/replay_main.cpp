@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "io/input_file.h"
 #include "io/output_file.h"
@@ -22,6 +24,7 @@
 #include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/message_recorder.h"
+#include "viewer/recorded_levels.h"
 #include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
@@ -177,6 +180,31 @@ void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs)
              stderr);
 }
 
+// The main loop with the recording's level versions put in place before the passes they
+// were shown from, as the desktop's loop followed the file. False when there is no memory
+// for a level.
+bool playRecording(Viewer& viewer, ReplayPlatform& platform, const Recording& script, const std::string& fileName,
+                   int64_t maxPasses) {
+  std::unique_ptr<World> incoming;
+  if (!script.levels.empty()) {
+    incoming.reset(new (std::nothrow) World);
+    if (!incoming) {
+      std::fprintf(stderr, "quellor-replay: no memory for the recording's levels\n");
+      return false;
+    }
+  }
+  beginMainLoop(viewer);
+  std::string error;
+  for (int64_t pass = 0; maxPasses < 0 || pass < maxPasses; ++pass) {
+    if (incoming &&
+        !adoptRecordedLevels(script, pass + 1, fileName, viewer.world, *incoming, viewer.camera.position, error)) {
+      std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    }
+    if (viewer.quitRequested != 0 || !runPass(viewer, platform)) break;
+  }
+  return true;
+}
+
 int refuse(const std::string& message) {
   std::fprintf(stderr, "quellor-replay: %s\n", message.c_str());
   return 2;
@@ -191,10 +219,12 @@ int refuseStart(ViewerEnd end, const std::string& error) {
 
 // --timedemo: nothing written, the figures on standard output. maxPasses is negative when
 // --passes was not given: a script then runs to its last pass, standing still runs runs passes.
-int runTimedemoCommand(const Options& options, const Recording& script, int32_t width, int32_t height,
-                       int64_t maxPasses, int64_t runs, bool levelGiven, const char* invokedAs) {
+int runTimedemoCommand(const Options& options, const Recording& script, const std::vector<uint8_t>* startBytes,
+                       int32_t width, int32_t height, int64_t maxPasses, int64_t runs, bool levelGiven,
+                       const char* invokedAs) {
   TimedemoPlan plan;
   plan.levelFileName = options.level.c_str();
+  plan.levelBytes = startBytes;
   plan.width = width;
   plan.height = height;
   plan.present = options.present;
@@ -215,7 +245,7 @@ int runTimedemoCommand(const Options& options, const Recording& script, int32_t 
   auto timing = std::make_unique<PassTiming>();
   const TimedemoOutcome outcome = runTimedemo(plan, *timing);
   if (outcome.end != ViewerEnd::Finished) return refuseStart(outcome.end, outcome.error);
-  if (!outcome.levelLoaded) adviseLevel(options, levelGiven, invokedAs);
+  if (!outcome.levelLoaded && !startBytes) adviseLevel(options, levelGiven, invokedAs);
   if (stopSignal != 0) {
     const int signal = stopSignal;
     std::fprintf(stderr, "quellor-replay: timedemo stopped by %s after %lld passes\n",
@@ -287,6 +317,7 @@ int main(int argc, char** argv) {
     return refuse(error);
   }
   Recording script;
+  const std::vector<uint8_t>* startBytes = nullptr;  // the recording's first level, when it carries one
   bool levelGiven = app.count("--level") > 0;
   const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
@@ -301,6 +332,19 @@ int main(int argc, char** argv) {
       const RecordingHeader& recorded = script.header;
       levelGiven = true;  // by the recording, or by --level over it
       if (app.count("--level") == 0) options.level = recorded.level;
+    }
+    // The level versions it carries win over any file of that name; --level over them.
+    if (!script.levels.empty() && app.count("--level") > 0) {
+      std::fprintf(stderr, "quellor-replay: --level %s plays instead of the %zu level version(s) %s carries\n",
+                   options.level.c_str(), script.levels.size(), options.script.c_str());
+      script.levels.clear();
+    }
+    if (const RecordedLevel* start = startingLevel(script)) {
+      options.level = start->name;
+      startBytes = &start->bytes;
+    }
+    if (script.hasHeader) {
+      const RecordingHeader& recorded = script.header;
       if (app.count("--size") == 0) {
         width = recorded.width;
         height = recorded.height;
@@ -315,8 +359,8 @@ int main(int argc, char** argv) {
   if (options.timedemo) {
     int64_t runs = 0;
     if (!parseRepeatOption(options.repeat, runs, error)) return refuse(error);
-    return runTimedemoCommand(options, script, width, height, app.count("--passes") ? passes : -1, runs, levelGiven,
-                              invokedAs);
+    return runTimedemoCommand(options, script, startBytes, width, height, app.count("--passes") ? passes : -1, runs,
+                              levelGiven, invokedAs);
   }
   std::error_code ec;
   std::filesystem::create_directories(options.out, ec);
@@ -337,11 +381,12 @@ int main(int argc, char** argv) {
   run.levelFileName = options.level.c_str();
   run.maxPasses = passes;
   run.rowWriter = std::getenv(RowWriterVariable);
+  run.levelBytes = startBytes;
   LevelLoadResult loaded{true, {}};
   const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
   if (started != ViewerEnd::Finished) return refuseStart(started, error);
-  if (!loaded.ok) adviseLevel(options, levelGiven, invokedAs);
-  runMainLoop(*viewer, *platform, run.maxPasses);
+  if (!loaded.ok && !startBytes) adviseLevel(options, levelGiven, invokedAs);
+  if (!playRecording(*viewer, *platform, script, options.script, run.maxPasses)) return 1;
   finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {
     const int signal = stopSignal;

@@ -72,6 +72,7 @@ TimedemoOutcome runTimedemo(const TimedemoPlan& plan, PassTiming& timing) {
   ViewerOptions options;
   options.programName = "quellor-replay";
   options.levelFileName = plan.levelFileName;
+  options.levelBytes = plan.levelBytes;
   options.maxPasses = plan.passesPerRun;
   options.rowWriter = plan.rowWriter;
   // The level's failure is reported once, by the first run, not once a run.

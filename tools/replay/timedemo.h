@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "viewer/pass_timing.h"
 #include "viewer/recording_script.h"
@@ -11,6 +12,7 @@
 // and each pass timed.
 struct TimedemoPlan {
   const char* levelFileName = "3rooms.b2";
+  const std::vector<uint8_t>* levelBytes = nullptr;  // a recording's first level, parsed instead of the file
   int32_t width = FirstClientWidth, height = FirstClientHeight;  // the client size at start
   const Recording* script = nullptr;                             // null: the viewer stands still
   int64_t runs = 1;                                              // each run starts a fresh viewer on the level

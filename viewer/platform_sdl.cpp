@@ -23,6 +23,7 @@
 #include "viewer/pass_timing.h"
 #include "viewer/platform.h"
 #include "viewer/playback_loop.h"
+#include "viewer/recorded_levels.h"
 #include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
@@ -471,18 +472,11 @@ void adviseLevel(const CommandLine& command, const char* invokedAs) {
 // passes counted and its key points kept, by playing it through once without a window.
 struct PreparedPlayback {
   Recording recording;
-  std::string level;          // the file the viewer starts on
-  bool levelCarried = false;  // the recording's own bytes are the level, not the file
+  std::string level;                       // the level's name: the file, or the carried version's
+  const RecordedLevel* carried = nullptr;  // the version started on, when the recording carries it
   PixelSize first{320, 240};
   std::unique_ptr<Playback> playback;
 };
-
-// Puts the level the recording started on into the world, when it carries one.
-LevelLoadResult loadCarriedLevel(Viewer& viewer, const PreparedPlayback& prepared, const LevelLoadResult& loaded) {
-  const RecordedLevel* carried = prepared.levelCarried ? startingLevel(prepared.recording) : nullptr;
-  if (!carried) return loaded;
-  return parseLevel(viewer.world, carried->name.c_str(), carried->bytes.data(), carried->bytes.size());
-}
 
 // False, with the reason in error, for a recording that cannot be played.
 bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::string& error) {
@@ -498,17 +492,25 @@ bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::str
     if (!command.levelGiven) out.level = recording.header.level;
     out.first = {recording.header.width, recording.header.height};
   }
-  out.levelCarried = !command.levelGiven && startingLevel(recording) != nullptr;
+  if (command.levelGiven && !recording.levels.empty()) {
+    std::fprintf(stderr, "quellor: --play: %s plays instead of the %zu level version(s) %s carries\n",
+                 command.level.c_str(), recording.levels.size(), command.play.c_str());
+    out.recording.levels.clear();
+  }
+  out.carried = startingLevel(out.recording);
+  if (out.carried) out.level = out.carried->name;
   auto viewer = std::make_unique<Viewer>();
   HeadlessPlatform headless;
   headless.client = out.first;
   ViewerOptions options;
   options.levelFileName = out.level.c_str();
+  options.levelBytes = out.carried ? &out.carried->bytes : nullptr;
   options.reportLevelFailure = false;
   LevelLoadResult loaded{true, {}};
   if (startViewerRun(*viewer, headless, options, error, &loaded) != ViewerEnd::Finished) return false;
-  loaded = loadCarriedLevel(*viewer, out, loaded);
-  if (!loaded.ok) {
+  // A version the recording carries plays even when refused (empty, as the window showed
+  // it); a file named by an old recording must load.
+  if (!loaded.ok && !out.carried) {
     error = command.play + ": its level cannot be loaded: " + loaded.message;
     finishViewerRun(*viewer, headless);
     return false;
@@ -529,11 +531,24 @@ bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::str
   return true;
 }
 
-// The prefix of a take-over: every message of the passes played, under their own numbers.
-void recordPrefix(MessageRecorder& recorder, const Playback& playback) {
+// The prefix of a take-over: every level version and message of the passes played, under
+// their own numbers.
+// levelRead: the file's bytes, for a recording that names its level without carrying it.
+void recordPrefix(MessageRecorder& recorder, const Recording& recording, const Playback& playback,
+                  const std::string& levelName, const std::vector<uint8_t>& levelRead) {
+  if (!startingLevel(recording)) recorder.recordLevel(0, levelName, levelRead);
+  size_t level = 0;
+  const auto levelsUpTo = [&](int64_t pass) {
+    for (; level < recording.levels.size() && recording.levels[level].pass <= pass; ++level) {
+      const RecordedLevel& version = recording.levels[level];
+      recorder.recordLevel(version.pass, version.name, version.bytes);
+    }
+  };
+  levelsUpTo(0);
   RecordedMessages::Cursor cursor;
   Message message;
   for (int64_t pass = 1; pass <= playback.shown(); ++pass) {
+    levelsUpTo(pass);
     while (playback.messages().next(cursor, pass, message)) recorder.record(pass, message);
   }
 }
@@ -557,8 +572,10 @@ int playRecording(const CommandLine& command) {
   auto viewer = std::make_unique<Viewer>();
   ViewerOptions options;
   options.levelFileName = prepared.level.c_str();
+  std::vector<uint8_t> levelRead;  // for a take-over's recording
+  if (!prepared.carried && !command.record.empty()) options.levelBytesRead = &levelRead;
+  options.levelBytes = prepared.carried ? &prepared.carried->bytes : nullptr;
   options.rowWriter = std::getenv(RowWriterVariable);
-  options.reportLevelFailure = !prepared.levelCarried;
   LevelLoadResult loaded{true, {}};
   switch (startViewerRun(*viewer, platform, options, error, &loaded)) {
     case ViewerEnd::BadRowWriter:
@@ -568,7 +585,6 @@ int playRecording(const CommandLine& command) {
     case ViewerEnd::Finished:
       break;
   }
-  loadCarriedLevel(*viewer, prepared, loaded);
   beginMainLoop(*viewer);
   platform.reportClientPixels({0, 0});  // from here on the window's own size
   platform.takePlaybackKeys(true);
@@ -581,12 +597,12 @@ int playRecording(const CommandLine& command) {
     DesktopExtras extras;
     extras.continuing = true;
     if (!command.record.empty()) {
-      recordPrefix(recorder, playback);
+      recordPrefix(recorder, prepared.recording, playback, prepared.level, levelRead);
       extras.recorder = &recorder;
     }
     DesktopPlatform<SdlPlatform> desktop(platform, extras, playback.shown() + 1);
     LevelWatch watch;
-    if (!prepared.levelCarried && startLevelWatch(watch, prepared.level, levelWatchClockMs())) extras.watch = &watch;
+    if (!prepared.carried && startLevelWatch(watch, prepared.level, levelWatchClockMs())) extras.watch = &watch;
     runDesktopLoop(*viewer, desktop, extras);
     stopLevelWatch(watch);
     finishViewerRun(*viewer, desktop);

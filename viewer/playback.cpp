@@ -160,11 +160,3 @@ std::unique_ptr<Playback> playbackOf(const Recording& recording) {
   return std::make_unique<Playback>(static_cast<RecordedMessages&&>(messages),
                                     static_cast<std::vector<RecordedLevel>&&>(reloads));
 }
-
-const RecordedLevel* startingLevel(const Recording& recording) {
-  const RecordedLevel* found = nullptr;
-  for (const RecordedLevel& level : recording.levels) {
-    if (level.pass == 0) found = &level;  // several: the last is the one shown
-  }
-  return found;
-}

@@ -39,8 +39,6 @@ bool takePassMessages(Viewer& viewer, const RecordedMessages& messages, Recorded
 class Playback;
 // A recording's messages packed, and the level versions it adopts after its start.
 std::unique_ptr<Playback> playbackOf(const Recording& recording);
-// The level version the recording started on, when it carries one (null: it names a file).
-const RecordedLevel* startingLevel(const Recording& recording);
 
 class Playback {
  public:

@@ -168,8 +168,10 @@ if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
     last=$(grep -v '^#' "$work/run/new.txt" | tail -1 | cut -d' ' -f1)
     [ "$last" -gt "$take" ] && pass "the new recording goes on from pass $take to $last" ||
       fail "the new recording ends at pass $last, not after $take"
-    (cd "$work/run" && "$replay" --script new.txt --shots "$take,$last" --format pgm --out "$work/replay/new" \
-      > /dev/null) || fail "quellor-replay cannot play the new recording"
+    # It carries its level: played where no level file is.
+    mkdir -p "$work/elsewhere" && cp "$work/run/new.txt" "$work/elsewhere/"
+    (cd "$work/elsewhere" && "$replay" --script new.txt --shots "$take,$last" --format pgm --out "$work/replay/new" \
+      > /dev/null) || fail "quellor-replay cannot play the new recording without the level file"
     cmp -s "$work/replay/new/frame-$(printf %06d "$take").pgm" "$(frame "$take")" &&
       pass "the new recording's pass $take is the old one's" || fail "the new recording's pass $take differs"
     # The view stands still (overview) once Z is taken: the last pass is what the window showed.
@@ -184,7 +186,47 @@ else
   kill "$pid" 2> /dev/null
 fi
 
-# 3. Recordings that cannot be played: refused before a window opens, exit 2, saying why.
+# 3. A recording that carries its level and two later versions, played where no level file is.
+carry() { printf '%d level %d %s\n' "$1" "$(stat -c %s "$2")" "$(basename "$2")"; base64 -w 76 "$2"; }
+mkdir -p "$work/empty"
+{
+  head -4 "$work/run/rec.txt"
+  carry 0 "$level"
+  carry 300 "$build_dir/eight_rooms.b2"
+  carry 650 "$build_dir/two_rooms.b2"
+  grep -v '^#' "$work/run/rec.txt"
+} > "$work/empty/carried.txt"
+versions=(1 299 300 301 $((300 + RANDOM % 350)) 649 650 $((650 + RANDOM % 250)))
+(cd "$work/empty" && "$replay" --script carried.txt --shots "$(IFS=,; echo "${versions[*]}" | tr ' ' ',')" \
+  --format pgm --out "$work/replay/carried" > /dev/null) || fail "quellor-replay cannot play carried.txt"
+carried_frame() { printf '%s/replay/carried/frame-%06d.pgm' "$work" "$1"; }
+"$probe" same "$(carried_frame 299)" "$(carried_frame 300)" 2> /dev/null && fail "pass 300 shows no other level"
+mid=${versions[4]}
+(cd "$work/empty" && exec "$quellor" --play carried.txt --at "$mid" --paused > /dev/null 2> "$work/carried.err") &
+pid=$!
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
+  xdotool windowmove --sync "$id" 100 100
+  frame() { carried_frame "$1"; }
+  expect_pass "$id" "$mid" "carried levels: --at $mid --paused"
+  send "$id" key End
+  send "$id" key Home
+  expect_pass "$id" 1 "carried levels: End then Home"
+  for n in 301 649 650 "${versions[7]}" 300 299; do
+    send "$id" key Home
+    for ((k = 0; k < (n - 1) / 100; k++)); do send "$id" key Page_Down; done
+    for ((k = 0; k < (n - 1) % 100; k++)); do send "$id" key Right; done
+    expect_pass "$id" "$n" "carried levels: from Home to $n"
+  done
+  send "$id" key q
+  wait_exit "$pid" 10
+  [ "$exit_status" = "0" ] && pass "carried levels: Q exits with status 0" || fail "carried levels: exit $exit_status"
+  [ -s "$work/carried.err" ] && fail "carried levels: unexpected messages: $(head -3 "$work/carried.err")"
+else
+  fail "no window for carried.txt"; cat "$work/carried.err"
+  kill "$pid" 2> /dev/null
+fi
+
+# 4. Recordings that cannot be played: refused before a window opens, exit 2, saying why.
 printf '1 key up\n2 jump\n' > "$work/run/bad.txt"
 refused() {
   local what=$1 expect=$2

@@ -27,6 +27,8 @@ class PlaybackControl {
   PlaybackControl(int64_t total, int64_t start, bool paused);
 
   void apply(PlaybackCommand command);
+  // Shows pass next (bounded to the recording), as a slider asks.
+  void seek(int64_t pass) { moveTo(pass); }
   // Once a shown frame: the pass it shows.
   int64_t nextFrame();
 

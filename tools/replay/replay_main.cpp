@@ -180,6 +180,23 @@ void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs)
              stderr);
 }
 
+// After a first level that did not load: the recording's place of the level it carries,
+// or, for a level file, the loader's message and the advice on where the levels are.
+void reportStartLevel(const Recording& script, bool carriesNone, const Options& options, const LevelLoadResult& loaded,
+                      bool levelGiven, const char* invokedAs) {
+  if (const RecordedLevel* start = startingLevel(script)) {
+    std::fprintf(stderr, "quellor-replay: %s:%d: %s\n", options.script.c_str(), start->line, loaded.message.c_str());
+    return;
+  }
+  adviseLevel(options, levelGiven, invokedAs);
+  if (carriesNone) {
+    std::fprintf(stderr,
+                 "quellor-replay: %s carries no level of its own (it was recorded before recordings did): it plays "
+                 "the file it names, from the working folder\n",
+                 options.script.c_str());
+  }
+}
+
 // The main loop with the recording's level versions put in place before the passes they
 // were shown from, as the desktop's loop followed the file. False when there is no memory
 // for a level.
@@ -317,7 +334,9 @@ int main(int argc, char** argv) {
     return refuse(error);
   }
   Recording script;
-  const std::vector<uint8_t>* startBytes = nullptr;  // the recording's first level, when it carries one
+  const std::vector<uint8_t>* startBytes = nullptr;
+  bool carriesNone = false;  // a recording from before recordings carried their level  // the recording's first level,
+                             // when it carries one
   bool levelGiven = app.count("--level") > 0;
   const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
@@ -334,6 +353,7 @@ int main(int argc, char** argv) {
       if (app.count("--level") == 0) options.level = recorded.level;
     }
     // The level versions it carries win over any file of that name; --level over them.
+    carriesNone = script.hasHeader && script.levels.empty() && app.count("--level") == 0;
     if (!script.levels.empty() && app.count("--level") > 0) {
       std::fprintf(stderr, "quellor-replay: --level %s plays instead of the %zu level version(s) %s carries\n",
                    options.level.c_str(), script.levels.size(), options.script.c_str());
@@ -382,10 +402,11 @@ int main(int argc, char** argv) {
   run.maxPasses = passes;
   run.rowWriter = std::getenv(RowWriterVariable);
   run.levelBytes = startBytes;
+  run.reportLevelFailure = startBytes == nullptr;
   LevelLoadResult loaded{true, {}};
   const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
   if (started != ViewerEnd::Finished) return refuseStart(started, error);
-  if (!loaded.ok && !startBytes) adviseLevel(options, levelGiven, invokedAs);
+  if (!loaded.ok) reportStartLevel(script, carriesNone, options, loaded, levelGiven, invokedAs);
   if (!playRecording(*viewer, *platform, script, options.script, run.maxPasses)) return 1;
   finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {

@@ -17,6 +17,7 @@
 #include "io/input_file.h"
 #include "io/output_file.h"
 #include "quellor/version.h"
+#include "tools/replay/digest_file.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
@@ -43,6 +44,7 @@ struct Options {
   std::string shots;  // empty: the last pass
   std::string out = ".";
   std::string format = "png";
+  std::string digests;  // empty: none
   bool topDown = false;
   bool timedemo = false;
   std::string repeat = "1";
@@ -71,6 +73,7 @@ class ReplayPlatform {
         shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
     if ((wanted || shots_.kind == ShotPlan::Last) && frame.rowOrigin) captureFrame(frame, image_);
     if (wanted) writeShot(presented_);
+    if (digests_.isOpen()) digests_.add(presented_, frame);
   }
 
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -101,8 +104,11 @@ class ReplayPlatform {
     if (failed_) return false;
     std::string error;
     if (!trace_.commit(error)) return report(error);
+    if (digests_.isOpen() && !digests_.finish(error)) return report(error);
     return true;
   }
+
+  bool openDigests(const std::string& path, std::string& error) { return digests_.open(path, error); }
 
   int64_t presented() const { return presented_; }
 
@@ -168,6 +174,7 @@ class ReplayPlatform {
   FrameImage image_;
   std::vector<uint8_t> encoded_;
   OutputFile trace_;
+  DigestFile digests_;
   char traceBuffer_[65536];
   size_t traceUsed_ = 0;
   bool failed_ = false;
@@ -296,6 +303,9 @@ int main(int argc, char** argv) {
       ->type_name("LIST");
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
   app.add_option("--format", options.format, "png or pgm (default png)")->check(CLI::IsMember({"png", "pgm"}));
+  app.add_option("--digests", options.digests,
+                 "write a line per pass to FILE: the pass and an XXH3-64 digest of its frame")
+      ->type_name("FILE");
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
   CLI::Option* timedemo = app.add_flag("--timedemo", options.timedemo,
                                        "time the passes as fast as they go, write no frames and no trace, and print "
@@ -309,7 +319,7 @@ int main(int argc, char** argv) {
   app.add_flag("--present", options.present,
                "with --timedemo: also time expanding each frame to 32-bit colour, as a window's present does")
       ->needs(timedemo);
-  for (const char* name : {"--shots", "--out", "--format"}) timedemo->excludes(name);
+  for (const char* name : {"--shots", "--out", "--format", "--digests"}) timedemo->excludes(name);
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
@@ -392,6 +402,10 @@ int main(int argc, char** argv) {
   auto viewer = std::make_unique<Viewer>();
   auto platform = std::make_unique<ReplayPlatform>(script, options, shots, *viewer);
   if (!platform->openTrace(error)) {
+    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    return 1;
+  }
+  if (!options.digests.empty() && !platform->openDigests(options.digests, error)) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;
   }

@@ -84,6 +84,8 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
   }
   const std::string sampleTraversal = traversalCase(SampleLevel);
   reported(sampleTraversal + " (overhead per pass)", medianTime(medians, sampleTraversal), "us");
+  reported(frameDigestCase(1920, 1080) + " / memset", medianCounter(medians, frameDigestCase(1920, 1080), "ratio"),
+           "x");
   return allMet;
 }
 
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
   }
   registerFramePassCases(paths);
   registerPaletteExpandCases(paths[1]);
+  registerFrameDigestCases(paths[1]);
   registerLevelLoadCase(ShippedLevel);
   registerHostileTraversalCases();
   registerPlaybackCases();

@@ -23,6 +23,8 @@ std::string playbackOpenCase();
 // Paths must outlive the run.
 void registerFramePassCases(const std::vector<CameraPath>& paths);
 void registerPaletteExpandCases(const CameraPath& framePath);
+std::string frameDigestCase(int32_t width, int32_t height);
+void registerFrameDigestCases(const CameraPath& framePath);
 void registerLevelLoadCase(const std::string& level);
 void registerHostileTraversalCases();
 void registerPlaybackCases();

@@ -12,6 +12,18 @@ namespace {
 
 const char* const LevelWord = "level";
 
+// A refusal quotes the input: what is not printable (noise, a binary file) is shown as '?'
+// and a long quote is cut, so that the message stays one readable line.
+std::string printable(const std::string& text) {
+  constexpr size_t Longest = 300;
+  std::string out = text.substr(0, Longest);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) c = '?';
+  }
+  if (text.size() > Longest) out += "...";
+  return out;
+}
+
 std::string place(const std::string& fileName, int line) { return fileName + ":" + std::to_string(line) + ": "; }
 
 bool isLevelLine(const std::string& line) {
@@ -84,41 +96,7 @@ bool readLevel(const std::string& line, std::istringstream& lines, const std::st
   return true;
 }
 
-}  // namespace
-
-int64_t Recording::lastPass() const {
-  int64_t last = messages.empty() ? 0 : messages.back().pass;
-  if (!levels.empty()) last = std::max(last, levels.back().pass);
-  return last;
-}
-
-Recording::Range Recording::passMessages(int64_t pass) const {
-  const auto first = std::lower_bound(messages.begin(), messages.end(), pass,
-                                      [](const ScriptedMessage& m, int64_t p) { return m.pass < p; });
-  const auto last =
-      std::lower_bound(first, messages.end(), pass + 1, [](const ScriptedMessage& m, int64_t p) { return m.pass < p; });
-  return {size_t(first - messages.begin()), size_t(last - messages.begin())};
-}
-
-Recording::Range Recording::passLevels(int64_t pass) const {
-  const auto less = [](const RecordedLevel& l, int64_t p) { return l.pass < p; };
-  const auto first = std::lower_bound(levels.begin(), levels.end(), pass, less);
-  const auto last = std::lower_bound(first, levels.end(), pass + 1, less);
-  return {size_t(first - levels.begin()), size_t(last - levels.begin())};
-}
-
-std::string recordedLevelText(int64_t pass, const std::string& name, const uint8_t* bytes, size_t size) {
-  std::string text = std::to_string(pass) + " " + LevelWord + " " + std::to_string(size) + " " + name + "\n";
-  std::string encoded;
-  appendBase64(bytes, size, encoded);
-  for (size_t at = 0; at < encoded.size(); at += RecordedLevelLineLength) {
-    text.append(encoded, at, RecordedLevelLineLength);
-    text += '\n';
-  }
-  return text;
-}
-
-bool parseRecording(const std::string& text, const std::string& fileName, Recording& out, std::string& error) {
+bool readRecording(const std::string& text, const std::string& fileName, Recording& out, std::string& error) {
   out = Recording{};
   Recording read;
   std::istringstream lines(text);
@@ -155,4 +133,49 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
   read.hasHeader = readRecordingHeader(text, read.header);
   out = std::move(read);
   return true;
+}
+
+}  // namespace
+
+int64_t Recording::lastPass() const {
+  int64_t last = messages.empty() ? 0 : messages.back().pass;
+  if (!levels.empty()) last = std::max(last, levels.back().pass);
+  return last;
+}
+
+Recording::Range Recording::passMessages(int64_t pass) const {
+  const auto first = std::lower_bound(messages.begin(), messages.end(), pass,
+                                      [](const ScriptedMessage& m, int64_t p) { return m.pass < p; });
+  const auto last =
+      std::lower_bound(first, messages.end(), pass + 1, [](const ScriptedMessage& m, int64_t p) { return m.pass < p; });
+  return {size_t(first - messages.begin()), size_t(last - messages.begin())};
+}
+
+Recording::Range Recording::passLevels(int64_t pass) const {
+  const auto less = [](const RecordedLevel& l, int64_t p) { return l.pass < p; };
+  const auto first = std::lower_bound(levels.begin(), levels.end(), pass, less);
+  const auto last = std::lower_bound(first, levels.end(), pass + 1, less);
+  return {size_t(first - levels.begin()), size_t(last - levels.begin())};
+}
+
+std::string recordedLevelText(int64_t pass, const std::string& name, const uint8_t* bytes, size_t size) {
+  // The name ends at the line's end, so a line break in a path cannot end it early.
+  std::string oneLine = name;
+  for (char& c : oneLine) {
+    if (c == '\n' || c == '\r') c = '?';
+  }
+  std::string text = std::to_string(pass) + " " + LevelWord + " " + std::to_string(size) + " " + oneLine + "\n";
+  std::string encoded;
+  appendBase64(bytes, size, encoded);
+  for (size_t at = 0; at < encoded.size(); at += RecordedLevelLineLength) {
+    text.append(encoded, at, RecordedLevelLineLength);
+    text += '\n';
+  }
+  return text;
+}
+
+bool parseRecording(const std::string& text, const std::string& fileName, Recording& out, std::string& error) {
+  if (readRecording(text, fileName, out, error)) return true;
+  error = printable(error);
+  return false;
 }

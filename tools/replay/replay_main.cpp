@@ -17,6 +17,7 @@
 #include "io/input_file.h"
 #include "io/output_file.h"
 #include "quellor/version.h"
+#include "tools/replay/digest_file.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
@@ -43,6 +44,7 @@ struct Options {
   std::string shots;  // empty: the last pass
   std::string out = ".";
   std::string format = "png";
+  std::string digests;  // empty: none
   bool topDown = false;
   bool timedemo = false;
   std::string repeat = "1";
@@ -71,6 +73,7 @@ class ReplayPlatform {
         shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
     if ((wanted || shots_.kind == ShotPlan::Last) && frame.rowOrigin) captureFrame(frame, image_);
     if (wanted) writeShot(presented_);
+    if (digests_.isOpen()) digests_.add(presented_, frame);
   }
 
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -101,8 +104,11 @@ class ReplayPlatform {
     if (failed_) return false;
     std::string error;
     if (!trace_.commit(error)) return report(error);
+    if (digests_.isOpen() && !digests_.finish(error)) return report(error);
     return true;
   }
+
+  bool openDigests(const std::string& path, std::string& error) { return digests_.open(path, error); }
 
   int64_t presented() const { return presented_; }
 
@@ -168,6 +174,7 @@ class ReplayPlatform {
   FrameImage image_;
   std::vector<uint8_t> encoded_;
   OutputFile trace_;
+  DigestFile digests_;
   char traceBuffer_[65536];
   size_t traceUsed_ = 0;
   bool failed_ = false;
@@ -178,6 +185,23 @@ class ReplayPlatform {
 void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs) {
   std::fputs(levelAdvice(runningProgram("quellor-replay", invokedAs, options.level, levelGiven, "--level")).c_str(),
              stderr);
+}
+
+// After a first level that did not load: the recording's place of the level it carries,
+// or, for a level file, the loader's message and the advice on where the levels are.
+void reportStartLevel(const Recording& script, bool carriesNone, const Options& options, const LevelLoadResult& loaded,
+                      bool levelGiven, const char* invokedAs) {
+  if (const RecordedLevel* start = startingLevel(script)) {
+    std::fprintf(stderr, "quellor-replay: %s:%d: %s\n", options.script.c_str(), start->line, loaded.message.c_str());
+    return;
+  }
+  adviseLevel(options, levelGiven, invokedAs);
+  if (carriesNone) {
+    std::fprintf(stderr,
+                 "quellor-replay: %s carries no level of its own (it was recorded before recordings did): it plays "
+                 "the file it names, from the working folder\n",
+                 options.script.c_str());
+  }
 }
 
 // The main loop with the recording's level versions put in place before the passes they
@@ -279,6 +303,9 @@ int main(int argc, char** argv) {
       ->type_name("LIST");
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
   app.add_option("--format", options.format, "png or pgm (default png)")->check(CLI::IsMember({"png", "pgm"}));
+  app.add_option("--digests", options.digests,
+                 "write a line per pass to FILE: the pass and an XXH3-64 digest of its frame")
+      ->type_name("FILE");
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
   CLI::Option* timedemo = app.add_flag("--timedemo", options.timedemo,
                                        "time the passes as fast as they go, write no frames and no trace, and print "
@@ -292,7 +319,7 @@ int main(int argc, char** argv) {
   app.add_flag("--present", options.present,
                "with --timedemo: also time expanding each frame to 32-bit colour, as a window's present does")
       ->needs(timedemo);
-  for (const char* name : {"--shots", "--out", "--format"}) timedemo->excludes(name);
+  for (const char* name : {"--shots", "--out", "--format", "--digests"}) timedemo->excludes(name);
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
@@ -317,7 +344,9 @@ int main(int argc, char** argv) {
     return refuse(error);
   }
   Recording script;
-  const std::vector<uint8_t>* startBytes = nullptr;  // the recording's first level, when it carries one
+  const std::vector<uint8_t>* startBytes = nullptr;
+  bool carriesNone = false;  // a recording from before recordings carried their level  // the recording's first level,
+                             // when it carries one
   bool levelGiven = app.count("--level") > 0;
   const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
@@ -334,6 +363,7 @@ int main(int argc, char** argv) {
       if (app.count("--level") == 0) options.level = recorded.level;
     }
     // The level versions it carries win over any file of that name; --level over them.
+    carriesNone = script.hasHeader && script.levels.empty() && app.count("--level") == 0;
     if (!script.levels.empty() && app.count("--level") > 0) {
       std::fprintf(stderr, "quellor-replay: --level %s plays instead of the %zu level version(s) %s carries\n",
                    options.level.c_str(), script.levels.size(), options.script.c_str());
@@ -375,6 +405,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;
   }
+  if (!options.digests.empty() && !platform->openDigests(options.digests, error)) {
+    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    return 1;
+  }
   platform->setClientPixels({width, height});
   ViewerOptions run;
   run.programName = "quellor-replay";
@@ -382,10 +416,11 @@ int main(int argc, char** argv) {
   run.maxPasses = passes;
   run.rowWriter = std::getenv(RowWriterVariable);
   run.levelBytes = startBytes;
+  run.reportLevelFailure = startBytes == nullptr;
   LevelLoadResult loaded{true, {}};
   const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
   if (started != ViewerEnd::Finished) return refuseStart(started, error);
-  if (!loaded.ok && !startBytes) adviseLevel(options, levelGiven, invokedAs);
+  if (!loaded.ok) reportStartLevel(script, carriesNone, options, loaded, levelGiven, invokedAs);
   if (!playRecording(*viewer, *platform, script, options.script, run.maxPasses)) return 1;
   finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {

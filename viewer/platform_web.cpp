@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 
+#include "viewer/frame_digest.h"
 #include "viewer/heap_frame.h"
 #include "viewer/held_controls.h"
 #include "viewer/level_adopt.h"
@@ -45,7 +46,8 @@ EM_JS(void, pageShow, (const uint32_t* pixels, int32_t width, int32_t height),
 EM_JS(void, pageCanvasSize, (int32_t width, int32_t height), { Module.quellorPage.canvasSize(width, height); });
 EM_JS(void, pageDelivered, (int32_t pass, const char* line),
       { Module.quellorPage.delivered(pass, UTF8ToString(line)); });
-EM_JS(void, pagePassDone, (int32_t pass), { Module.quellorPage.passDone(pass); });
+EM_JS(void, pagePassDone, (int32_t pass, const char* digest),
+      { Module.quellorPage.passDone(pass, UTF8ToString(digest)); });
 EM_JS(void, pageStopped, (int32_t pass), { Module.quellorPage.stopped(pass); });
 EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass, int32_t kept),
       { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass, kept != 0); });
@@ -274,7 +276,10 @@ bool step(WebViewer& web) {
   }
   ++web.platform.pass;
   const bool goOn = runPass(web.viewer, web.platform);
-  pagePassDone(web.platform.pass);
+  // The frame's digest, as quellor-replay --digests writes it ("-": the pass drew none).
+  char digest[17] = "-";
+  if (goOn && web.viewer.frameExists) writeDigestHex(frameDigest(presentedFrame(web.viewer)), digest);
+  pagePassDone(web.platform.pass, digest);
   if (!goOn || web.viewer.quitRequested != 0) {
     web.stopped = true;
     // Nothing takes messages any more; the browser keeps the keys from now on.

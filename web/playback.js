@@ -86,12 +86,27 @@
     }
     return lines.join('\n') + '\n';
   }
+  // The digests of the session's passes since its level was opened, as quellor-replay
+  // --digests writes them for the saved recording.
+  function digestsText() {
+    const lines = ['# quellor-replay digests: PASS XXH3-64 of the frame (width, height, rows top first)'];
+    for (let p = record.levelPass + 1; p <= record.digests.length; ++p) {
+      lines.push(`${p - record.levelPass} ${record.digests[p - 1]}`);
+    }
+    return lines.join('\n') + '\n';
+  }
+  const digestSaver = document.getElementById('save-digests');
+  digestSaver.addEventListener('click', () => {
+    if (digestSaver.href && digestSaver.href.startsWith('blob:')) URL.revokeObjectURL(digestSaver.href);
+    digestSaver.href = URL.createObjectURL(new Blob([digestsText()], {type: 'text/plain'}));
+  });
   saver.addEventListener('click', () => {
     if (saver.href && saver.href.startsWith('blob:')) URL.revokeObjectURL(saver.href);
     saver.href = URL.createObjectURL(new Blob([recordingText()], {type: 'text/plain'}));
   });
 
   state.recordingText = () => recordingText();
+  state.digestsText = () => digestsText();
   state.play = (name, text) => play(name, new TextEncoder().encode(text));
   page.usesPlayer({
     isRecording: (name) => /\.(txt|rec)$/i.test(name),

@@ -9,6 +9,7 @@
   // refused before it is read.
   const MaxLevelBytes = 4 * 1024 * 1024;
   const MaxRecordedMessages = 100000;
+  const MaxRecordedDigests = 1000000;
   const FirstLevel = '3rooms';
 
   const params = new URLSearchParams(window.location.search);
@@ -22,6 +23,7 @@
     ready: false,
     passes: 0,
     script: [],        // {pass, line}: the messages delivered, in order
+    digests: [],       // digests[p - 1]: pass p's frame digest, as quellor-replay --digests writes it
     scriptTruncated: false,
     level: '',         // the module's path of the level shown
     versions: [],      // {pass, name, bytes}: its versions, each from a pass after levelPass
@@ -76,8 +78,9 @@
         record.scriptTruncated = true;
       }
     },
-    passDone(pass) {
+    passDone(pass, digest) {
       record.passes = pass;
+      if (record.digests.length < MaxRecordedDigests) record.digests.push(digest);
     },
     stopped(pass) {
       record.stopped = true;

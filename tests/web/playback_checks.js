@@ -41,6 +41,16 @@ module.exports = async function playbackChecks(browser, h) {
   h.check(last > 2000 && sizes.size >= 3 && / level \d+ eight_rooms\.b2/.test(text),
           'the page saves a long session as a recording', `${last} passes, ${sizes.size} sizes`);
 
+  // Every pass's digest, the page's against quellor-replay's of the saved recording.
+  const digests = path.join(h.work, 'session-digests.txt');
+  h.runReplay(['--script', file, '--digests', digests, '--shots', 'none', '--out', path.join(h.work, 'digests-run')]);
+  const native = fs.readFileSync(digests, 'utf8').split('\n').filter((l) => l !== '');
+  const paged = (await page.evaluate(() => window.quellorPlayback.digestsText())).split('\n').slice(0, native.length);
+  const differ = native.findIndex((line, i) => line !== paged[i]);
+  h.check(native.length === last + 1 && differ === -1,
+          `the page's digests of ${last} passes equal quellor-replay's of the saved recording`,
+          `${native.length} lines, first difference at line ${differ + 1}: ${native[differ]} vs ${paged[differ]}`);
+
   const targets = [1, last, last - 1, last - 100, last - 101];
   for (let i = 0; i < 8; ++i) targets.push(1 + random(last));
   const out = path.join(h.work, 'session-frames');

@@ -120,7 +120,7 @@
       if (total === 0) return;
       slider.max = String(total);
       slider.value = String(pass);
-      pauseButton.textContent = paused ? '\u25B6' : '\u23F8';
+      pauseButton.textContent = paused ? '\u25B6' : '||';
       const rate = speed >= 0 ? `${1 << speed}x` : `1/${1 << -speed}x`;
       text.textContent = `${pass} / ${total} ${rate}`;
     },

@@ -38,7 +38,7 @@ bool loadCameraPath(const std::string& level, CameraPath& path, std::string& err
   }
   std::stringstream text;
   text << in.rdbuf();
-  return parseReplayScript(text.str(), scriptFile, path.script, error);
+  return parseRecording(text.str(), scriptFile, path.script, error);
 }
 
 bool PathPlatform::nextMessage(Message& message) { return script_.next(presented_, message); }

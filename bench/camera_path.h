@@ -7,13 +7,13 @@
 #include <memory>
 #include <string>
 
-#include "tools/replay/replay_script.h"
 #include "viewer/main_loop.h"
+#include "viewer/recording_script.h"
 
 struct CameraPath {
   std::string level;   // level name, also the script's name: <level>.b2, <level>.txt
   int64_t passes = 0;  // one walk along the path
-  ReplayScript script;
+  Recording script;
 };
 
 // The level file and script of `level`, or false with the reason in error.
@@ -23,7 +23,7 @@ std::string levelFilePath(const std::string& level);
 // A platform that hands out the scripted messages of each pass and shows nothing.
 class PathPlatform {
  public:
-  explicit PathPlatform(const ReplayScript& script) : script_(script) {}
+  explicit PathPlatform(const Recording& script) : script_(script) {}
   bool nextMessage(Message& message);
   void present(const PresentedFrame&) { ++presented_; }
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);

@@ -76,8 +76,16 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
     const double time = medianTime(medians, name);
     row(name + " (pass at the work budget)", time, "us", "< 1000", time < 1000.0);
   }
+  {
+    const double seekMs = medianTime(medians, playbackSeekCase()) / 1000.0;
+    row(playbackSeekCase() + " (show any pass)", seekMs, "ms", "< 50", seekMs < 50.0);
+    const double mib = medianCounter(medians, playbackOpenCase(), "MiB");
+    row(playbackOpenCase() + " (memory held)", mib, "MiB", "< 64", mib < 64.0);
+  }
   const std::string sampleTraversal = traversalCase(SampleLevel);
   reported(sampleTraversal + " (overhead per pass)", medianTime(medians, sampleTraversal), "us");
+  reported(frameDigestCase(1920, 1080) + " / memset", medianCounter(medians, frameDigestCase(1920, 1080), "ratio"),
+           "x");
   return allMet;
 }
 
@@ -96,8 +104,10 @@ int main(int argc, char** argv) {
   }
   registerFramePassCases(paths);
   registerPaletteExpandCases(paths[1]);
+  registerFrameDigestCases(paths[1]);
   registerLevelLoadCase(ShippedLevel);
   registerHostileTraversalCases();
+  registerPlaybackCases();
 
   MedianTable medians;
   if (!runBenchmarks(argc, argv, medians)) return 1;

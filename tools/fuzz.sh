@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang in build-fuzz and runs each for a while:
-#   tools/fuzz.sh [SECONDS]     (default 45 per target; the three targets run side by side,
+#   tools/fuzz.sh [SECONDS]     (default 45 per target; the four targets run side by side,
 #                                so the wall time stays SECONDS on the machine's two cores)
 # level_loader_fuzz feeds arbitrary level files to the loader; render_stress_fuzz drives
 # the frame pass with any camera, orientation, size and messages; portal_topology_fuzz
-# does the same over levels whose portals lead anywhere (bounded by the work budget).
+# does the same over levels whose portals lead anywhere (bounded by the work budget);
+# recording_reader_fuzz reads any recording, level versions and all.
 # Each keeps the inputs it finds worth keeping in build-fuzz/corpus/<target> (so later
 # runs go on from there) and writes a failing input to build-fuzz/artifacts/. Replay one with:
 #   build-fuzz/level_loader_fuzz build-fuzz/artifacts/crash-...
@@ -24,10 +25,12 @@ fi
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DQUELLOR_FUZZ=ON > /dev/null
-cmake --build build-fuzz -j"$(nproc)" --target level_loader_fuzz render_stress_fuzz portal_topology_fuzz
+cmake --build build-fuzz -j"$(nproc)" --target level_loader_fuzz render_stress_fuzz portal_topology_fuzz \
+  recording_reader_fuzz
 
 # The shipped levels (made by the release build) seed the loader and serve the renderer.
 mkdir -p build-fuzz/corpus/level_loader_fuzz build-fuzz/corpus/render_stress_fuzz build-fuzz/corpus/portal_topology_fuzz \
+  build-fuzz/corpus/recording_reader_fuzz \
   build-fuzz/artifacts build-fuzz/seeds/levels
 levels=""
 for level in build/*.b2; do
@@ -50,10 +53,13 @@ run render_stress_fuzz fuzz/corpus/render -max_len=1024 &
 render=$!
 run portal_topology_fuzz -max_len=1024 &
 topology=$!
-loader_status=0 render_status=0 topology_status=0
+run recording_reader_fuzz fuzz/corpus/recording -max_len=16384 &
+recording=$!
+loader_status=0 render_status=0 topology_status=0 recording_status=0
 wait $loader || loader_status=$?
 wait $render || render_status=$?
 wait $topology || topology_status=$?
+wait $recording || recording_status=$?
 
 status=0
 report() {
@@ -69,4 +75,5 @@ report() {
 report level_loader_fuzz $loader_status
 report render_stress_fuzz $render_status
 report portal_topology_fuzz $topology_status
+report recording_reader_fuzz $recording_status
 exit $status

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
-  libcli11-dev nlohmann-json3-dev libpng-dev libcairo2-dev
+  libcli11-dev nlohmann-json3-dev libpng-dev libcairo2-dev libxxhash-dev
   libsdl2-dev
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 )

@@ -26,6 +26,15 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
   app.add_flag("--fps", options.fps,
                "print about once a second on standard error: frames per second and the median pass, "
                "present and wait for the display's vertical sync");
+  std::string at;
+  CLI::Option* play =
+      app.add_option("--play", options.play,
+                     "play a recording in the window: Space pauses, Left/Right a pass while paused, Page Up/Down "
+                     "100 passes, Home/End the first and last, +/- the speed (1/8x to 8x), T takes over from "
+                     "the pass shown, Q or Escape quits")
+          ->type_name("FILE");
+  app.add_option("--at", at, "with --play: open at this pass (default 1)")->type_name("PASS")->needs(play);
+  app.add_flag("--paused", options.paused, "with --play: open paused")->needs(play);
   std::string controls = "classic";
   app.add_option("--controls", controls,
                  "classic (default): Up and Down walk until Space, a turn lasts while the key's repeats "
@@ -51,6 +60,16 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, i
   if (app.count("--size") > 0 && !parseSizeText(size, MinOptionSide, MaxOptionSide, options.width, options.height)) {
     std::fprintf(stderr, "quellor: --size: '%s' is not WxH with W and H from %d to %d\n", size.c_str(), MinOptionSide,
                  MaxOptionSide);
+    exitCode = 2;
+    return false;
+  }
+  if (app.count("--at") > 0 && (!parseCount(at, INT64_MAX / 2, options.at) || options.at < 1)) {
+    std::fprintf(stderr, "quellor: --at: '%s' is not a pass number (1 or more)\n", at.c_str());
+    exitCode = 2;
+    return false;
+  }
+  if (app.count("--play") > 0 && options.play.empty()) {
+    std::fprintf(stderr, "quellor: --play: the file name is empty\n");
     exitCode = 2;
     return false;
   }

@@ -14,6 +14,11 @@ struct CommandLine {
   // --controls held: keys act while held (viewer/held_controls.h); otherwise as they
   // always did, a key-down sets what the key sets until another key changes it.
   bool heldControls = false;
+  // --play FILE: the window plays the recording instead of taking keys; --at opens it at
+  // that pass (0: the first), --paused paused.
+  std::string play;
+  int64_t at = 0;
+  bool paused = false;
 };
 
 // The smallest and largest --size sides: the window's own limits.

@@ -21,6 +21,7 @@ struct DesktopExtras {
   FILE* fpsOut = stderr;
   double (*clock)() = monotonicSeconds;  // the frame rate's clock (tests give their own)
   int64_t maxPasses = -1;                // negative: until Q or a close
+  bool continuing = false;               // the viewer goes on from a state it holds (a playback's)
 };
 
 // The part of the platform's last present spent waiting for the display (its vertical
@@ -41,7 +42,9 @@ double presentWaitSeconds(const Platform&, long) {
 template <class Platform>
 class DesktopPlatform {
  public:
-  DesktopPlatform(Platform& inner, DesktopExtras& extras) : inner_(inner), extras_(extras) {}
+  // firstPass: the number of the first pass to run (a session taken over goes on counting).
+  DesktopPlatform(Platform& inner, DesktopExtras& extras, int64_t firstPass = 1)
+      : inner_(inner), extras_(extras), pass_(firstPass) {}
 
   bool nextMessage(Message& message) {
     if (!inner_.nextMessage(message)) return false;
@@ -86,7 +89,7 @@ class DesktopPlatform {
  private:
   Platform& inner_;
   DesktopExtras& extras_;
-  int64_t pass_ = 1;
+  int64_t pass_;
   double presentStart_ = 0, presentSeconds_ = 0, waitSeconds_ = 0;
   bool recordingFailed_ = false;
 };
@@ -96,11 +99,16 @@ class DesktopPlatform {
 // The recording is not finished here: the caller does that once the loop has ended.
 template <class Platform>
 void runDesktopLoop(Viewer& viewer, DesktopPlatform<Platform>& platform, DesktopExtras& extras) {
-  beginMainLoop(viewer);
+  if (!extras.continuing) beginMainLoop(viewer);
   double stretchStart = extras.timing ? extras.clock() : 0;
   if (extras.timing) extras.timing->clear();
   for (int64_t pass = 0; extras.maxPasses < 0 || pass < extras.maxPasses; ++pass) {
-    if (extras.watch) pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs());
+    if (extras.watch &&
+        pollLevelWatch(*extras.watch, viewer.world, viewer.camera, levelWatchClockMs()) == LevelWatchResult::Reloaded &&
+        extras.recorder) {
+      // Only a version shown is recorded: a refused one changed nothing on the screen.
+      extras.recorder->recordLevel(platform.pass(), extras.watch->path, extras.watch->bytes);
+    }
     if (viewer.quitRequested != 0) break;
     const double passStart = extras.timing ? extras.clock() : 0;
     if (!runPass(viewer, platform)) {

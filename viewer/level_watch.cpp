@@ -30,7 +30,7 @@ LevelWatchResult pollLevelWatch(LevelWatch& watch, World& world, const Camera& c
   watch.reportedMissing = false;
   ++watch.loads;
   World& incoming = *watch.incoming;
-  const LevelLoadResult loaded = loadLevel(incoming, watch.path.c_str());
+  const LevelLoadResult loaded = loadLevel(incoming, watch.path.c_str(), nullptr, &watch.bytes);
   if (!loaded.ok) {
     // Printed once: the same version is not loaded again.
     std::fprintf(stderr, "%s (the level shown stays)\n", loaded.message.c_str());

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "geometry/camera.h"
 #include "io/file_watch.h"
@@ -23,6 +24,7 @@ struct LevelWatch : FileWatch {
   bool reportedMissing = false;
   std::unique_ptr<World> incoming;  // where a new version is loaded, made once
   int64_t loads = 0;                // load attempts, for tests
+  std::vector<uint8_t> bytes;       // the last version read (shown when Reloaded), for a recording
 };
 
 enum class LevelWatchResult {

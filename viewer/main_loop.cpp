@@ -3,9 +3,11 @@
 #include "render/renderer.h"
 #include "world/room_tracking.h"
 
-LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName) {
+LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName, const std::vector<uint8_t>* levelBytes,
+                            std::vector<uint8_t>* bytesRead) {
   placeAtStart(viewer.camera);
-  LevelLoadResult result = loadLevel(viewer.world, levelFileName);
+  LevelLoadResult result = levelBytes ? parseLevel(viewer.world, levelFileName, levelBytes->data(), levelBytes->size())
+                                      : loadLevel(viewer.world, levelFileName, nullptr, bytesRead);
   viewer.world.overviewEnabled = 0;
   return result;
 }
@@ -15,6 +17,15 @@ void beginMainLoop(Viewer& viewer) {
   viewer.quitRequested = 0;
   viewer.walkSpeed = 0.0f;
   viewer.world.currentRoom = 0;
+}
+
+FrameDimensions acceptedFrameSize(int32_t oldWidth, int32_t oldHeight, int32_t clientWidth, int32_t clientHeight) {
+  if (clientWidth > MaxClientSize) clientWidth = MaxClientSize;
+  if (clientHeight > MaxClientSize) clientHeight = MaxClientSize;
+  const int32_t width = (clientWidth + 3) & ~3;
+  const int32_t height = clientHeight;
+  if (width < MinClientSize || height < MinClientSize) return {oldWidth, oldHeight};
+  return {width, height};
 }
 
 void handleKey(Viewer& viewer, int32_t key) {

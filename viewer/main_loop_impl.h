@@ -35,23 +35,39 @@ template <class Platform>
 void resizeFrame(Viewer& viewer, Platform& platform, int32_t clientWidth, int32_t clientHeight) {
   if (!viewer.frameExists) return;
   Viewport& v = viewer.viewport;
-  const int32_t oldWidth = v.width, oldHeight = v.height;
-  if (clientWidth > MaxClientSize) clientWidth = MaxClientSize;
-  if (clientHeight > MaxClientSize) clientHeight = MaxClientSize;
-  int32_t width = (clientWidth + 3) & ~3;
-  int32_t height = clientHeight;
-  if (width < MinClientSize || height < MinClientSize) {
-    width = oldWidth;
-    height = oldHeight;
-  }
+  const FrameDimensions size = acceptedFrameSize(v.width, v.height, clientWidth, clientHeight);
   // Every accepted size message rebuilds the frame, even at the same size.
-  if (tryFrame(viewer, platform, width, height)) {
-    v.width = width;
-    v.height = height;
+  if (tryFrame(viewer, platform, size.width, size.height)) {
+    v.width = size.width;
+    v.height = size.height;
     updateViewport(v);
     viewer.camera.buildScreenPlanes(v);
   }
   detail::clearFrame(viewer);
+}
+
+template <class Platform>
+bool takeMessage(Viewer& viewer, Platform& platform, const Message& message, bool first) {
+  if (first) {
+    // A batch of messages stops every turn; a key-down in it may start one again.
+    viewer.camera.turnRateX = viewer.camera.turnRateY = viewer.camera.turnRateZ = 0;
+  }
+  switch (message.kind) {
+    case MessageKind::KeyDown:
+      handleKey(viewer, message.key);
+      break;
+    case MessageKind::Size:
+      resizeFrame(viewer, platform, message.width, message.height);
+      break;
+    case MessageKind::Close:
+      if (viewer.frameExists) platform.releaseFrame(viewer.frame);
+      detail::releaseFrame(viewer);
+      return false;
+    case MessageKind::Minimize:
+    case MessageKind::Other:
+      break;
+  }
+  return true;
 }
 
 template <class Platform>
@@ -60,26 +76,8 @@ bool runPass(Viewer& viewer, Platform& platform) {
   Message message;
   bool first = true;
   while (platform.nextMessage(message)) {
-    if (first) {
-      // A batch of messages stops every turn; a key-down in it may start one again.
-      viewer.camera.turnRateX = viewer.camera.turnRateY = viewer.camera.turnRateZ = 0;
-      first = false;
-    }
-    switch (message.kind) {
-      case MessageKind::KeyDown:
-        handleKey(viewer, message.key);
-        break;
-      case MessageKind::Size:
-        resizeFrame(viewer, platform, message.width, message.height);
-        break;
-      case MessageKind::Close:
-        if (viewer.frameExists) platform.releaseFrame(viewer.frame);
-        detail::releaseFrame(viewer);
-        return false;
-      case MessageKind::Minimize:
-      case MessageKind::Other:
-        break;
-    }
+    if (!takeMessage(viewer, platform, message, first)) return false;
+    first = false;
   }
   drawFrame(viewer);
   platform.present(presentedFrame(viewer));

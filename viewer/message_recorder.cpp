@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "quellor/version.h"
+#include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
 namespace {
@@ -30,6 +31,11 @@ void MessageRecorder::record(int64_t pass, const Message& message) {
   pending_ += ' ';
   pending_ += scriptEvent(message).text;
   pending_ += '\n';
+}
+
+void MessageRecorder::recordLevel(int64_t pass, const std::string& name, const std::vector<uint8_t>& bytes) {
+  if (!file_.isOpen()) return;
+  pending_ += recordedLevelText(pass, name, bytes.data(), bytes.size());
 }
 
 bool MessageRecorder::endPass(std::string& error) {

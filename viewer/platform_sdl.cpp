@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "io/input_file.h"
 #include "viewer/command_line.h"
 #include "viewer/desktop_loop.h"
 #include "viewer/frame_image.h"
+#include "viewer/headless_platform.h"
 #include "viewer/heap_frame.h"
 #include "viewer/held_controls.h"
 #include "viewer/level_advice.h"
@@ -20,6 +22,9 @@
 #include "viewer/palette_expand.h"
 #include "viewer/pass_timing.h"
 #include "viewer/platform.h"
+#include "viewer/playback_loop.h"
+#include "viewer/recorded_levels.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/sdl_events.h"
@@ -29,6 +34,10 @@
 namespace {
 
 const char* const WindowTitle = "Ambrelle";
+// The progress bar of a playback covers this many rows at the bottom of the frame.
+constexpr int PlaybackBarHeight = 6;
+// A recording is read whole, as quellor-replay reads a script.
+constexpr size_t MaxRecordingBytes = 4 * MiB;
 constexpr int32_t GapAboveScreenBottom = 40;
 // While minimised the loop sleeps on events; it wakes this often to see a stop request.
 constexpr Uint32 MinimisedWaitMs = 100;
@@ -57,7 +66,30 @@ class SdlPlatform {
   void show();
   void close();
   PixelSize drawableSize() const;
-  PixelSize clientPixels() const { return drawableSize(); }
+  PixelSize clientPixels() const { return reportedClient_.width > 0 ? reportedClient_ : drawableSize(); }
+  // A playback starts its frame at the recording's first client size, whatever the display
+  // made of the window.
+  void reportClientPixels(PixelSize pixels) { reportedClient_ = pixels; }
+
+  // While a recording plays, keys are its commands (and their messages are dropped by the
+  // playback loop); the next presents draw the progress bar.
+  void takePlaybackKeys(bool on) {
+    playbackKeys_ = on;
+    commandCount_ = 0;
+    if (!on) progressTotal_ = 0;
+  }
+  bool nextCommand(PlaybackCommand& command) {
+    if (commandCount_ == 0) return false;
+    command = commands_[commandFirst_];
+    commandFirst_ = (commandFirst_ + 1) % CommandCapacity;
+    --commandCount_;
+    return true;
+  }
+  void showProgress(const PlaybackControl& control) {
+    progressPass_ = control.pass();
+    progressTotal_ = control.total();
+    progressPaused_ = control.paused();
+  }
 
   bool nextMessage(Message& message) {
     if (!held_) return pollMessage(message);
@@ -75,6 +107,17 @@ class SdlPlatform {
 
  private:
   bool pollMessage(Message& message);
+  void playbackKey(const SDL_KeyboardEvent& key);
+  void drawProgress(const PresentedFrame& frame);
+  // A playback shows the recorded frame whole: the window takes its size.
+  void followFrameSize(const PresentedFrame& frame);
+  static constexpr size_t CommandCapacity = 64;
+  PlaybackCommand commands_[CommandCapacity]{};
+  size_t commandFirst_ = 0, commandCount_ = 0;
+  bool playbackKeys_ = false;
+  int64_t progressPass_ = 0, progressTotal_ = 0;  // total 0: no bar
+  bool progressPaused_ = false;
+  PixelSize reportedClient_{0, 0};
   HeldControls* held_ = nullptr;
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
@@ -237,7 +280,61 @@ bool SdlPlatform::pollMessage(Message& message) {
   return true;
 }
 
+void SdlPlatform::playbackKey(const SDL_KeyboardEvent& key) {
+  PlaybackCommand command;
+  bool repeats = false;  // stepping keys act on every repeat
+  switch (key.keysym.sym) {
+    case SDLK_SPACE:
+      command = PlaybackCommand::PauseResume;
+      break;
+    case SDLK_RIGHT:
+      command = PlaybackCommand::Forward;
+      repeats = true;
+      break;
+    case SDLK_LEFT:
+      command = PlaybackCommand::Back;
+      repeats = true;
+      break;
+    case SDLK_PAGEDOWN:
+      command = PlaybackCommand::PageForward;
+      repeats = true;
+      break;
+    case SDLK_PAGEUP:
+      command = PlaybackCommand::PageBack;
+      repeats = true;
+      break;
+    case SDLK_HOME:
+      command = PlaybackCommand::First;
+      break;
+    case SDLK_END:
+      command = PlaybackCommand::Last;
+      break;
+    case SDLK_PLUS:
+    case SDLK_EQUALS:  // + without Shift on most layouts
+    case SDLK_KP_PLUS:
+      command = PlaybackCommand::Faster;
+      break;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+      command = PlaybackCommand::Slower;
+      break;
+    case SDLK_t:
+      command = PlaybackCommand::TakeOver;
+      break;
+    case SDLK_q:
+    case SDLK_ESCAPE:
+      command = PlaybackCommand::Quit;
+      break;
+    default:
+      return;
+  }
+  if ((key.repeat && !repeats) || commandCount_ == CommandCapacity) return;
+  commands_[(commandFirst_ + commandCount_) % CommandCapacity] = command;
+  ++commandCount_;
+}
+
 void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
+  if (playbackKeys_) playbackKey(key);
   if (key.repeat) return;  // one screenshot or toggle a press, however long it is held
   const SDL_Keycode sym = key.keysym.sym;
   if (sym == SDLK_F12) screenshotWanted_ = true;
@@ -290,6 +387,7 @@ void SdlPlatform::present(const PresentedFrame& frame) {
     return;
   }
   if (!frame.rowOrigin) return;
+  if (playbackKeys_) followFrameSize(frame);
   auto* texture = static_cast<SDL_Texture*>(frame.platformHandle);
   void* texels = nullptr;
   int texturePitch = 0;
@@ -301,10 +399,36 @@ void SdlPlatform::present(const PresentedFrame& frame) {
   const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
   if (SDL_RenderClear(renderer_) != 0) return;
   if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
+  if (progressTotal_ > 0) drawProgress(frame);
   // Where presentation is synchronised, this is where the display makes the pass wait.
   const double start = monotonicSeconds();
   SDL_RenderPresent(renderer_);
   waitSeconds_ = monotonicSeconds() - start;
+}
+
+void SdlPlatform::followFrameSize(const PresentedFrame& frame) {
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  if (width != frame.width || height != frame.height) SDL_SetWindowSize(window_, frame.width, frame.height);
+}
+
+// A bar over the bottom rows of the frame as shown: the part played in white (grey while
+// paused) on a dark ground. The frame's own pixels, and so its screenshots, stay as drawn.
+void SdlPlatform::drawProgress(const PresentedFrame& frame) {
+  const PixelSize window = drawableSize();
+  const int width = frame.width < window.width ? frame.width : window.width;
+  const int height = frame.height < window.height ? frame.height : window.height;
+  const int barHeight = height < PlaybackBarHeight ? height : PlaybackBarHeight;
+  const SDL_Rect ground{0, height - barHeight, width, barHeight};
+  const int played = progressTotal_ > 1 ? int((progressPass_ - 1) * (width - 1) / (progressTotal_ - 1)) + 1 : width;
+  const SDL_Rect done{0, height - barHeight, played, barHeight};
+  const Uint8 bright = progressPaused_ ? 160 : 255;
+  SDL_SetRenderDrawColor(renderer_, 48, 48, 48, SDL_ALPHA_OPAQUE);
+  SDL_RenderFillRect(renderer_, &ground);
+  SDL_SetRenderDrawColor(renderer_, bright, bright, bright, SDL_ALPHA_OPAQUE);
+  SDL_RenderFillRect(renderer_, &done);
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
 }
 
 bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -344,11 +468,158 @@ void adviseLevel(const CommandLine& command, const char* invokedAs) {
   std::fflush(stderr);
 }
 
+// What --play needs before a window opens: the recording read, its level loaded, its
+// passes counted and its key points kept, by playing it through once without a window.
+struct PreparedPlayback {
+  Recording recording;
+  std::string level;                       // the level's name: the file, or the carried version's
+  const RecordedLevel* carried = nullptr;  // the version started on, when the recording carries it
+  PixelSize first{320, 240};
+  std::unique_ptr<Playback> playback;
+};
+
+// False, with the reason in error, for a recording that cannot be played.
+bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::string& error) {
+  std::string text;
+  if (!readInputFile(command.play, MaxRecordingBytes, "a recording", text, error) ||
+      !parseRecording(text, command.play, out.recording, error)) {
+    return false;
+  }
+  const Recording& recording = out.recording;
+  out.level = command.level;
+  out.first = {command.width, command.height};
+  if (recording.hasHeader) {
+    if (!command.levelGiven) out.level = recording.header.level;
+    out.first = {recording.header.width, recording.header.height};
+  }
+  if (command.levelGiven && !recording.levels.empty()) {
+    std::fprintf(stderr, "quellor: --play: %s plays instead of the %zu level version(s) %s carries\n",
+                 command.level.c_str(), recording.levels.size(), command.play.c_str());
+    out.recording.levels.clear();
+  }
+  out.carried = startingLevel(out.recording);
+  if (out.carried) out.level = out.carried->name;
+  auto viewer = std::make_unique<Viewer>();
+  HeadlessPlatform headless;
+  headless.client = out.first;
+  ViewerOptions options;
+  options.levelFileName = out.level.c_str();
+  options.levelBytes = out.carried ? &out.carried->bytes : nullptr;
+  options.reportLevelFailure = false;
+  LevelLoadResult loaded{true, {}};
+  if (startViewerRun(*viewer, headless, options, error, &loaded) != ViewerEnd::Finished) return false;
+  // A version the recording carries plays even when refused (empty, as the window showed
+  // it); a file named by an old recording must load.
+  if (!loaded.ok && !out.carried) {
+    error = command.play + ": its level cannot be loaded: " + loaded.message;
+    finishViewerRun(*viewer, headless);
+    return false;
+  }
+  beginMainLoop(*viewer);
+  out.playback = playbackOf(recording);
+  out.playback->open(*viewer);
+  finishViewerRun(*viewer, headless);
+  if (out.playback->total() < 1) {
+    error = command.play + ": there is no pass to show (the window closes in the first)";
+    return false;
+  }
+  if (command.at > out.playback->total()) {
+    error = "--at " + std::to_string(command.at) + ": " + command.play + " has passes 1 to " +
+            std::to_string(out.playback->total());
+    return false;
+  }
+  return true;
+}
+
+// The prefix of a take-over: every level version and message of the passes played, under
+// their own numbers.
+// levelRead: the file's bytes, for a recording that names its level without carrying it.
+void recordPrefix(MessageRecorder& recorder, const Recording& recording, const Playback& playback,
+                  const std::string& levelName, const std::vector<uint8_t>& levelRead) {
+  if (!startingLevel(recording)) recorder.recordLevel(0, levelName, levelRead);
+  size_t level = 0;
+  const auto levelsUpTo = [&](int64_t pass) {
+    for (; level < recording.levels.size() && recording.levels[level].pass <= pass; ++level) {
+      const RecordedLevel& version = recording.levels[level];
+      recorder.recordLevel(version.pass, version.name, version.bytes);
+    }
+  };
+  levelsUpTo(0);
+  RecordedMessages::Cursor cursor;
+  Message message;
+  for (int64_t pass = 1; pass <= playback.shown(); ++pass) {
+    levelsUpTo(pass);
+    while (playback.messages().next(cursor, pass, message)) recorder.record(pass, message);
+  }
+}
+
+int playRecording(const CommandLine& command) {
+  std::string error;
+  PreparedPlayback prepared;
+  if (!preparePlayback(command, prepared, error)) {
+    std::fprintf(stderr, "quellor: --play: %s\n", error.c_str());
+    return 2;
+  }
+  MessageRecorder recorder;
+  if (!command.record.empty() &&
+      !recorder.open(command.record, prepared.level, prepared.first.width, prepared.first.height, error)) {
+    std::fprintf(stderr, "quellor: --record: %s\n", error.c_str());
+    return 2;
+  }
+  SdlPlatform platform;
+  if (!platform.open(prepared.first.width, prepared.first.height, command.fullscreen, error)) return fail(error);
+  platform.reportClientPixels(prepared.first);
+  auto viewer = std::make_unique<Viewer>();
+  ViewerOptions options;
+  options.levelFileName = prepared.level.c_str();
+  std::vector<uint8_t> levelRead;  // for a take-over's recording
+  if (!prepared.carried && !command.record.empty()) options.levelBytesRead = &levelRead;
+  options.levelBytes = prepared.carried ? &prepared.carried->bytes : nullptr;
+  options.rowWriter = std::getenv(RowWriterVariable);
+  LevelLoadResult loaded{true, {}};
+  switch (startViewerRun(*viewer, platform, options, error, &loaded)) {
+    case ViewerEnd::BadRowWriter:
+      return fail(error);
+    case ViewerEnd::NoFrame:
+      return fail(sdlError("cannot make the 320x240 frame buffer"));
+    case ViewerEnd::Finished:
+      break;
+  }
+  beginMainLoop(*viewer);
+  platform.reportClientPixels({0, 0});  // from here on the window's own size
+  platform.takePlaybackKeys(true);
+  Playback& playback = *prepared.playback;
+  PlaybackControl control(playback.total(), command.at > 0 ? command.at : 1, command.paused);
+  const PlaybackEnd end = runPlaybackLoop(*viewer, platform, playback, control);
+  platform.takePlaybackKeys(false);
+  if (end == PlaybackEnd::TakeOver) {
+    // Live from the state after the pass shown, as if the session had gone on from there.
+    DesktopExtras extras;
+    extras.continuing = true;
+    if (!command.record.empty()) {
+      recordPrefix(recorder, prepared.recording, playback, prepared.level, levelRead);
+      extras.recorder = &recorder;
+    }
+    DesktopPlatform<SdlPlatform> desktop(platform, extras, playback.shown() + 1);
+    LevelWatch watch;
+    if (!prepared.carried && startLevelWatch(watch, prepared.level, levelWatchClockMs())) extras.watch = &watch;
+    runDesktopLoop(*viewer, desktop, extras);
+    stopLevelWatch(watch);
+    finishViewerRun(*viewer, desktop);
+  } else {
+    finishViewerRun(*viewer, platform);
+  }
+  platform.close();
+  if (!recorder.finish(error)) return fail(error);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   catchViewerStopSignals();
   CommandLine command;
   int exitCode = 0;
   if (!parseCommandLine(argc, argv, command, exitCode)) return exitCode;
+  if (!command.play.empty()) return playRecording(command);
 
   std::string error;
   // Before any window: a recording that cannot be made is a bad option.
@@ -367,6 +638,8 @@ int main(int argc, char** argv) {
   ViewerOptions options;
   options.levelFileName = command.level.c_str();
   options.rowWriter = std::getenv(RowWriterVariable);
+  std::vector<uint8_t> startBytes;
+  if (!command.record.empty()) options.levelBytesRead = &startBytes;
   DesktopExtras extras;
   extras.recorder = command.record.empty() ? nullptr : &recorder;
   std::unique_ptr<PassTiming> timing;
@@ -385,6 +658,8 @@ int main(int argc, char** argv) {
       break;
   }
   if (!loaded.ok) adviseLevel(command, argc > 0 ? argv[0] : nullptr);
+  // The recording carries the level as shown: a file that did not open is an empty level.
+  recorder.recordLevel(0, command.level, startBytes);
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;

@@ -13,12 +13,17 @@
 #include <memory>
 #include <new>
 
+#include "viewer/frame_digest.h"
 #include "viewer/heap_frame.h"
 #include "viewer/held_controls.h"
 #include "viewer/level_adopt.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/palette_expand.h"
+#include "viewer/playback.h"
+#include "viewer/playback_control.h"
+#include "viewer/recorded_levels.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/script_vocabulary.h"
 #include "world/level_source_note.h"
@@ -41,10 +46,13 @@ EM_JS(void, pageShow, (const uint32_t* pixels, int32_t width, int32_t height),
 EM_JS(void, pageCanvasSize, (int32_t width, int32_t height), { Module.quellorPage.canvasSize(width, height); });
 EM_JS(void, pageDelivered, (int32_t pass, const char* line),
       { Module.quellorPage.delivered(pass, UTF8ToString(line)); });
-EM_JS(void, pagePassDone, (int32_t pass), { Module.quellorPage.passDone(pass); });
+EM_JS(void, pagePassDone, (int32_t pass, const char* digest),
+      { Module.quellorPage.passDone(pass, UTF8ToString(digest)); });
 EM_JS(void, pageStopped, (int32_t pass), { Module.quellorPage.stopped(pass); });
 EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32_t pass, int32_t kept),
       { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass, kept != 0); });
+EM_JS(void, pagePlayback, (double pass, double total, int32_t paused, int32_t speed, const char* message),
+      { Module.quellorPage.playback(pass, total, paused != 0, speed, UTF8ToString(message)); });
 EM_JS(void, pageBench,
       (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs),
       { Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs); });
@@ -95,6 +103,11 @@ class WebPlatform {
   void releaseFrame(FrameMemory& frame);
 
   void push(const Message& message);
+  // A playback's frames take none of the page's messages, and do not record them.
+  void dropMessages() {
+    head_ = 0;
+    count_ = 0;
+  }
   // The canvas's size in device pixels (CSS size x devicePixelRatio); when it changed,
   // the canvas takes it and a size message goes to the shell when asked to send one.
   // A canvas of no size (a hidden page) changes nothing.
@@ -201,7 +214,31 @@ struct WebViewer {
   Viewer viewer;
   World candidate;  // a level being opened is loaded here first, so a refused one changes nothing
   bool stopped = false;
+  // A recording being played: each animation frame shows the pass the control picks,
+  // and the page's messages do not reach the frame pass.
+  std::unique_ptr<Playback> playback;
+  std::unique_ptr<PlaybackControl> control;
 };
+
+void reportPlayback(WebViewer& web, const char* message = "") {
+  const PlaybackControl* c = web.control.get();
+  pagePlayback(c ? double(c->pass()) : 0, c ? double(c->total()) : 0, c && c->paused() ? 1 : 0, c ? c->speed() : 0,
+               message);
+}
+
+// One shown frame of the playback.
+void playFrame(WebViewer& web) {
+  web.platform.dropMessages();
+  const int64_t pass = web.control->nextFrame();
+  if (pass != web.playback->shown()) web.playback->show(web.viewer, web.platform, pass);
+  const PresentedFrame frame = presentedFrame(web.viewer);
+  // The canvas takes the recorded frame's size while it plays.
+  if (frame.width != web.platform.clientWidth() || frame.height != web.platform.clientHeight()) {
+    pageCanvasSize(frame.width, frame.height);
+  }
+  web.platform.present(frame);
+  reportPlayback(web);
+}
 
 WebViewer* page = nullptr;
 
@@ -233,9 +270,16 @@ EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data) {
 // One pass; false once the loop has ended.
 bool step(WebViewer& web) {
   if (web.stopped) return false;
+  if (web.playback) {
+    playFrame(web);
+    return true;
+  }
   ++web.platform.pass;
   const bool goOn = runPass(web.viewer, web.platform);
-  pagePassDone(web.platform.pass);
+  // The frame's digest, as quellor-replay --digests writes it ("-": the pass drew none).
+  char digest[17] = "-";
+  if (goOn && web.viewer.frameExists) writeDigestHex(frameDigest(presentedFrame(web.viewer)), digest);
+  pagePassDone(web.platform.pass, digest);
   if (!goOn || web.viewer.quitRequested != 0) {
     web.stopped = true;
     // Nothing takes messages any more; the browser keeps the keys from now on.
@@ -337,6 +381,72 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_
   pageCanvasSize(w, h);
   platform.push(Message{MessageKind::Size, 0, w, h});
   return 1;
+}
+
+// Plays a recording (its text, as quellor --record writes it) in place of the live
+// session: its level versions (or, for one that only names its level, the page's level of
+// that name), its first client size, every pass exactly as quellor-replay draws it.
+// Returns its number of passes, or 0 with the reason said to the page.
+EMSCRIPTEN_KEEPALIVE double quellor_play(const char* name, const char* text, int32_t size) {
+  if (!page || page->stopped || size < 0) return 0;
+  WebViewer& web = *page;
+  Recording recording;
+  std::string error;
+  if (!parseRecording(std::string(text, size_t(size)), name, recording, error)) {
+    reportPlayback(web, error.c_str());
+    return 0;
+  }
+  const RecordedLevel* start = startingLevel(recording);
+  std::string level = recording.hasHeader ? recording.header.level : std::string("3rooms.b2");
+  const size_t slash = level.find_last_of('/');
+  level = std::string("/levels/") + (slash == std::string::npos ? level : level.substr(slash + 1));
+  const LevelLoadResult loaded =
+      start ? parseLevel(web.candidate, start->name.c_str(), start->bytes.data(), start->bytes.size())
+            : loadLevel(web.candidate, level.c_str());
+  if (!loaded.ok && !start) {
+    reportPlayback(web, (std::string(name) + ": its level cannot be loaded: " + loaded.message).c_str());
+    return 0;
+  }
+  Viewer& viewer = web.viewer;
+  viewer.world = web.candidate;
+  viewer.camera.setPosition(5.0f, 0.0f, 0.0f);
+  viewer.camera.resetOrientation(0, 0, 0);
+  viewer.world.overviewEnabled = 0;
+  if (recording.hasHeader) resizeFrame(viewer, web.platform, recording.header.width, recording.header.height);
+  beginMainLoop(viewer);
+  web.playback = playbackOf(recording);
+  web.playback->open(viewer);
+  if (web.playback->total() < 1) {
+    web.playback.reset();
+    reportPlayback(web, (std::string(name) + ": there is no pass to show").c_str());
+    return 0;
+  }
+  web.control = std::make_unique<PlaybackControl>(web.playback->total(), 1, false);
+  reportPlayback(web);
+  return double(web.playback->total());
+}
+
+// A command of the page's buttons or keys (PlaybackCommand's values). Take over ends the
+// playback: the viewer goes on live from the pass shown.
+EMSCRIPTEN_KEEPALIVE void quellor_playback_command(int32_t command) {
+  if (!page || !page->playback || command < 0 || command > int32_t(PlaybackCommand::Quit)) return;
+  WebViewer& web = *page;
+  const auto c = PlaybackCommand(command);
+  if (c == PlaybackCommand::TakeOver || c == PlaybackCommand::Quit) {
+    web.playback.reset();
+    web.control.reset();
+    // The canvas follows the page again, as a size message of the next pass.
+    web.platform.push(Message{MessageKind::Size, 0, web.platform.clientWidth(), web.platform.clientHeight()});
+    pageCanvasSize(web.platform.clientWidth(), web.platform.clientHeight());
+    reportPlayback(web);
+    return;
+  }
+  web.control->apply(c);
+}
+
+// The slider: the pass to show next (paused there when paused).
+EMSCRIPTEN_KEEPALIVE void quellor_playback_seek(double pass) {
+  if (page && page->control) page->control->seek(int64_t(pass));
 }
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "geometry/angle_tables.h"
 #include "viewer/main_loop.h"
@@ -20,6 +21,10 @@ struct ViewerOptions {
   int64_t maxPasses = -1;           // negative: until Q or a close
   const char* rowWriter = nullptr;  // a row writer's name; null or empty: the quickest
   bool reportLevelFailure = true;   // a level that does not load is reported on standard error
+  // The level's bytes (a recording's), parsed under levelFileName's name: no file is read.
+  const std::vector<uint8_t>* levelBytes = nullptr;
+  // When given, receives the bytes of the level file read at start (for a recording).
+  std::vector<uint8_t>* levelBytesRead = nullptr;
 };
 
 enum class ViewerEnd {
@@ -50,7 +55,7 @@ ViewerEnd startViewerRun(Viewer& viewer, Platform& platform, const ViewerOptions
   }
   platform.show();
   angleTables();  // made now, not during the first frame
-  const LevelLoadResult result = startViewer(viewer, options.levelFileName);
+  const LevelLoadResult result = startViewer(viewer, options.levelFileName, options.levelBytes, options.levelBytesRead);
   if (!result.ok && options.reportLevelFailure) {
     std::fprintf(stderr, "%s: %s\n", options.programName, result.message.c_str());
     if (!result.note.empty()) std::fprintf(stderr, "%s: %s\n", options.programName, result.note.c_str());

@@ -9,6 +9,7 @@
   // refused before it is read.
   const MaxLevelBytes = 4 * 1024 * 1024;
   const MaxRecordedMessages = 100000;
+  const MaxRecordedDigests = 1000000;
   const FirstLevel = '3rooms';
 
   const params = new URLSearchParams(window.location.search);
@@ -22,8 +23,10 @@
     ready: false,
     passes: 0,
     script: [],        // {pass, line}: the messages delivered, in order
+    digests: [],       // digests[p - 1]: pass p's frame digest, as quellor-replay --digests writes it
     scriptTruncated: false,
     level: '',         // the module's path of the level shown
+    versions: [],      // {pass, name, bytes}: its versions, each from a pass after levelPass
     levelPass: 0,      // passes run before it was loaded
     levelWidth: 0,     // the canvas's size then
     levelHeight: 0,
@@ -48,6 +51,8 @@
 
   // Set by levels.js: what to do with sources, kept levels and links.
   let levels = null;
+  // Set by playback.js: recordings played and the session saved as one.
+  let player = null;
 
   let image = null;
   const hooks = {
@@ -73,8 +78,9 @@
         record.scriptTruncated = true;
       }
     },
-    passDone(pass) {
+    passDone(pass, digest) {
       record.passes = pass;
+      if (record.digests.length < MaxRecordedDigests) record.digests.push(digest);
     },
     stopped(pass) {
       record.stopped = true;
@@ -100,6 +106,9 @@
     },
     built(ok, lines, bytes, size) {
       if (levels) levels.built(ok, lines, ok ? Module.HEAPU8.slice(bytes, bytes + size) : null);
+    },
+    playback(pass, total, paused, speed, message) {
+      if (player) player.update(pass, total, paused, speed, message);
     },
     bench(width, height, passes, passMs, expandMs, presentMs) {
       record.bench.push({width, height, passes, passMs, expandMs, presentMs});
@@ -131,8 +140,17 @@
   // keepCamera: as a new version of the level shown. False when refused (the loader's
   // message is shown) or when there was no memory for the copy.
   function openLevelBytes(name, bytes, keepCamera) {
-    return withBytes(name, bytes, (at, size) => Module.ccall('quellor_show_level', 'number',
+    const ok = withBytes(name, bytes, (at, size) => Module.ccall('quellor_show_level', 'number',
         ['string', 'number', 'number', 'number'], [name, at, size, keepCamera ? 1 : 0]) === 1) === true;
+    if (ok) keepVersion(name, bytes, keepCamera);
+    return ok;
+  }
+
+  // The level versions of the session since its level was opened, for a saved recording:
+  // a new version is shown from the pass after the one that ran last.
+  function keepVersion(name, bytes, kept) {
+    const version = {pass: kept ? record.passes + 1 - record.levelPass : 0, name, bytes: new Uint8Array(bytes)};
+    record.versions = kept ? record.versions.concat([version]) : [version];
   }
 
   // Whether bytes are a level source (JSON) rather than a level file, by the viewer's rule.
@@ -152,6 +170,10 @@
   // A refused file leaves the level shown as it was.
   function openFile(file) {
     if (!file || record.stopped) return;
+    if (player && player.isRecording(file.name)) {
+      player.open(file);
+      return;
+    }
     if (file.size > MaxLevelBytes) {
       say(`${file.name}: refused: ${(file.size / 1048576).toFixed(1)} MiB is more than a level ` +
           `file can hold (4 MiB at most)`, true);
@@ -218,6 +240,7 @@
     const args = ['/levels/' + wanted + '.b2'];
     if (params.has('step')) args.push('--step');
     Module.callMain(args);
+    keepVersion(args[0], FS.readFile(args[0]), false);
     if (unknown !== null) say(`No level named "${unknown}" here; showing ${FirstLevel}`, true);
     if (levels) {
       levels.showingShipped(wanted, FS.readFile(args[0]));
@@ -243,6 +266,7 @@
   window.quellorPage = {
     record, canvas, chooser, say, openLevelBytes, safeName, FirstLevel,
     uses(parts) { levels = parts; },
+    usesPlayer(parts) { player = parts; },
   };
 
   window.Module = {

@@ -231,11 +231,15 @@ LevelLoadResult parseLevel(World& world, const char* name, const uint8_t* bytes,
   return {true, {}};
 }
 
-LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record) {
+LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record,
+                          std::vector<uint8_t>* bytesRead) {
   world.roomCount = 0;
   if (record) *record = LevelFileRecord{};
+  if (bytesRead) bytesRead->clear();
   std::vector<uint8_t> bytes;
   std::string why;
   if (!readLevelFile(fileName, bytes, why)) return {false, std::string(fileName) + ": cannot be opened: " + why};
-  return parseLevel(world, fileName, bytes.data(), bytes.size(), record);
+  const LevelLoadResult result = parseLevel(world, fileName, bytes.data(), bytes.size(), record);
+  if (bytesRead) *bytesRead = std::move(bytes);
+  return result;
 }

@@ -54,4 +54,7 @@ LevelLoadResult parseLevel(World& world, const char* name, const uint8_t* bytes,
 
 // parseLevel of the named file's bytes, read through the FileReader (whose reports and
 // reasons a file that does not open gives). At most MaxLevelFileBytes + 1 bytes are read.
-LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record = nullptr);
+// bytesRead, when given, receives the bytes parsed (none when the file did not open), so a
+// recording can carry the very version shown.
+LevelLoadResult loadLevel(World& world, const char* fileName, LevelFileRecord* record = nullptr,
+                          std::vector<uint8_t>* bytesRead = nullptr);

@@ -9,6 +9,9 @@
 //       every pixel of the shot is a colour of the viewer's palette, and equals the
 //       palette colour of the replay frame's index at the same place (the shot may be
 //       narrower than the frame: its width is rounded up to a multiple of 4)
+//   viewer_window_probe compare SHOT.ppm FRAME.pgm ROWS
+//       the same, but the bottom ROWS rows of the shot are only counted, not compared
+//       (a playback's progress bar covers them)
 //   viewer_window_probe same A.ppm B.ppm    the two shots are equal
 // Exit status 0 when the action worked or the images agree, 1 otherwise.
 #include <X11/Xatom.h>
@@ -112,7 +115,7 @@ uint32_t rgbAt(const Image& image, size_t i) {
   return uint32_t(image.data[i * 3]) << 16 | uint32_t(image.data[i * 3 + 1]) << 8 | image.data[i * 3 + 2];
 }
 
-int compareWithFrame(const char* shotPath, const char* framePath) {
+int compareWithFrame(const char* shotPath, const char* framePath, int skipBottom = 0) {
   Image shot, frame;
   if (!readPnm(shotPath, shot) || shot.channels != 3 || !readPnm(framePath, frame) || frame.channels != 1) {
     std::printf("cannot read %s as PPM or %s as PGM\n", shotPath, framePath);
@@ -129,7 +132,7 @@ int compareWithFrame(const char* shotPath, const char* framePath) {
   }
   long foreign = 0, different = 0;
   std::set<uint32_t> seen;
-  for (int y = 0; y < shot.height; ++y) {
+  for (int y = 0; y < shot.height - skipBottom; ++y) {
     for (int x = 0; x < shot.width; ++x) {
       const uint32_t got = rgbAt(shot, size_t(y) * size_t(shot.width) + size_t(x));
       const PaletteEntry& e = palette[frame.data[size_t(y) * size_t(frame.width) + size_t(x)]];
@@ -166,6 +169,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return usage();
   const std::string action = argv[1];
   if (action == "compare" && argc == 4) return compareWithFrame(argv[2], argv[3]);
+  if (action == "compare" && argc == 5) return compareWithFrame(argv[2], argv[3], std::atoi(argv[4]));
   if (action == "same" && argc == 4) return sameShots(argv[2], argv[3]);
   const bool windowAction = action == "close" || action == "minimise" || action == "restore";
   if ((windowAction && argc == 3) || (action == "shot" && argc == 4)) {

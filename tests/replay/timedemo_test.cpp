@@ -17,8 +17,8 @@ std::string cubeLevel(const std::string& name) {
   return l.write(name);
 }
 
-ReplayScript scriptOf(std::initializer_list<ScriptedMessage> messages) {
-  ReplayScript script;
+Recording scriptOf(std::initializer_list<ScriptedMessage> messages) {
+  Recording script;
   script.messages = messages;
   return script;
 }
@@ -48,10 +48,10 @@ TEST(Timedemo, CountsEveryPassOfEveryRun) {
   EXPECT_EQ(still.timing->count(), 7);
 
   // A walk, a turn, a resize (the colour image must follow it) and a quit at pass 5.
-  const ReplayScript script = scriptOf({{1, {MessageKind::KeyDown, KeyUp, 0, 0}},
-                                        {2, {MessageKind::Size, 0, 640, 200}},
-                                        {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
-                                        {5, {MessageKind::KeyDown, KeyQ, 0, 0}}});
+  const Recording script = scriptOf({{1, {MessageKind::KeyDown, KeyUp, 0, 0}},
+                                     {2, {MessageKind::Size, 0, 640, 200}},
+                                     {3, {MessageKind::KeyDown, KeyLeft, 0, 0}},
+                                     {5, {MessageKind::KeyDown, KeyQ, 0, 0}}});
   plan.script = &script;
   plan.runs = 3;
   plan.present = true;
@@ -67,7 +67,7 @@ TEST(Timedemo, ALevelThatDoesNotLoadStillRunsAndIsReportedOnce) {
   plan.levelFileName = "/nonexistent/timedemo.b2";
   plan.runs = 4;
   plan.passesPerRun = 2;
-  const ReplayScript empty;
+  const Recording empty;
   plan.script = &empty;
   PassTiming timing;
   testing::internal::CaptureStderr();

@@ -9,8 +9,8 @@
 
 #include "support/heap_counter.h"
 #include "test_platform.h"
-#include "tools/replay/replay_script.h"
 #include "viewer/desktop_loop.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 
 namespace {
@@ -94,9 +94,9 @@ TEST_F(DesktopLoop, ARecordingPlaysBackToTheSameFrames) {
   runRecorded(window, path);
   ASSERT_EQ(window.presents, 8);
 
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(readAll(path), path, script, error)) << error;
+  ASSERT_TRUE(parseRecording(readAll(path), path, script, error)) << error;
   TestPlatform replay;
   for (const ScriptedMessage& m : script.messages) {
     if (replay.batches.size() < size_t(m.pass)) replay.batches.resize(size_t(m.pass));

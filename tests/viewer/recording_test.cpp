@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/replay/replay_script.h"
 #include "viewer/message_recorder.h"
+#include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
 namespace {
@@ -67,8 +67,8 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   ASSERT_TRUE(recorder.finish(error)) << error;
   EXPECT_FALSE(std::ifstream(path + ".partial").good());
 
-  ReplayScript script;
-  ASSERT_TRUE(parseReplayScript(readAll(path), path, script, error)) << error;
+  Recording script;
+  ASSERT_TRUE(parseRecording(readAll(path), path, script, error)) << error;
   ASSERT_EQ(script.messages.size(), sent.size());
   for (size_t i = 0; i < sent.size(); ++i) {
     EXPECT_EQ(script.messages[i].pass, sent[i].first) << i;
@@ -79,7 +79,7 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   // whole line.
   const std::string whole = readAll(path);
   const std::string cut = whole.substr(0, whole.size() - 3);
-  ASSERT_TRUE(parseReplayScript(cut.substr(0, cut.rfind('\n') + 1), path, script, error)) << error;
+  ASSERT_TRUE(parseRecording(cut.substr(0, cut.rfind('\n') + 1), path, script, error)) << error;
   EXPECT_EQ(script.messages.size(), sent.size() - 1);
   (void)std::system(("rm -rf " + std::string(pattern)).c_str());
 }

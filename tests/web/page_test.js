@@ -13,6 +13,7 @@ const {spawnSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 const touchChecks = require('./touch_checks.js');
 const levelChecks = require('./level_checks.js');
+const playbackChecks = require('./playback_checks.js');
 const {servePage} = require('../../tools/page-server.js');
 
 const [buildDir, webDir, option, optionValue] = process.argv.slice(2);
@@ -343,6 +344,7 @@ async function testPage(browser, palette) {
                    uploadAndWait, keyDown, keyUp, palette, work, levels, buildDir, baseUrl, errors};
   await touchChecks(browser, helpers);
   await levelChecks(browser, helpers);
+  await playbackChecks(browser, helpers);
 
   check(errors.length === 0, 'no errors in the browser', errors.join(' | '));
 }

@@ -11,18 +11,22 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "io/input_file.h"
 #include "io/output_file.h"
 #include "quellor/version.h"
+#include "tools/replay/digest_file.h"
 #include "tools/replay/replay_options.h"
-#include "tools/replay/replay_script.h"
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
 #include "viewer/heap_frame.h"
 #include "viewer/level_advice.h"
 #include "viewer/main_loop.h"
 #include "viewer/message_recorder.h"
+#include "viewer/recorded_levels.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 #include "viewer/screenshot.h"
 #include "viewer/stop_signals.h"
@@ -40,6 +44,7 @@ struct Options {
   std::string shots;  // empty: the last pass
   std::string out = ".";
   std::string format = "png";
+  std::string digests;  // empty: none
   bool topDown = false;
   bool timedemo = false;
   std::string repeat = "1";
@@ -49,7 +54,7 @@ struct Options {
 class ReplayPlatform {
  public:
   // viewer: the shell state the trace reads after each pass.
-  ReplayPlatform(const ReplayScript& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
+  ReplayPlatform(const Recording& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
       : script_(script), options_(options), shots_(shots), viewer_(viewer) {}
 
   // A stop (a signal, or an output that failed) arrives as a close: the loop ends at once.
@@ -68,6 +73,7 @@ class ReplayPlatform {
         shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
     if ((wanted || shots_.kind == ShotPlan::Last) && frame.rowOrigin) captureFrame(frame, image_);
     if (wanted) writeShot(presented_);
+    if (digests_.isOpen()) digests_.add(presented_, frame);
   }
 
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -98,8 +104,11 @@ class ReplayPlatform {
     if (failed_) return false;
     std::string error;
     if (!trace_.commit(error)) return report(error);
+    if (digests_.isOpen() && !digests_.finish(error)) return report(error);
     return true;
   }
+
+  bool openDigests(const std::string& path, std::string& error) { return digests_.open(path, error); }
 
   int64_t presented() const { return presented_; }
 
@@ -165,6 +174,7 @@ class ReplayPlatform {
   FrameImage image_;
   std::vector<uint8_t> encoded_;
   OutputFile trace_;
+  DigestFile digests_;
   char traceBuffer_[65536];
   size_t traceUsed_ = 0;
   bool failed_ = false;
@@ -175,6 +185,48 @@ class ReplayPlatform {
 void adviseLevel(const Options& options, bool levelGiven, const char* invokedAs) {
   std::fputs(levelAdvice(runningProgram("quellor-replay", invokedAs, options.level, levelGiven, "--level")).c_str(),
              stderr);
+}
+
+// After a first level that did not load: the recording's place of the level it carries,
+// or, for a level file, the loader's message and the advice on where the levels are.
+void reportStartLevel(const Recording& script, bool carriesNone, const Options& options, const LevelLoadResult& loaded,
+                      bool levelGiven, const char* invokedAs) {
+  if (const RecordedLevel* start = startingLevel(script)) {
+    std::fprintf(stderr, "quellor-replay: %s:%d: %s\n", options.script.c_str(), start->line, loaded.message.c_str());
+    return;
+  }
+  adviseLevel(options, levelGiven, invokedAs);
+  if (carriesNone) {
+    std::fprintf(stderr,
+                 "quellor-replay: %s carries no level of its own (it was recorded before recordings did): it plays "
+                 "the file it names, from the working folder\n",
+                 options.script.c_str());
+  }
+}
+
+// The main loop with the recording's level versions put in place before the passes they
+// were shown from, as the desktop's loop followed the file. False when there is no memory
+// for a level.
+bool playRecording(Viewer& viewer, ReplayPlatform& platform, const Recording& script, const std::string& fileName,
+                   int64_t maxPasses) {
+  std::unique_ptr<World> incoming;
+  if (!script.levels.empty()) {
+    incoming.reset(new (std::nothrow) World);
+    if (!incoming) {
+      std::fprintf(stderr, "quellor-replay: no memory for the recording's levels\n");
+      return false;
+    }
+  }
+  beginMainLoop(viewer);
+  std::string error;
+  for (int64_t pass = 0; maxPasses < 0 || pass < maxPasses; ++pass) {
+    if (incoming &&
+        !adoptRecordedLevels(script, pass + 1, fileName, viewer.world, *incoming, viewer.camera.position, error)) {
+      std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    }
+    if (viewer.quitRequested != 0 || !runPass(viewer, platform)) break;
+  }
+  return true;
 }
 
 int refuse(const std::string& message) {
@@ -191,10 +243,12 @@ int refuseStart(ViewerEnd end, const std::string& error) {
 
 // --timedemo: nothing written, the figures on standard output. maxPasses is negative when
 // --passes was not given: a script then runs to its last pass, standing still runs runs passes.
-int runTimedemoCommand(const Options& options, const ReplayScript& script, int32_t width, int32_t height,
-                       int64_t maxPasses, int64_t runs, bool levelGiven, const char* invokedAs) {
+int runTimedemoCommand(const Options& options, const Recording& script, const std::vector<uint8_t>* startBytes,
+                       int32_t width, int32_t height, int64_t maxPasses, int64_t runs, bool levelGiven,
+                       const char* invokedAs) {
   TimedemoPlan plan;
   plan.levelFileName = options.level.c_str();
+  plan.levelBytes = startBytes;
   plan.width = width;
   plan.height = height;
   plan.present = options.present;
@@ -215,7 +269,7 @@ int runTimedemoCommand(const Options& options, const ReplayScript& script, int32
   auto timing = std::make_unique<PassTiming>();
   const TimedemoOutcome outcome = runTimedemo(plan, *timing);
   if (outcome.end != ViewerEnd::Finished) return refuseStart(outcome.end, outcome.error);
-  if (!outcome.levelLoaded) adviseLevel(options, levelGiven, invokedAs);
+  if (!outcome.levelLoaded && !startBytes) adviseLevel(options, levelGiven, invokedAs);
   if (stopSignal != 0) {
     const int signal = stopSignal;
     std::fprintf(stderr, "quellor-replay: timedemo stopped by %s after %lld passes\n",
@@ -249,6 +303,9 @@ int main(int argc, char** argv) {
       ->type_name("LIST");
   app.add_option("--out", options.out, "folder for frames and trace.tsv (default .)")->type_name("DIR");
   app.add_option("--format", options.format, "png or pgm (default png)")->check(CLI::IsMember({"png", "pgm"}));
+  app.add_option("--digests", options.digests,
+                 "write a line per pass to FILE: the pass and an XXH3-64 digest of its frame")
+      ->type_name("FILE");
   app.add_flag("--top-down", options.topDown, "store frame rows top-down instead of bottom-up");
   CLI::Option* timedemo = app.add_flag("--timedemo", options.timedemo,
                                        "time the passes as fast as they go, write no frames and no trace, and print "
@@ -262,7 +319,7 @@ int main(int argc, char** argv) {
   app.add_flag("--present", options.present,
                "with --timedemo: also time expanding each frame to 32-bit colour, as a window's present does")
       ->needs(timedemo);
-  for (const char* name : {"--shots", "--out", "--format"}) timedemo->excludes(name);
+  for (const char* name : {"--shots", "--out", "--format", "--digests"}) timedemo->excludes(name);
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
@@ -286,27 +343,44 @@ int main(int argc, char** argv) {
   if (!parseSizeOption(options.size, width, height, error) || !parsePassesOption(options.passes, passes, error)) {
     return refuse(error);
   }
-  ReplayScript script;
+  Recording script;
+  const std::vector<uint8_t>* startBytes = nullptr;
+  bool carriesNone = false;  // a recording from before recordings carried their level  // the recording's first level,
+                             // when it carries one
   bool levelGiven = app.count("--level") > 0;
   const char* invokedAs = argc > 0 ? argv[0] : nullptr;
   if (!options.script.empty()) {
     std::string text;
     if (!readInputFile(options.script, MaxScriptBytes, "a script", text, error) ||
-        !parseReplayScript(text, options.script, script, error)) {
+        !parseRecording(text, options.script, script, error)) {
       return refuse(error);
     }
     // A recording of quellor's plays back as it was made unless the options say otherwise:
     // its level, its first client size, and every pass it recorded.
-    RecordingHeader recorded;
-    if (readRecordingHeader(text, recorded)) {
+    if (script.hasHeader) {
+      const RecordingHeader& recorded = script.header;
       levelGiven = true;  // by the recording, or by --level over it
       if (app.count("--level") == 0) options.level = recorded.level;
+    }
+    // The level versions it carries win over any file of that name; --level over them.
+    carriesNone = script.hasHeader && script.levels.empty() && app.count("--level") == 0;
+    if (!script.levels.empty() && app.count("--level") > 0) {
+      std::fprintf(stderr, "quellor-replay: --level %s plays instead of the %zu level version(s) %s carries\n",
+                   options.level.c_str(), script.levels.size(), options.script.c_str());
+      script.levels.clear();
+    }
+    if (const RecordedLevel* start = startingLevel(script)) {
+      options.level = start->name;
+      startBytes = &start->bytes;
+    }
+    if (script.hasHeader) {
+      const RecordingHeader& recorded = script.header;
       if (app.count("--size") == 0) {
         width = recorded.width;
         height = recorded.height;
       }
-      if (app.count("--passes") == 0 && !script.messages.empty()) {
-        passes = std::min<int64_t>(script.messages.back().pass, MaxReplayPasses);
+      if (app.count("--passes") == 0 && script.lastPass() > 0) {
+        passes = std::min<int64_t>(script.lastPass(), MaxReplayPasses);
       }
     }
   }
@@ -315,8 +389,8 @@ int main(int argc, char** argv) {
   if (options.timedemo) {
     int64_t runs = 0;
     if (!parseRepeatOption(options.repeat, runs, error)) return refuse(error);
-    return runTimedemoCommand(options, script, width, height, app.count("--passes") ? passes : -1, runs, levelGiven,
-                              invokedAs);
+    return runTimedemoCommand(options, script, startBytes, width, height, app.count("--passes") ? passes : -1, runs,
+                              levelGiven, invokedAs);
   }
   std::error_code ec;
   std::filesystem::create_directories(options.out, ec);
@@ -331,17 +405,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;
   }
+  if (!options.digests.empty() && !platform->openDigests(options.digests, error)) {
+    std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
+    return 1;
+  }
   platform->setClientPixels({width, height});
   ViewerOptions run;
   run.programName = "quellor-replay";
   run.levelFileName = options.level.c_str();
   run.maxPasses = passes;
   run.rowWriter = std::getenv(RowWriterVariable);
+  run.levelBytes = startBytes;
+  run.reportLevelFailure = startBytes == nullptr;
   LevelLoadResult loaded{true, {}};
   const ViewerEnd started = startViewerRun(*viewer, *platform, run, error, &loaded);
   if (started != ViewerEnd::Finished) return refuseStart(started, error);
-  if (!loaded.ok) adviseLevel(options, levelGiven, invokedAs);
-  runMainLoop(*viewer, *platform, run.maxPasses);
+  if (!loaded.ok) reportStartLevel(script, carriesNone, options, loaded, levelGiven, invokedAs);
+  if (!playRecording(*viewer, *platform, script, options.script, run.maxPasses)) return 1;
   finishViewerRun(*viewer, *platform);
   if (stopSignal != 0) {
     const int signal = stopSignal;

@@ -13,7 +13,7 @@ namespace {
 // present; the present's own work, the palette expansion a window would do, is timed apart.
 class TimedemoPlatform {
  public:
-  TimedemoPlatform(const TimedemoPlan& plan, const ReplayScript& script, PassTiming& timing)
+  TimedemoPlatform(const TimedemoPlan& plan, const Recording& script, PassTiming& timing)
       : plan_(plan), script_(script), timing_(timing) {
     buildArgbTable(viewerPalette(), argb_);
   }
@@ -67,11 +67,12 @@ class TimedemoPlatform {
 
 TimedemoOutcome runTimedemo(const TimedemoPlan& plan, PassTiming& timing) {
   static_assert(isPlatform<TimedemoPlatform>);
-  const ReplayScript none;
+  const Recording none;
   TimedemoOutcome outcome;
   ViewerOptions options;
   options.programName = "quellor-replay";
   options.levelFileName = plan.levelFileName;
+  options.levelBytes = plan.levelBytes;
   options.maxPasses = plan.passesPerRun;
   options.rowWriter = plan.rowWriter;
   // The level's failure is reported once, by the first run, not once a run.

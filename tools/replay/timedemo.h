@@ -2,17 +2,19 @@
 #include <csignal>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "tools/replay/replay_script.h"
 #include "viewer/pass_timing.h"
+#include "viewer/recording_script.h"
 #include "viewer/run_viewer.h"
 
 // quellor-replay --timedemo: the frame pass run as fast as it goes, with nothing written,
 // and each pass timed.
 struct TimedemoPlan {
   const char* levelFileName = "3rooms.b2";
+  const std::vector<uint8_t>* levelBytes = nullptr;  // a recording's first level, parsed instead of the file
   int32_t width = FirstClientWidth, height = FirstClientHeight;  // the client size at start
-  const ReplayScript* script = nullptr;                          // null: the viewer stands still
+  const Recording* script = nullptr;                             // null: the viewer stands still
   int64_t runs = 1;                                              // each run starts a fresh viewer on the level
   int64_t passesPerRun = 1;                                      // at most; a script that quits or closes ends its run
   bool present = false;                                          // also expand each frame to 32-bit colour, timed apart

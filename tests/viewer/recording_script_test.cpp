@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
-#include "tools/replay/replay_script.h"
+#include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
 namespace {
@@ -14,7 +16,7 @@ bool namedKey(int32_t code) {
          (code >= '0' && code <= '9');
 }
 
-TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
+TEST(Recording, ReadsEventsIntoPassBatchesInFileOrder) {
   const std::string text =
       "# walk then turn\n"
       "\n"
@@ -27,9 +29,9 @@ TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
       "4 key a\n"
       "4 key 7\n"
       "5 close\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "s.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "s.txt", script, error)) << error;
   const auto& m = script.messages;
   ASSERT_EQ(m.size(), 9u);
   EXPECT_EQ(m[0].pass, 1);
@@ -48,7 +50,7 @@ TEST(ReplayScript, ReadsEventsIntoPassBatchesInFileOrder) {
   EXPECT_EQ(m[8].message.kind, MessageKind::Close);
 }
 
-TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
+TEST(Recording, EveryMessageWrittenReadsBackAsTheSameMessage) {
   std::vector<Message> sent;
   for (int32_t code = 0; code < 256; ++code) {
     sent.push_back({MessageKind::KeyDown, code, 0, 0});
@@ -63,9 +65,9 @@ TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
   sent.push_back({MessageKind::Close, 0, 0, 0});
   std::string text;
   for (size_t i = 0; i < sent.size(); ++i) text += scriptLine(int64_t(i + 1), sent[i]) + "\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "s.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "s.txt", script, error)) << error;
   ASSERT_EQ(script.messages.size(), sent.size());
   for (size_t i = 0; i < sent.size(); ++i) {
     const Message& a = sent[i];
@@ -83,7 +85,7 @@ TEST(ReplayScript, EveryMessageWrittenReadsBackAsTheSameMessage) {
   }
 }
 
-TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
+TEST(Recording, SpellingsOfOlderRecordingsStillRead) {
   // The desktop wrote a letter in upper case and a key-up as "other"; the page wrote an
   // unmapped key as "0" (read as the digit, which the key table ignores alike).
   const std::string text =
@@ -94,9 +96,9 @@ TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
       "2 release 0\n"
       "3 key other\n"
       "3 Release OTHER\n";
-  ReplayScript script;
+  Recording script;
   std::string error;
-  ASSERT_TRUE(parseReplayScript(text, "old.txt", script, error)) << error;
+  ASSERT_TRUE(parseRecording(text, "old.txt", script, error)) << error;
   const auto& m = script.messages;
   ASSERT_EQ(m.size(), 7u);
   EXPECT_TRUE(m[0].message.kind == MessageKind::KeyDown && m[0].message.key == 'A');
@@ -115,7 +117,7 @@ TEST(ReplayScript, SpellingsOfOlderRecordingsStillRead) {
   EXPECT_EQ(scriptLine(3, m[5].message), "3 key other");
 }
 
-TEST(ReplayScript, RefusesALineItCannotReadWithFileAndLine) {
+TEST(Recording, RefusesALineItCannotReadWithFileAndLine) {
   const struct {
     const char* text;
     const char* error;
@@ -137,11 +139,94 @@ TEST(ReplayScript, RefusesALineItCannotReadWithFileAndLine) {
       {"# a comment\n\n2 key up\n3 size 1 2 3\n", "s.txt:4: 'size' takes 2 argument(s)"},
   };
   for (const auto& c : cases) {
-    ReplayScript script;
+    Recording script;
     std::string error;
-    EXPECT_FALSE(parseReplayScript(c.text, "s.txt", script, error)) << c.text;
+    EXPECT_FALSE(parseRecording(c.text, "s.txt", script, error)) << c.text;
     EXPECT_EQ(error, c.error);
   }
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<uint8_t> patternBytes(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 37 + seed);
+  return bytes;
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+// The recorder's level versions read back byte for byte, each at its pass and line, beside
+// the messages; lengths around the base64 groups and its line length.
+TEST(Recording, LevelVersionsReadBackAtTheirPasses) {
+  char pattern[] = "/tmp/quellor-rec-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/levels.txt";
+  MessageRecorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path, "my level.b2", 320, 240, error)) << error;
+  const std::vector<size_t> sizes = {1000, 0, 1, 2, 3, 56, 57, 58, 59};
+  recorder.recordLevel(0, "my level.b2", patternBytes(sizes[0], 0));
+  recorder.record(1, {MessageKind::KeyDown, KeyUp, 0, 0});
+  ASSERT_TRUE(recorder.endPass(error));
+  for (size_t i = 1; i < sizes.size(); ++i) {
+    recorder.recordLevel(int64_t(i + 1), "my level.b2", patternBytes(sizes[i], uint8_t(i)));
+    recorder.record(int64_t(i + 1), {MessageKind::KeyDown, KeyLeft, 0, 0});
+    ASSERT_TRUE(recorder.endPass(error));
+  }
+  ASSERT_TRUE(recorder.finish(error)) << error;
+  Recording read;
+  ASSERT_TRUE(parseRecording(slurp(path), path, read, error)) << error;
+  ASSERT_EQ(read.levels.size(), sizes.size());
+  EXPECT_EQ(read.messages.size(), sizes.size());
+  EXPECT_EQ(read.lastPass(), int64_t(sizes.size()));
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_EQ(read.levels[i].pass, i == 0 ? 0 : int64_t(i + 1));
+    EXPECT_EQ(read.levels[i].name, "my level.b2");
+    EXPECT_EQ(read.levels[i].bytes, patternBytes(sizes[i], uint8_t(i))) << sizes[i];
+  }
+  EXPECT_EQ(read.levels[0].line, 5);  // after the four lines of the header
+  const Recording::Range third = read.passLevels(3);
+  EXPECT_EQ(third.last - third.first, 1u);
+  EXPECT_EQ(read.passMessages(3).first, 2u);
+  (void)std::system(("rm -rf " + std::string(pattern)).c_str());
+}
+
+// A damaged level block is refused at the line where it goes wrong.
+TEST(Recording, RefusesADamagedLevelWithFileAndLine) {
+  const std::string four = recordedLevelText(0, "x.b2", patternBytes(100, 1).data(), 100);  // two base64 lines
+  const std::string first = four.substr(0, four.find('\n') + 1);
+  const std::string second = four.substr(first.size(), RecordedLevelLineLength + 1);
+  const std::string third = four.substr(first.size() + second.size());
+  const struct {
+    std::string text, where;
+  } cases[] = {
+      {first + second, "r.txt:2: the level of line 1 ends early"},
+      {first + second + third.substr(0, 20) + "\n1 key up\n", "r.txt:4: the level of line 1 ends early"},
+      {first + second + third.substr(0, 20) + "\n", "r.txt:3: the level of line 1 ends early"},
+      {first + second + "\n" + third, "r.txt:3: a blank line"},
+      {first + second + "AAAA" + third, "r.txt:3: more base64"},
+      {first + "A=AA" + second.substr(4) + third, "r.txt:1: the base64 of this level is damaged"},
+      {"0 level 798029 x.b2\n", "r.txt:1: '798029' is not a level size"},
+      {"0 level 3\n", "r.txt:1: a level line is 'PASS level SIZE NAME'"},
+      {"100000001 level 0 x.b2\n", "r.txt:1: '100000001' is not a pass number"},
+      {"1 key up\n100000001 key up\n", "r.txt:2: pass 100000001 is beyond"},
+      {"-1 level 0 x.b2\n", "r.txt:1: '-1' is not a pass number"},
+  };
+  for (const auto& c : cases) {
+    Recording read;
+    std::string error;
+    EXPECT_FALSE(parseRecording(c.text, "r.txt", read, error)) << c.text;
+    EXPECT_EQ(error.substr(0, c.where.size()), c.where) << error;
+    EXPECT_TRUE(read.messages.empty() && read.levels.empty());
+  }
+}

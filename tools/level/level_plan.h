@@ -1,4 +1,7 @@
 #pragma once
+#include <cairo.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,4 +49,8 @@ constexpr double StartMarkerRgb[3] = {0.85, 0.1, 0.1};
 // text covers another: a label whose place is taken moves to the nearest free one, and a
 // grid number that has none is left out.
 // The encoded file goes to bytes. False with a message when cairo fails.
-bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error);
+// An overlay, when given, draws over the plan (inside its frame, after the labels): the
+// viewer's explainer draws a pass's traversal so.
+using PlanOverlay = std::function<void(cairo_t*, const PlanLayout&)>;
+bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error,
+              const PlanOverlay& overlay = nullptr);

@@ -291,6 +291,9 @@ void SdlPlatform::clickAt(int32_t windowX, int32_t windowY) {
   const int32_t x = w > 0 ? int32_t(int64_t(windowX) * drawable.width / w) : windowX;
   const int32_t y = h > 0 ? int32_t(int64_t(windowY) * drawable.height / h) : windowY;
   views_->click(x, y);
+  // Also on standard output, where a terminal (or a test) can keep it.
+  std::printf("%s\n", views_->story());
+  std::fflush(stdout);
 }
 
 void SdlPlatform::keep(const Message& message) {

@@ -1,5 +1,7 @@
 #include "explain/pass_record.h"
 
+#include <cmath>
+
 #include "geometry/vec_math.h"
 
 int32_t PassRecord::frustumSource(int32_t k) const {
@@ -58,6 +60,9 @@ void PassRecorder::polygonClipped(const PolygonClip& polygon) {
   if (polygon.outline) {
     s.vertices = polygon.outline->vertexCount;
     keepOutline(s, *polygon.outline);
+    keepPlanWedge(s, *polygon.outline);
+  } else {
+    s.planLeft = s.planRight = camera_.position;
   }
   record_.steps[polygon.step] = s;
   record_.stepCount = polygon.step;
@@ -101,4 +106,26 @@ void PassRecorder::keepOutline(StepRecord& step, const WorkingPolygon& outline) 
   step.outlineStart = record_.pointsUsed;
   step.outlineCount = screen.vertexCount;
   for (int32_t i = 0; i < screen.vertexCount; ++i) record_.points[record_.pointsUsed++] = screen.points[i];
+}
+
+// By the angle about the eye from the walking camera's forward direction, on the floor.
+void PassRecorder::keepPlanWedge(StepRecord& step, const WorkingPolygon& outline) const {
+  const Vec3& eye = camera_.position;
+  const Vec3& right = camera_.orientation.rows[0];
+  const Vec3& forward = camera_.orientation.rows[2];
+  double lowest = INFINITY, highest = -INFINITY;
+  step.planLeft = step.planRight = eye;
+  for (int32_t i = 0; i < outline.vertexCount; ++i) {
+    const Vec3& v = outline.vertices[i];
+    const double dx = double(v.x) - eye.x, dz = double(v.z) - eye.z;
+    const double angle = std::atan2(dx * right.x + dz * right.z, dx * forward.x + dz * forward.z);
+    if (angle < lowest) {
+      lowest = angle;
+      step.planLeft = v;
+    }
+    if (angle > highest) {
+      highest = angle;
+      step.planRight = v;
+    }
+  }
 }

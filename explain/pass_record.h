@@ -36,6 +36,9 @@ struct StepRecord {
   int64_t pixels;
   uint8_t colour;                      // a wall's fill index as drawn
   int32_t outlineStart, outlineCount;  // the clipped outline on the frame; count 0 when none
+  // Seen from above: the clipped outline's corners furthest left and right of the eye
+  // (the wedge a portal's frustum makes on a plan); both the eye when culled.
+  Vec3 planLeft, planRight;
 };
 
 struct PassRecord {
@@ -64,6 +67,7 @@ class PassRecorder : public PassObserver {
 
  private:
   void keepOutline(StepRecord& step, const WorkingPolygon& outline);
+  void keepPlanWedge(StepRecord& step, const WorkingPolygon& outline) const;
 
   PassRecord& record_;
   const World& world_;

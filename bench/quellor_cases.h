@@ -17,9 +17,11 @@ std::string traversalCase(const std::string& level);
 std::string paletteExpandCase(int32_t width, int32_t height, bool noise = false);
 std::string levelLoadCase(const std::string& level);
 std::string hostileTraversalCase(PortalTopology kind);
+std::string explainCase(bool depthView);
 
 // Paths must outlive the run.
 void registerFramePassCases(const std::vector<CameraPath>& paths);
 void registerPaletteExpandCases(const CameraPath& framePath);
 void registerLevelLoadCase(const std::string& level);
 void registerHostileTraversalCases();
+void registerExplainCases(const CameraPath& path);

@@ -118,7 +118,7 @@ PY
 
 plain="$work/plain/frame-000003.pgm"
 depth="$work/depth/frame-000003.pgm"
-(cd "$work/run" && exec "$quellor" > "$work/run.out" 2> "$work/run.err") &
+(cd "$work/run" && exec "$quellor" --record "$work/recording.txt" > "$work/run.out" 2> "$work/run.err") &
 pid=$!
 if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   check start "plain start view, every view off" "equal" "$plain" 0 0
@@ -169,6 +169,11 @@ PY
   check resized "resized while stepping: still the step's frame" "equal" \
     "$(cd "$work/run" && "$replay" --level 3rooms.b2 --size 400x300 --passes 3 --format pgm --explain 3 \
       --out "$work/sized" > /dev/null && echo "$work/sized/step-0004.pgm")" 0 90
+  # The level file replaced while stepping: the new level's pass is stepped, at the same step.
+  cp "$build_dir/two_rooms.b2" "$work/run/3rooms.b2.new" && mv "$work/run/3rooms.b2.new" "$work/run/3rooms.b2"
+  check reloaded "a level reloaded while stepping: its pass at the same step" "equal" \
+    "$(cd "$work/run" && "$replay" --level 3rooms.b2 --size 400x300 --passes 3 --format pgm --explain 3 \
+      --out "$work/reloaded" > /dev/null && echo "$work/reloaded/step-0004.pgm")" 0 90
   send key Escape
   send key Up
   sleep 0.5
@@ -185,6 +190,13 @@ PY
     || fail "Q while stepping: exit $exit_status"
 else
   fail "no window"
+fi
+# Nothing pressed while stepping reached the recording: it has Up (pressed after Escape) and
+# no Left, Right, Home or End (pressed only while stepping).
+if grep -q ' key up$' "$work/recording.txt" && ! grep -qiE ' key (left|right|home|end)$' "$work/recording.txt"; then
+  pass "the recording holds no key pressed while stepping"
+else
+  fail "recording: $(grep ' key ' "$work/recording.txt" | tr '\n' ';')"
 fi
 [ -s "$work/run.err" ] && { echo "quellor's standard error:"; cat "$work/run.err"; }
 echo "viewer explain: $failures failure(s)"

@@ -81,6 +81,11 @@ bool printTargets(const MedianTable& medians, const std::vector<CameraPath>& pat
     row(playbackSeekCase() + " (show any pass)", seekMs, "ms", "< 50", seekMs < 50.0);
     const double mib = medianCounter(medians, playbackOpenCase(), "MiB");
     row(playbackOpenCase() + " (memory held)", mib, "MiB", "< 64", mib < 64.0);
+    const double depth = medianCounter(medians, explainCase(true), "ratio");
+    row(explainCase(true) + " / plain pass", depth, "x", "<= 1.2", depth <= 1.2);
+    const double step = medianTime(medians, explainCase(false));
+    row(explainCase(false) + " (one step)", step, "us", "< 2000", step < 2000.0);
+    reported(explainCase(false) + " - two memsets", medianCounter(medians, explainCase(false), "over_us"), "us");
   }
   const std::string sampleTraversal = traversalCase(SampleLevel);
   reported(sampleTraversal + " (overhead per pass)", medianTime(medians, sampleTraversal), "us");
@@ -108,6 +113,7 @@ int main(int argc, char** argv) {
   registerLevelLoadCase(ShippedLevel);
   registerHostileTraversalCases();
   registerPlaybackCases();
+  registerExplainCases(paths[0]);
 
   MedianTable medians;
   if (!runBenchmarks(argc, argv, medians)) return 1;

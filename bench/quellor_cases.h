@@ -19,6 +19,7 @@ std::string levelLoadCase(const std::string& level);
 std::string hostileTraversalCase(PortalTopology kind);
 std::string playbackSeekCase();
 std::string playbackOpenCase();
+std::string explainCase(bool depthView);
 
 // Paths must outlive the run.
 void registerFramePassCases(const std::vector<CameraPath>& paths);
@@ -28,3 +29,4 @@ void registerFrameDigestCases(const CameraPath& framePath);
 void registerLevelLoadCase(const std::string& level);
 void registerHostileTraversalCases();
 void registerPlaybackCases();
+void registerExplainCases(const CameraPath& path);

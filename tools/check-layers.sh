@@ -4,8 +4,10 @@
 #   geometry  vectors, angles, camera, viewport    (nothing of ours)
 #   world     the world model and its loader       (geometry, io)
 #   render    traversal, clipping, projection, fill (geometry, world)
+#   explain   the frame explainer over the pass watch (render, geometry, world)
+#   plan      a pass's traversal drawn from above with cairo (explain and below)
 # Above them viewer/ and tools/ may include anything below. The core (geometry, world,
-# render) also never includes a window system: SDL, OpenGL, GLUT, X11 or Windows headers.
+# render, explain) also never includes a window system: SDL, OpenGL, GLUT, X11 or Windows headers.
 # io may, but only in its platform files (*_win32.cpp, *_posix.cpp).
 #
 # Usage: check-layers.sh [SOURCE_DIR]   (default: the folder above this script)
@@ -19,12 +21,14 @@ declare -A allowed=(
   [geometry]="geometry"
   [world]="world geometry io"
   [render]="render world geometry"
+  [explain]="explain render world geometry"
+  [plan]="plan explain render world geometry"
 )
-project_dirs="io geometry world render viewer tools deform bench fuzz tests"
+project_dirs="io geometry world render explain plan viewer tools deform bench fuzz tests"
 window_headers='SDL|GL/|GLUT/|X11/|windows\.h|winuser\.h|wingdi\.h'
 
 failures=0
-for layer in io geometry world render; do
+for layer in io geometry world render explain plan; do
   [ -d "$layer" ] || continue
   while IFS= read -r -d '' file; do
     while IFS=: read -r line text; do

@@ -17,7 +17,7 @@ runner=$(command -v run-clang-tidy-14 || command -v run-clang-tidy || true)
 # tests, benchmarks and fuzz targets, whose analysis would take longer than all the rest
 # (the suites and sanitizers watch those).
 root=$(pwd)
-sources="^$root/(geometry|world|render|io|viewer|tools|deform)/.*\\.cpp$"
+sources="^$root/(geometry|world|render|explain|plan|io|viewer|tools|deform)/.*\\.cpp$"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 # GCC's options that clang does not know are dropped rather than reported.

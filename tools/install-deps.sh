@@ -10,7 +10,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev libpng-dev libcairo2-dev libxxhash-dev
-  libsdl2-dev
+  libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 )
 viewer_only=0

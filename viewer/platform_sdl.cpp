@@ -1,6 +1,7 @@
 // quellor: the desktop viewer. SDL2 supplies the window, the events and the copy of the
 // frame to the screen; everything else is the shell's frame pass, shared with quellor-replay.
 #include <SDL.h>
+#include <SDL_ttf.h>
 
 #include <csignal>
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include "io/input_file.h"
 #include "viewer/command_line.h"
 #include "viewer/desktop_loop.h"
+#include "viewer/explain_views.h"
+#include "viewer/explain_window.h"
 #include "viewer/frame_image.h"
 #include "viewer/headless_platform.h"
 #include "viewer/heap_frame.h"
@@ -104,6 +107,13 @@ class SdlPlatform {
   // every pass's messages. SDL itself releases every key when the window loses the
   // keyboard, so none stays held.
   void holdKeys(HeldControls* held) { held_ = held; }
+  // The explainer's views (F1 to F4, clicks) over viewer's passes; the level watch, when
+  // the file is followed, is looked at while step mode holds the passes.
+  void explainWith(Viewer* viewer, ExplainViews* views, LevelWatch* watch) {
+    viewer_ = viewer;
+    views_ = views;
+    watch_ = watch;
+  }
 
  private:
   bool pollMessage(Message& message);
@@ -132,8 +142,21 @@ class SdlPlatform {
   FrameImage shot_;                // made on the first screenshot, reused after
   std::vector<uint8_t> shotBytes_;
 
+  Viewer* viewer_ = nullptr;
+  ExplainViews* views_ = nullptr;
+  LevelWatch* watch_ = nullptr;
+  ExplainWindow overlay_;
+  bool stepWanted_ = false;  // F3 came in this pass's messages
+  // Messages that came while step mode held the passes, for the pass after it.
+  Message pending_[4];
+  int32_t pendingCount_ = 0, pendingNext_ = 0;
+
   // The keys beyond the key table's: seen here, and still delivered as any key is.
   void viewerKey(const SDL_KeyboardEvent& key);
+  void clickAt(int32_t windowX, int32_t windowY);
+  bool showFrame(const PresentedFrame& frame);
+  void holdPasses(const PresentedFrame& frame);
+  void keep(const Message& message);
   void toggleFullscreen();
   void writeShot(const PresentedFrame& frame);
 };
@@ -243,6 +266,7 @@ void SdlPlatform::show() {
 }
 
 void SdlPlatform::close() {
+  overlay_.close();
   if (renderer_) SDL_DestroyRenderer(renderer_);
   renderer_ = nullptr;
   if (window_) SDL_DestroyWindow(window_);
@@ -258,6 +282,11 @@ PixelSize SdlPlatform::drawableSize() const {
 }
 
 bool SdlPlatform::pollMessage(Message& message) {
+  if (pendingNext_ < pendingCount_) {
+    message = pending_[pendingNext_++];
+    if (pendingNext_ == pendingCount_) pendingNext_ = pendingCount_ = 0;
+    return true;
+  }
   if (stopSignal != 0) {
     message = {MessageKind::Close, 0, 0, 0};
     return true;
@@ -275,6 +304,8 @@ bool SdlPlatform::pollMessage(Message& message) {
     return true;
   }
   if (event.type == SDL_KEYDOWN) viewerKey(event.key);
+  if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT)
+    clickAt(event.button.x, event.button.y);
   const PixelSize drawable = event.type == SDL_WINDOWEVENT ? drawableSize() : known_;
   message = messageFromSdlEvent(event, drawable, known_);
   return true;
@@ -340,6 +371,122 @@ void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
   if (sym == SDLK_F12) screenshotWanted_ = true;
   const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT) != 0;
   if (sym == SDLK_F11 || altEnter) toggleFullscreen();
+  if (!views_) return;
+  if (sym == SDLK_F1) views_->toggleHelp();
+  if (sym == SDLK_F2) views_->toggleDepthView();
+  if (sym == SDLK_F3) stepWanted_ = true;
+  if (sym == SDLK_F4) views_->togglePlan();
+  if (sym == SDLK_ESCAPE) views_->clearStory();
+}
+
+// Window coordinates to the frame's pixels (HiDPI makes them differ).
+void SdlPlatform::clickAt(int32_t windowX, int32_t windowY) {
+  if (!views_) return;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  const PixelSize drawable = drawableSize();
+  const int32_t x = w > 0 ? int32_t(int64_t(windowX) * drawable.width / w) : windowX;
+  const int32_t y = h > 0 ? int32_t(int64_t(windowY) * drawable.height / h) : windowY;
+  views_->click(x, y);
+  // Also on standard output, where a terminal (or a test) can keep it.
+  std::printf("%s\n", views_->story());
+  std::fflush(stdout);
+}
+
+void SdlPlatform::keep(const Message& message) {
+  if (pendingCount_ < int32_t(sizeof pending_ / sizeof pending_[0])) pending_[pendingCount_++] = message;
+}
+
+// Step mode: the passes wait here, inside the present of the pass F3 came in, and nothing
+// reaches the frame pass (nor a recording) until it ends. A resize is made at once and a
+// size message kept for the next pass, as are Q and a close, which end step mode.
+void SdlPlatform::holdPasses(const PresentedFrame& frame) {
+  stepWanted_ = false;
+  views_->enterStepMode();
+  PresentedFrame shown = frame;
+  showFrame(shown);
+  bool holding = true;
+  while (holding) {
+    if (stopSignal != 0) {
+      keep({MessageKind::Close, 0, 0, 0});
+      break;
+    }
+    SDL_Event event;
+    if (!SDL_WaitEventTimeout(&event, MinimisedWaitMs)) {
+      if (watch_ &&
+          pollLevelWatch(*watch_, viewer_->world, viewer_->camera, levelWatchClockMs()) == LevelWatchResult::Reloaded) {
+        views_->restep();
+        showFrame(shown);
+      }
+      continue;
+    }
+    switch (event.type) {
+      case SDL_KEYDOWN:
+        switch (event.key.keysym.sym) {
+          case SDLK_RIGHT:
+          case SDLK_PAGEDOWN:
+            views_->stepBy(1);
+            break;
+          case SDLK_LEFT:
+          case SDLK_PAGEUP:
+            views_->stepBy(-1);
+            break;
+          case SDLK_HOME:
+            views_->stepTo(0);
+            break;
+          case SDLK_END:
+            views_->stepTo(views_->stepCount());
+            break;
+          case SDLK_F3:
+          case SDLK_ESCAPE:
+            if (!event.key.repeat) holding = false;
+            break;
+          case SDLK_q:
+            keep({MessageKind::KeyDown, KeyQ, 0, 0});
+            holding = false;
+            break;
+          case SDLK_F1:
+            if (!event.key.repeat) views_->toggleHelp();
+            break;
+          case SDLK_F2:
+            if (!event.key.repeat) views_->toggleDepthView();
+            break;
+          case SDLK_F4:
+            if (!event.key.repeat) views_->togglePlan();
+            break;
+          case SDLK_F12:
+            if (!event.key.repeat) writeShot(shown);
+            break;
+          default:
+            break;
+        }
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT) clickAt(event.button.x, event.button.y);
+        break;
+      case SDL_QUIT:
+        keep({MessageKind::Close, 0, 0, 0});
+        holding = false;
+        break;
+      case SDL_WINDOWEVENT: {
+        const Message message = messageFromSdlEvent(event, drawableSize(), known_);
+        if (message.kind == MessageKind::Close) {
+          keep(message);
+          holding = false;
+        } else if (message.kind == MessageKind::Size) {
+          resizeFrame(*viewer_, *this, message.width, message.height);
+          keep(message);
+          views_->restep();
+          shown = presentedFrame(*viewer_);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    if (holding) showFrame(shown);
+  }
+  views_->leaveStepMode();
 }
 
 void SdlPlatform::toggleFullscreen() {
@@ -377,6 +524,7 @@ void SdlPlatform::writeShot(const PresentedFrame& frame) {
 
 void SdlPlatform::present(const PresentedFrame& frame) {
   waitSeconds_ = 0;
+  if (views_) views_->afterPass();
   // The frame of the pass whose messages held F12, as this present shows it.
   if (screenshotWanted_) writeShot(frame);
   if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) {
@@ -388,22 +536,31 @@ void SdlPlatform::present(const PresentedFrame& frame) {
   }
   if (!frame.rowOrigin) return;
   if (playbackKeys_) followFrameSize(frame);
+  if (!showFrame(frame)) return;
+  if (stepWanted_ && views_) holdPasses(frame);
+}
+
+// False when the frame could not be copied to the window.
+bool SdlPlatform::showFrame(const PresentedFrame& frame) {
+  if (!frame.rowOrigin) return false;
   auto* texture = static_cast<SDL_Texture*>(frame.platformHandle);
   void* texels = nullptr;
   int texturePitch = 0;
-  if (SDL_LockTexture(texture, nullptr, &texels, &texturePitch) != 0) return;
+  if (SDL_LockTexture(texture, nullptr, &texels, &texturePitch) != 0) return false;
   expandPalette(frame.rowOrigin, frame.pitch, frame.width, frame.height, static_cast<uint32_t*>(texels),
                 texturePitch / int32_t(sizeof(uint32_t)), argb_);
   SDL_UnlockTexture(texture);
   // A failed copy shows nothing for this frame; the next pass tries again.
   const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
-  if (SDL_RenderClear(renderer_) != 0) return;
-  if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return;
+  if (SDL_RenderClear(renderer_) != 0) return false;
+  if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return false;
+  if (views_) overlay_.draw(renderer_, *views_, *viewer_, frame.width, frame.height);
   if (progressTotal_ > 0) drawProgress(frame);
   // Where presentation is synchronised, this is where the display makes the pass wait.
   const double start = monotonicSeconds();
   SDL_RenderPresent(renderer_);
   waitSeconds_ = monotonicSeconds() - start;
+  return true;
 }
 
 void SdlPlatform::followFrameSize(const PresentedFrame& frame) {
@@ -663,6 +820,8 @@ int main(int argc, char** argv) {
   // The level file is followed from the version just loaded (or refused) on.
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;
+  ExplainViews views(*viewer);
+  platform.explainWith(viewer.get(), &views, extras.watch);
   runDesktopLoop(*viewer, desktop, extras);
   stopLevelWatch(watch);
   finishViewerRun(*viewer, desktop);

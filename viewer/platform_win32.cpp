@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "viewer/explain_views.h"
 #include "viewer/main_loop.h"
 #include "viewer/palette.h"
 #include "viewer/platform.h"
@@ -39,7 +40,7 @@ static_assert(PaletteHeaderSize == 552 && ColourHeaderSize == 1064, "bitmap head
 // buffers are made from, and the messages the window procedure has made for the shell.
 class Win32Platform {
  public:
-  explicit Win32Platform(Viewer& viewer) : viewer_(viewer) {}
+  explicit Win32Platform(Viewer& viewer) : viewer_(viewer), views_(viewer) {}
 
   // The shell's side.
   bool nextMessage(Message& message);
@@ -65,6 +66,10 @@ class Win32Platform {
   // A message for the shell, taken in arrival order.
   void deliver(MessageKind kind, int32_t key = 0, int32_t width = 0, int32_t height = 0);
   bool buildPalette(HDC dc);
+  void blit(const PresentedFrame& frame);
+  // Step mode (F3): the passes wait here, inside the present of the pass F3 came in.
+  void holdPasses();
+  void holdKey(WPARAM key);
   void fillHeader(BITMAPINFO& bitmapInfo, bool paletteDisplay) const;
   bool fails(const char* what) {
     startFailure_ = what;
@@ -75,6 +80,9 @@ class Win32Platform {
   // a modal loop); they wait here for the shell.
   static constexpr int QueueCapacity = 64;
   Viewer& viewer_;
+  // The explainer's depth view (F2) and step mode (F3), drawn into the frame.
+  ExplainViews views_;
+  bool stepWanted_ = false, holding_ = false;
   HWND mainWindow_ = nullptr;
   HPALETTE programPalette = nullptr;  // stays null on a display without palettes
   HPALETTE priorPalette = nullptr;
@@ -130,6 +138,67 @@ bool Win32Platform::nextMessage(Message& message) {
 }
 
 void Win32Platform::present(const PresentedFrame& frame) {
+  if (!frame.rowOrigin) return;
+  views_.afterPass();
+  blit(frame);
+  if (stepWanted_) holdPasses();
+}
+
+// While step mode holds the passes nothing reaches the frame pass but what ends it: Q and
+// a close are queued for the pass after it, as is a size, which the frame takes then.
+void Win32Platform::holdPasses() {
+  stepWanted_ = false;
+  holding_ = true;
+  views_.enterStepMode();
+  blit(presentedFrame(viewer_));
+  while (holding_) {
+    MSG msg;
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      deliver(MessageKind::Close);
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    if (holding_ && viewer_.frameExists) blit(presentedFrame(viewer_));
+  }
+  holding_ = false;
+  views_.leaveStepMode();
+  if (viewer_.frameExists) blit(presentedFrame(viewer_));
+}
+
+void Win32Platform::holdKey(WPARAM key) {
+  switch (key) {
+    case VK_RIGHT:
+    case VK_NEXT:
+      views_.stepBy(1);
+      break;
+    case VK_LEFT:
+    case VK_PRIOR:
+      views_.stepBy(-1);
+      break;
+    case VK_HOME:
+      views_.stepTo(0);
+      break;
+    case VK_END:
+      views_.stepTo(views_.stepCount());
+      break;
+    case VK_F2:
+      views_.toggleDepthView();
+      break;
+    case VK_F3:
+    case VK_ESCAPE:
+      holding_ = false;
+      break;
+    case 'Q':
+      deliver(MessageKind::KeyDown, KeyQ);
+      holding_ = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void Win32Platform::blit(const PresentedFrame& frame) {
   if (!frame.rowOrigin) return;
   const HDC windowContext = GetDC(mainWindow_);
   HPALETTE previousPalette = nullptr;
@@ -190,6 +259,7 @@ LRESULT Win32Platform::windowMessage(HWND window, UINT message, WPARAM wParam, L
       programPalette = nullptr;
       PostQuitMessage(0);
       deliver(MessageKind::Close);
+      holding_ = false;
       break;
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
@@ -198,9 +268,20 @@ LRESULT Win32Platform::windowMessage(HWND window, UINT message, WPARAM wParam, L
         deliver(MessageKind::Size, 0, LOWORD(lParam), HIWORD(lParam));
       }
       break;
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: {
+      const bool repeat = (lParam & (LPARAM(1) << 30)) != 0;
+      if (holding_) {
+        if (!repeat || wParam == VK_RIGHT || wParam == VK_LEFT || wParam == VK_NEXT || wParam == VK_PRIOR) {
+          holdKey(wParam);
+        }
+        break;
+      }
+      // F2 and F3 still reach the frame pass as keys it ignores.
       deliver(MessageKind::KeyDown, int32_t(wParam));
+      if (wParam == VK_F2 && !repeat) views_.toggleDepthView();
+      if (wParam == VK_F3 && !repeat) stepWanted_ = true;
       break;
+    }
     default:
       break;
   }

@@ -292,6 +292,55 @@ xdotool key x
 shot "$win" "$work/s4.ppm"
 images same "$work/s2.ppm" "$work/s4.ppm" || fail "x did not switch back"
 
+# The explainer's views, drawn into the frame: F2 the depth view (no pixel a wall covered
+# left black: depth colours are never black), F2 again the frame as it was; F3 and End the
+# frame plus only the highlight (white and red), Home the first step, Escape back.
+cat >"$work/views.py" <<'PY'
+import sys
+def read(path):
+    data = open(path, "rb").read()
+    fields, i = [], 0
+    while len(fields) < 4:
+        while data[i:i + 1].isspace(): i += 1
+        if data[i:i + 1] == b"#": i = data.index(b"\n", i); continue
+        j = i
+        while not data[j:j + 1].isspace(): j += 1
+        fields.append(data[i:j]); i = j
+    w, h = int(fields[1]), int(fields[2])
+    return w, data[i + 1:]
+mode, a, b = sys.argv[1:4]
+w, pa = read(a)
+_, pb = read(b)
+px = lambda p, k: p[3 * k:3 * k + 3]
+n = w * 240
+changed = [k for k in range(n) if px(pa, k) != px(pb, k)]
+if not changed: sys.exit(1)
+if mode == "depth":
+    sys.exit(1 if any(px(pb, k) == b"\0\0\0" and px(pa, k) != b"\0\0\0" for k in range(n)) else 0)
+if mode == "highlight":
+    sys.exit(1 if any(px(pb, k) not in (b"\xff\xff\xff", b"\xff\0\0") for k in changed) else 0)
+PY
+xdotool key F2
+shot "$win" "$work/e1.ppm"
+python3 "$work/views.py" depth "$work/s2.ppm" "$work/e1.ppm" || fail "F2: not the depth view of the frame"
+"$convert" "$work/e1.ppm" "$shots/depth-view.png"
+xdotool key F2
+shot "$win" "$work/e2.ppm"
+images same "$work/s2.ppm" "$work/e2.ppm" || fail "F2 again: not the frame as it was"
+xdotool key F3
+sleep 0.3
+xdotool key End
+shot "$win" "$work/e3.ppm"
+python3 "$work/views.py" highlight "$work/s2.ppm" "$work/e3.ppm" || fail "F3, End: not the frame plus the highlight"
+"$convert" "$work/e3.ppm" "$shots/step-last.png"
+xdotool key Home
+shot "$win" "$work/e4.ppm"
+! images same "$work/e3.ppm" "$work/e4.ppm" || fail "Home in step mode did not go back to the first step"
+xdotool key Escape
+shot "$win" "$work/e5.ppm"
+images same "$work/s2.ppm" "$work/e5.ppm" || fail "Escape: not the frame as it was"
+echo "explainer views: ok"
+
 # Q ends the viewer with status 0 and takes the window with it.
 xdotool key q
 expect_exit 0

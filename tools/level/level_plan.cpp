@@ -46,8 +46,8 @@ PlanBox unionOf(const PlanBox& a, const PlanBox& b) {
 // Paints a measured sheet on a cairo surface, and reports every text it shows.
 class Painter {
  public:
-  Painter(const PlanLevel& level, const PlanSheet& sheet, PlanLayout& layout, cairo_t* cr)
-      : level_(level), world_(*level.world), sheet_(sheet), layout_(layout), cr_(cr) {}
+  Painter(const PlanLevel& level, const PlanSheet& sheet, PlanLayout& layout, cairo_t* cr, const PlanOverlay& overlay)
+      : level_(level), world_(*level.world), sheet_(sheet), layout_(layout), cr_(cr), overlay_(overlay) {}
 
   void paint() {
     cairo_set_source_rgb(cr_, 1, 1, 1);
@@ -64,6 +64,11 @@ class Painter {
     overview();
     start();
     labels();
+    if (overlay_) {
+      cairo_save(cr_);
+      overlay_(cr_, layout_);
+      cairo_restore(cr_);
+    }
     cairo_restore(cr_);
     cairo_set_source_rgb(cr_, 0.3, 0.3, 0.3);
     cairo_set_line_width(cr_, 1);
@@ -578,6 +583,7 @@ class Painter {
   const PlanSheet& sheet_;
   PlanLayout& layout_;
   cairo_t* cr_;
+  const PlanOverlay& overlay_;
   std::string overviewNote_;
 };
 
@@ -599,7 +605,8 @@ bool planFormatOf(const std::string& path, PlanFormat& format) {
   return true;
 }
 
-bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error) {
+bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error,
+              const PlanOverlay& overlay) {
   layout = PlanLayout{};
   const PlanSheet sheet = measurePlan(level, layout);
   bytes.clear();
@@ -616,7 +623,7 @@ bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, Pla
       break;
   }
   cairo_t* cr = cairo_create(surface);
-  Painter(level, sheet, layout, cr).paint();
+  Painter(level, sheet, layout, cr, overlay).paint();
   cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS && format == PlanFormat::Png) {

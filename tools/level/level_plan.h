@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,4 +47,11 @@ constexpr double StartMarkerRgb[3] = {0.85, 0.1, 0.1};
 // text covers another: a label whose place is taken moves to the nearest free one, and a
 // grid number that has none is left out.
 // The encoded file goes to bytes. False with a message when cairo fails.
-bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error);
+// An overlay, when given, draws over the plan (inside its frame, after the labels): the
+// viewer's explainer draws a pass's traversal so.
+// (cairo's own declaration of its context, so that this header needs no cairo headers: the
+// page's build reads it without cairo.)
+typedef struct _cairo cairo_t;  // NOLINT(modernize-use-using): repeats cairo.h's own typedef
+using PlanOverlay = std::function<void(cairo_t*, const PlanLayout&)>;
+bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error,
+              const PlanOverlay& overlay = nullptr);

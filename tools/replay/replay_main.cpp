@@ -18,6 +18,7 @@
 #include "io/output_file.h"
 #include "quellor/version.h"
 #include "tools/replay/digest_file.h"
+#include "tools/replay/explain_files.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/timedemo.h"
 #include "viewer/frame_image.h"
@@ -49,13 +50,20 @@ struct Options {
   bool timedemo = false;
   std::string repeat = "1";
   bool present = false;
+  std::string explain;         // the pass to explain, empty for none
+  std::string view = "plain";  // or "depth"
 };
 
 class ReplayPlatform {
  public:
   // viewer: the shell state the trace reads after each pass.
-  ReplayPlatform(const Recording& script, const Options& options, const ShotPlan& shots, const Viewer& viewer)
-      : script_(script), options_(options), shots_(shots), viewer_(viewer) {}
+  // explainPass: the pass written out step by step (0 for none).
+  ReplayPlatform(const Recording& script, const Options& options, const ShotPlan& shots, Viewer& viewer,
+                 int64_t explainPass)
+      : script_(script), options_(options), shots_(shots), viewer_(viewer), explainPass_(explainPass) {
+    explainOptions_.depthView = options.view == "depth";
+    if (explainPass_ > 0 || explainOptions_.depthView) explainer_ = std::make_unique<Explainer>();
+  }
 
   // A stop (a signal, or an output that failed) arrives as a close: the loop ends at once.
   bool nextMessage(Message& message) {
@@ -69,6 +77,16 @@ class ReplayPlatform {
   void present(const PresentedFrame& frame) {
     ++presented_;
     traceLine(viewer_);
+    // The frame just drawn, drawn again as the explainer shows it.
+    if (presented_ == explainPass_ && !failed_) {
+      std::string error;
+      if (!writeExplainFiles(viewer_, *explainer_, explainOptions_, options_.level, options_.out,
+                             options_.format == "pgm", error))
+        report(error);
+    } else if (explainOptions_.depthView && viewer_.frameExists) {
+      explainer_->recordPass(
+          viewer_.renderer, {viewer_.world, viewer_.camera, viewer_.viewport, viewer_.initialFrustum}, explainOptions_);
+    }
     const bool wanted =
         shots_.kind == ShotPlan::All || (shots_.kind == ShotPlan::Listed && shots_.passes.count(presented_));
     if ((wanted || shots_.kind == ShotPlan::Last) && frame.rowOrigin) captureFrame(frame, image_);
@@ -168,7 +186,10 @@ class ReplayPlatform {
   ScriptCursor script_;
   const Options& options_;
   const ShotPlan& shots_;
-  const Viewer& viewer_;
+  Viewer& viewer_;
+  int64_t explainPass_;
+  ExplainOptions explainOptions_;
+  std::unique_ptr<Explainer> explainer_;
   int64_t presented_ = 0;
   PixelSize clientPixels_{FirstClientWidth, FirstClientHeight};
   FrameImage image_;
@@ -319,7 +340,18 @@ int main(int argc, char** argv) {
   app.add_flag("--present", options.present,
                "with --timedemo: also time expanding each frame to 32-bit colour, as a window's present does")
       ->needs(timedemo);
+  CLI::Option* explain =
+      app.add_option("--explain", options.explain,
+                     "write pass N step by step into --out: steps.tsv, step-NNNN.png (the frame up to each step, "
+                     "the step outlined) and plan.svg (the plan with the pass's traversal)")
+          ->type_name("N");
+  CLI::Option* view = app.add_option("--view", options.view,
+                                     "plain or depth: depth writes every frame in the depth view (walls in their "
+                                     "portal depth's colour, portal outlines on top)")
+                          ->check(CLI::IsMember({"plain", "depth"}));
   for (const char* name : {"--shots", "--out", "--format", "--digests"}) timedemo->excludes(name);
+  timedemo->excludes(explain);
+  timedemo->excludes(view);
   app.footer(
       "Exit status: 0 after the last pass, Q or close; 1 when an output cannot be written "
       "(earlier files of the same name are left as they were); 2 for an option or script it "
@@ -385,6 +417,13 @@ int main(int argc, char** argv) {
     }
   }
   if (!parseShotsOption(options.shots, passes, shots, error)) return refuse(error);
+  int64_t explainPass = 0;
+  if (!options.explain.empty()) {
+    if (!parsePassesOption(options.explain, explainPass, error) || explainPass < 1 || explainPass > passes) {
+      return refuse("--explain: pass " + options.explain + " is not one of the run's passes (1 to " +
+                    std::to_string(passes) + ")");
+    }
+  }
   catchStopSignals();
   if (options.timedemo) {
     int64_t runs = 0;
@@ -400,7 +439,7 @@ int main(int argc, char** argv) {
   }
 
   auto viewer = std::make_unique<Viewer>();
-  auto platform = std::make_unique<ReplayPlatform>(script, options, shots, *viewer);
+  auto platform = std::make_unique<ReplayPlatform>(script, options, shots, *viewer, explainPass);
   if (!platform->openTrace(error)) {
     std::fprintf(stderr, "quellor-replay: %s\n", error.c_str());
     return 1;

@@ -197,10 +197,14 @@ if [ "$mode" = palette-display ]; then
   exit 0
 fi
 
-# Every pass of a turn to the left from the start.
+# The passes of a turn to the left from the start, a thousand at a time: a loaded machine
+# may deliver the key's release late, and the turn goes on until it comes.
 printf '1 key left\n' >"$work/turn.txt"
-"$replay" --level "$level" --script "$work/turn.txt" --passes 1000 --shots all --format pgm \
-  --out "$work/turn" >/dev/null
+turn_frames() {  # turn_frames K: the frames of passes 1000*(K-1)+1 to 1000*K in $work/turn
+  rm -rf "$work/turn"
+  "$replay" --level "$level" --script "$work/turn.txt" --passes $((1000 * $1)) \
+    --shots "$(seq -s, $((1000 * $1 - 999)) $((1000 * $1)))" --format pgm --out "$work/turn" >/dev/null
+}
 
 mkdir -p "$work/run"
 cp "$level" "$work/run/3rooms.b2"
@@ -256,8 +260,13 @@ shot "$win" "$work/s1.ppm"
 shot "$win" "$work/s1b.ppm" 0.3
 images same "$work/s1.ppm" "$work/s1b.ppm" || fail "still turning after the release"
 ! images same "$work/s0.ppm" "$work/s1.ppm" || fail "left did not turn"
-turned=$(images match "$work/s1.ppm" "$palette" "$work"/turn/frame-*.pgm)
-[ -n "$turned" ] || fail "the turned frame is none of the replay's first 1000 turning passes"
+turned=""
+for k in 1 2 3 4 5 6 7 8; do
+  turn_frames $k
+  turned=$(images match "$work/s1.ppm" "$palette" "$work"/turn/frame-*.pgm)
+  [ -z "$turned" ] || break
+done
+[ -n "$turned" ] || fail "the turned frame is none of the replay's first 8000 turning passes"
 echo "turned: the replay's frame after $turned pass(es)"
 
 # Walk: up, then space a moment later. The frame is steady and is the replay's after the
@@ -286,10 +295,17 @@ echo "walked: the replay's frame at passes ${passes[0]} to ${passes[-1]} (${#pas
 # Z shows the overview; X the walking camera's frame again, unchanged.
 focus "$win"
 xdotool key z
-shot "$win" "$work/s3.ppm"
+# Late under load, the key's pass may come after the first shot: up to five seconds.
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  shot "$win" "$work/s3.ppm"
+  ! images same "$work/s2.ppm" "$work/s3.ppm" && break
+done
 ! images same "$work/s2.ppm" "$work/s3.ppm" || fail "z did not switch to the overview"
 xdotool key x
-shot "$win" "$work/s4.ppm"
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  shot "$win" "$work/s4.ppm"
+  images same "$work/s2.ppm" "$work/s4.ppm" && break
+done
 images same "$work/s2.ppm" "$work/s4.ppm" || fail "x did not switch back"
 
 # The explainer's views, drawn into the frame: F2 the depth view (no pixel a wall covered

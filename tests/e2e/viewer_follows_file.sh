@@ -12,16 +12,10 @@ quellor="$build_dir/quellor"
 replay="$build_dir/quellor-replay"
 tool="$build_dir/quellor-level"
 probe="$build_dir/viewer_window_probe"
-for program in "$quellor" "$replay" "$tool" "$probe"; do
-  [ -x "$program" ] || { echo "FAIL: $program is not built"; exit 1; }
-done
-command -v xdotool > /dev/null || { echo "FAIL: xdotool missing (run tools/install-deps.sh)"; exit 1; }
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run > /dev/null || { echo "SKIP: no DISPLAY and no xvfb-run"; exit 77; }
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset -ardelay 5000" \
-    bash "$0" "$@"
-fi
-export SDL_VIDEODRIVER=x11
+source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
+need_built "$quellor" "$replay" "$tool" "$probe"
+need_commands xdotool
+on_x_display 5000 "$@"
 source "$(dirname "${BASH_SOURCE[0]}")/x_window.bash"
 work="$build_dir/e2e-viewer-follows-file"
 rm -rf "$work" && mkdir -p "$work"

@@ -13,26 +13,13 @@ quellor="$build_dir/quellor"
 replay="$build_dir/quellor-replay"
 level="$build_dir/3rooms.b2"
 
-if [ ! -f "$level" ]; then
-  echo "SKIP: $level is not built"
-  exit 77
-fi
-for tool in "$quellor" "$replay"; do
-  [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
-done
-command -v xdotool > /dev/null || { echo "FAIL: xdotool missing (run tools/install-deps.sh)"; exit 1; }
-
-if [ -z "${DISPLAY:-}" ]; then
-  if ! command -v xvfb-run > /dev/null; then
-    echo "SKIP: no DISPLAY and no xvfb-run (tools/install-deps.sh installs xvfb)"
-    exit 77
-  fi
-  # The server's own key repeats are put off beyond the test's length: with held
-  # controls the viewer needs none, and the recording shows that.
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset -ardelay 30000" \
-    bash "$0" "$@"
-fi
-export SDL_VIDEODRIVER=x11
+source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
+need_level "$level"
+need_built "$quellor" "$replay"
+need_commands xdotool
+# The server's own key repeats are put off beyond the test's length: with held controls
+# the viewer needs none, and the recording shows that.
+on_x_display 30000 "$@"
 
 work="$build_dir/e2e-viewer-held"
 rm -rf "$work" && mkdir -p "$work"

@@ -11,17 +11,11 @@ quellor="$build_dir/quellor"
 probe="$build_dir/viewer_window_probe"
 level="$build_dir/3rooms.b2"
 
-[ -f "$level" ] || { echo "SKIP: $level is not built"; exit 77; }
-for tool in "$quellor" "$probe"; do
-  [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
-done
-command -v xdotool > /dev/null || { echo "FAIL: xdotool missing (run tools/install-deps.sh)"; exit 1; }
-
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run > /dev/null || { echo "SKIP: no DISPLAY and no xvfb-run"; exit 77; }
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
-fi
-export SDL_VIDEODRIVER=x11
+source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
+need_level "$level"
+need_built "$quellor" "$probe"
+need_commands xdotool
+on_x_display 5000 "$@"
 
 work="$build_dir/e2e-viewer-signals"
 rm -rf "$work" && mkdir -p "$work/level" "$work/fifo"

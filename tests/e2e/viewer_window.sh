@@ -14,34 +14,11 @@ replay="$build_dir/quellor-replay"
 probe="$build_dir/viewer_window_probe"
 level="$build_dir/3rooms.b2"
 
-if [ ! -f "$level" ]; then
-  echo "SKIP: $level is not built"
-  exit 77
-fi
-for tool in "$quellor" "$replay" "$probe"; do
-  [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
-done
-for tool in xdotool xwininfo; do
-  command -v "$tool" > /dev/null || { echo "FAIL: $tool missing (run tools/install-deps.sh)"; exit 1; }
-done
-
-if [ -z "${DISPLAY:-}" ]; then
-  if ! command -v xvfb-run > /dev/null; then
-    echo "SKIP: no DISPLAY and no xvfb-run (tools/install-deps.sh installs xvfb)"
-    exit 77
-  fi
-  # A random first display number keeps parallel runs from racing for the same server;
-  # -noreset, or the server resets whenever its last client leaves, between two runs, and
-  # refuses the next one meanwhile. Key repeats start only after 5 seconds, longer than any
-  # key is held here: a repeat that arrives in the same batch as the release would rightly
-  # keep the camera turning, and the release check would depend on timing.
-  export QUELLOR_E2E_OWN_SERVER=1
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset -ardelay 5000" \
-    bash "$0" "$@"
-fi
-
-# Without a display SDL would quietly pick a driver that shows nothing.
-export SDL_VIDEODRIVER=x11
+source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
+need_level "$level"
+need_built "$quellor" "$replay" "$probe"
+need_commands xdotool xwininfo
+on_x_display 5000 "$@"
 # ImageMagick by its full path (a `convert` earlier on PATH may be something else); only
 # used to keep PNG copies of the screenshots for people to look at.
 magick=/usr/bin/convert-im6.q16

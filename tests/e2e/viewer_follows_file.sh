@@ -7,11 +7,6 @@
 # Usage: viewer_follows_file.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
-build_dir=$(cd "${1:?build folder}" && pwd)
-quellor="$build_dir/quellor"
-replay="$build_dir/quellor-replay"
-tool="$build_dir/quellor-level"
-probe="$build_dir/viewer_window_probe"
 source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
 need_built "$quellor" "$replay" "$tool" "$probe"
 need_commands xdotool

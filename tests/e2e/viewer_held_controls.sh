@@ -8,11 +8,6 @@
 # Usage: viewer_held_controls.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
-build_dir=$(cd "${1:?build folder}" && pwd)
-quellor="$build_dir/quellor"
-replay="$build_dir/quellor-replay"
-level="$build_dir/3rooms.b2"
-
 source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
 need_level "$level"
 need_built "$quellor" "$replay"

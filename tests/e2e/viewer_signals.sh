@@ -6,11 +6,6 @@
 # Usage: viewer_signals.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
-build_dir=$(cd "${1:?build folder}" && pwd)
-quellor="$build_dir/quellor"
-probe="$build_dir/viewer_window_probe"
-level="$build_dir/3rooms.b2"
-
 source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
 need_level "$level"
 need_built "$quellor" "$probe"

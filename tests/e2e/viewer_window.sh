@@ -8,12 +8,6 @@
 # Usage: viewer_window.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
-build_dir=$(cd "${1:?build folder}" && pwd)
-quellor="$build_dir/quellor"
-replay="$build_dir/quellor-replay"
-probe="$build_dir/viewer_window_probe"
-level="$build_dir/3rooms.b2"
-
 source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
 need_level "$level"
 need_built "$quellor" "$replay" "$probe"

@@ -1,5 +1,14 @@
 # Sourced first by the end-to-end scripts that open windows: what they need, and an X
-# display to run on. Sourced, not run (CTest takes every *.sh here as a test of its own).
+# display to run on. Sourced, not run (CTest takes every *.sh here as a test of its own),
+# with the script's own arguments: BUILD_DIR first.
+
+# The build's programs and its shipped level, by the names the scripts use.
+build_dir=$(cd "${1:?build folder}" && pwd)
+quellor=$build_dir/quellor
+replay=$build_dir/quellor-replay
+tool=$build_dir/quellor-level
+probe=$build_dir/viewer_window_probe
+level=$build_dir/3rooms.b2
 
 # need_level FILE: skip the test when the build made no such level.
 need_level() { [ -f "$1" ] || { echo "SKIP: $1 is not built"; exit 77; }; }

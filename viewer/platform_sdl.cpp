@@ -711,6 +711,11 @@ bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::str
   out.playback = playbackOf(recording);
   out.playback->open(*viewer);
   finishViewerRun(*viewer, headless);
+  // As quellor-replay says them, once, before the window opens.
+  for (const Playback::Refusal& refusal : out.playback->refusals()) {
+    std::fprintf(stderr, "quellor: %s:%lld: %s (the level shown stays)\n", command.play.c_str(),
+                 static_cast<long long>(refusal.line), refusal.message.c_str());
+  }
   if (out.playback->total() < 1) {
     error = command.play + ": there is no pass to show (the window closes in the first)";
     return false;

@@ -16,8 +16,9 @@ void ExplainViews::toggleDepthView() {
 void ExplainViews::togglePlan() { plan_ = !plan_; }
 
 void ExplainViews::afterPass() {
-  if (!anyOn() || !viewer_.frameExists) return;
+  if ((!anyOn() && !drawnOver_) || !viewer_.frameExists) return;
   explainer_->recordPass(viewer_.renderer, scene(), options_);
+  drawnOver_ = options_.depthView;
   updateTexts();
 }
 
@@ -26,6 +27,7 @@ void ExplainViews::enterStepMode() {
   stepping_ = true;
   explainer_->recordPass(viewer_.renderer, scene(), options_);
   step_ = explainer_->stepCount();
+  drawnOver_ = true;
   drawShown();
 }
 
@@ -33,6 +35,7 @@ void ExplainViews::leaveStepMode() {
   stepping_ = false;
   if (!viewer_.frameExists) return;
   explainer_->recordPass(viewer_.renderer, scene(), options_);
+  drawnOver_ = options_.depthView;
   updateTexts();
 }
 
@@ -78,7 +81,14 @@ void ExplainViews::updateTexts() {
   passCountersText(explainer_->record().counts, counters_, sizeof counters_);
 }
 
-const char* ExplainViews::helpText() {
+const char* ExplainViews::helpText() const {
+  if (playback_) {
+    return "Playback: Space pause/resume, Right/Left a pass, PageDown/PageUp 100, Home/End first/last\n"
+           "+/- speed, T take over, Q/Escape quit\n"
+           "F1 this help and the pass's counters   F2 depth view   F3 step mode (pauses)   F4 plan\n"
+           "Step mode: Right/PageDown next step, Left/PageUp previous, Home first, End last, F3/Escape leave\n"
+           "Click: where the pixel came from   F11 full screen   F12 screenshot";
+  }
   return "Arrows turn and walk, Space stops, Z overview, X back, Q quits\n"
          "F1 this help and the pass's counters   F2 depth view   F3 step mode   F4 plan\n"
          "Step mode: Right/PageDown next step, Left/PageUp previous, Home first, End last, F3/Escape leave\n"

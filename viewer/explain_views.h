@@ -51,7 +51,9 @@ class ExplainViews {
   const char* caption() const { return stepping_ ? caption_ : ""; }
   const char* story() const { return story_; }
   const char* counters() const { return counters_; }
-  static const char* helpText();
+  // The keys: a playback's (its keys instead of the frame pass's) or the live viewer's.
+  void setPlayback(bool on) { playback_ = on; }
+  const char* helpText() const;
 
  private:
   PassScene scene() const;
@@ -61,7 +63,10 @@ class ExplainViews {
   Viewer& viewer_;
   std::unique_ptr<Explainer> explainer_;
   ExplainOptions options_;
-  bool help_ = false, plan_ = false, stepping_ = false;
+  bool help_ = false, plan_ = false, stepping_ = false, playback_ = false;
+  // The frame holds more than the plain pass (depth colours): drawn plain again once the
+  // views are off, for a paused playback draws no new pass.
+  bool drawnOver_ = false;
   int32_t step_ = 0;
   char caption_[MaxExplainText] = {};
   char story_[MaxExplainText] = {};

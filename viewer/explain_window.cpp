@@ -28,6 +28,7 @@ void ExplainWindow::close() {
   drop(help_);
   drop(caption_);
   drop(story_);
+  drop(status_);
   for (Text& t : legend_) drop(t);
   if (plan_) SDL_DestroyTexture(plan_);
   plan_ = nullptr;
@@ -113,11 +114,15 @@ void ExplainWindow::draw(SDL_Renderer* renderer, const ExplainViews& views, cons
   if (views.plan()) drawPlan(renderer, views, viewer, width, height);
   int32_t top = 0;
   if (views.help()) {
-    top += drawText(renderer, help_, std::string(ExplainViews::helpText()) + "\n" + views.counters(), 0, 0,
-                    width - 2 * Pad, height);
+    top += drawText(renderer, help_, std::string(views.helpText()) + "\n" + views.counters(), 0, 0, width - 2 * Pad,
+                    height);
   }
   if (views.depthView()) drawLegend(renderer, views, width, top + 2);
   int32_t bottom = -1;
   if (views.stepping()) bottom -= drawText(renderer, caption_, views.caption(), 0, bottom, width - 2 * Pad, height);
   drawText(renderer, story_, views.story(), 0, bottom, width - 2 * Pad, height);
+}
+
+int32_t ExplainWindow::drawStatus(SDL_Renderer* renderer, const std::string& text, int32_t x, int32_t bottom) {
+  return drawText(renderer, status_, text, x, -1, 1000, bottom);
 }

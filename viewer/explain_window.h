@@ -1,8 +1,8 @@
 #pragma once
-// The explainer's texts in the SDL window, drawn over the frame with SDL_ttf and DejaVu
-// Sans: the help and counters (F1), the depth legend (F2), the step's caption (F3), a
-// pixel's story (a click) and the plan panel (F4). Each text is rendered again only when
-// it changes.
+// The texts over the frame in the SDL window, drawn with SDL_ttf and DejaVu Sans: the
+// explainer's help and counters (F1), depth legend (F2), step caption (F3), a pixel's story
+// (a click) and plan panel (F4), and a playback's status line. Each text is rendered again
+// only when it changes.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -22,6 +22,9 @@ class ExplainWindow {
 
   void draw(SDL_Renderer* renderer, const ExplainViews& views, const Viewer& viewer, int32_t width, int32_t height);
   void close();
+  // One line of text on its dark backing, its bottom at row bottom - 1: a playback's pass,
+  // speed and pause. Gives the rows it took (0 without the font).
+  int32_t drawStatus(SDL_Renderer* renderer, const std::string& text, int32_t x, int32_t bottom);
 
  private:
   struct Text {
@@ -40,7 +43,7 @@ class ExplainWindow {
 
   bool tried_ = false;
   TTF_Font* font_ = nullptr;
-  Text help_, caption_, story_, legend_[MaxTraversalDepth];
+  Text help_, caption_, story_, status_, legend_[MaxTraversalDepth];
   SDL_Texture* plan_ = nullptr;
   int32_t planWidth_ = 0, planHeight_ = 0;
 };

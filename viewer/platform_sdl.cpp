@@ -92,6 +92,7 @@ class SdlPlatform {
     progressPass_ = control.pass();
     progressTotal_ = control.total();
     progressPaused_ = control.paused();
+    progressSpeed_ = control.speed();
   }
 
   bool nextMessage(Message& message) {
@@ -118,7 +119,9 @@ class SdlPlatform {
  private:
   bool pollMessage(Message& message);
   void playbackKey(const SDL_KeyboardEvent& key);
-  void drawProgress(const PresentedFrame& frame);
+  void queueCommand(PlaybackCommand command);
+  // Draws the bar and its status line; gives the rows over the frame's bottom they cover.
+  int32_t drawProgress(const PresentedFrame& frame);
   // A playback shows the recorded frame whole: the window takes its size.
   void followFrameSize(const PresentedFrame& frame);
   static constexpr size_t CommandCapacity = 64;
@@ -127,6 +130,7 @@ class SdlPlatform {
   bool playbackKeys_ = false;
   int64_t progressPass_ = 0, progressTotal_ = 0;  // total 0: no bar
   bool progressPaused_ = false;
+  int32_t progressSpeed_ = 0;
   PixelSize reportedClient_{0, 0};
   HeldControls* held_ = nullptr;
   bool sdlStarted_ = false;
@@ -147,6 +151,8 @@ class SdlPlatform {
   LevelWatch* watch_ = nullptr;
   ExplainWindow overlay_;
   bool stepWanted_ = false;  // F3 came in this pass's messages
+  // F3 ends the pass's messages: the events after it are step mode's.
+  bool messagesEnd_ = false;
   // Messages that came while step mode held the passes, for the pass after it.
   Message pending_[4];
   int32_t pendingCount_ = 0, pendingNext_ = 0;
@@ -291,6 +297,10 @@ bool SdlPlatform::pollMessage(Message& message) {
     message = {MessageKind::Close, 0, 0, 0};
     return true;
   }
+  if (messagesEnd_) {
+    messagesEnd_ = false;
+    return false;
+  }
   SDL_Event event;
   if (!SDL_PollEvent(&event)) {
     // Without a window manager SDL may change its size for full screen and not say so
@@ -359,7 +369,11 @@ void SdlPlatform::playbackKey(const SDL_KeyboardEvent& key) {
     default:
       return;
   }
-  if ((key.repeat && !repeats) || commandCount_ == CommandCapacity) return;
+  if (!key.repeat || repeats) queueCommand(command);
+}
+
+void SdlPlatform::queueCommand(PlaybackCommand command) {
+  if (commandCount_ == CommandCapacity) return;
   commands_[(commandFirst_ + commandCount_) % CommandCapacity] = command;
   ++commandCount_;
 }
@@ -374,7 +388,11 @@ void SdlPlatform::viewerKey(const SDL_KeyboardEvent& key) {
   if (!views_) return;
   if (sym == SDLK_F1) views_->toggleHelp();
   if (sym == SDLK_F2) views_->toggleDepthView();
-  if (sym == SDLK_F3) stepWanted_ = true;
+  if (sym == SDLK_F3) {
+    stepWanted_ = messagesEnd_ = true;
+    // A playback pauses on the pass shown, and stays paused when step mode ends.
+    if (playbackKeys_) queueCommand(PlaybackCommand::Pause);
+  }
   if (sym == SDLK_F4) views_->togglePlan();
   if (sym == SDLK_ESCAPE) views_->clearStory();
 }
@@ -443,6 +461,7 @@ void SdlPlatform::holdPasses(const PresentedFrame& frame) {
             break;
           case SDLK_q:
             keep({MessageKind::KeyDown, KeyQ, 0, 0});
+            if (playbackKeys_) queueCommand(PlaybackCommand::Quit);
             holding = false;
             break;
           case SDLK_F1:
@@ -473,6 +492,10 @@ void SdlPlatform::holdPasses(const PresentedFrame& frame) {
         if (message.kind == MessageKind::Close) {
           keep(message);
           holding = false;
+        } else if (message.kind == MessageKind::Size && playbackKeys_) {
+          // A playback's frame is the recording's size: the window goes back to it.
+          followFrameSize(shown);
+          showFrame(shown);
         } else if (message.kind == MessageKind::Size) {
           resizeFrame(*viewer_, *this, message.width, message.height);
           keep(message);
@@ -554,8 +577,9 @@ bool SdlPlatform::showFrame(const PresentedFrame& frame) {
   const SDL_Rect target{0, 0, frame.width, frame.height};  // 1:1 at the top left, never scaled
   if (SDL_RenderClear(renderer_) != 0) return false;
   if (SDL_RenderCopy(renderer_, texture, nullptr, &target) != 0) return false;
-  if (views_) overlay_.draw(renderer_, *views_, *viewer_, frame.width, frame.height);
-  if (progressTotal_ > 0) drawProgress(frame);
+  // The explainer's texts stay above a playback's bar.
+  const int32_t barRows = progressTotal_ > 0 ? drawProgress(frame) : 0;
+  if (views_) overlay_.draw(renderer_, *views_, *viewer_, frame.width, frame.height - barRows);
   // Where presentation is synchronised, this is where the display makes the pass wait.
   const double start = monotonicSeconds();
   SDL_RenderPresent(renderer_);
@@ -571,8 +595,9 @@ void SdlPlatform::followFrameSize(const PresentedFrame& frame) {
 }
 
 // A bar over the bottom rows of the frame as shown: the part played in white (grey while
-// paused) on a dark ground. The frame's own pixels, and so its screenshots, stay as drawn.
-void SdlPlatform::drawProgress(const PresentedFrame& frame) {
+// paused) on a dark ground, and above it the pass, the total, the speed and "paused". The
+// frame's own pixels, and so its screenshots, stay as drawn.
+int32_t SdlPlatform::drawProgress(const PresentedFrame& frame) {
   const PixelSize window = drawableSize();
   const int width = frame.width < window.width ? frame.width : window.width;
   const int height = frame.height < window.height ? frame.height : window.height;
@@ -586,6 +611,16 @@ void SdlPlatform::drawProgress(const PresentedFrame& frame) {
   SDL_SetRenderDrawColor(renderer_, bright, bright, bright, SDL_ALPHA_OPAQUE);
   SDL_RenderFillRect(renderer_, &done);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
+  char speed[8];
+  if (progressSpeed_ >= 0) {
+    std::snprintf(speed, sizeof speed, "%dx", 1 << progressSpeed_);
+  } else {
+    std::snprintf(speed, sizeof speed, "1/%dx", 1 << -progressSpeed_);
+  }
+  char status[96];
+  std::snprintf(status, sizeof status, "pass %lld of %lld   %s%s", static_cast<long long>(progressPass_),
+                static_cast<long long>(progressTotal_), speed, progressPaused_ ? "   paused" : "");
+  return barHeight + overlay_.drawStatus(renderer_, status, 0, height - barHeight);
 }
 
 bool SdlPlatform::allocateFrame(int32_t width, int32_t height, FrameMemory& out) {
@@ -676,6 +711,11 @@ bool preparePlayback(const CommandLine& command, PreparedPlayback& out, std::str
   out.playback = playbackOf(recording);
   out.playback->open(*viewer);
   finishViewerRun(*viewer, headless);
+  // As quellor-replay says them, once, before the window opens.
+  for (const Playback::Refusal& refusal : out.playback->refusals()) {
+    std::fprintf(stderr, "quellor: %s:%lld: %s (the level shown stays)\n", command.play.c_str(),
+                 static_cast<long long>(refusal.line), refusal.message.c_str());
+  }
   if (out.playback->total() < 1) {
     error = command.play + ": there is no pass to show (the window closes in the first)";
     return false;
@@ -745,10 +785,15 @@ int playRecording(const CommandLine& command) {
   beginMainLoop(*viewer);
   platform.reportClientPixels({0, 0});  // from here on the window's own size
   platform.takePlaybackKeys(true);
+  // The explainer's views over the pass shown; step mode holds the playback paused.
+  ExplainViews views(*viewer);
+  views.setPlayback(true);
+  platform.explainWith(viewer.get(), &views, nullptr);
   Playback& playback = *prepared.playback;
   PlaybackControl control(playback.total(), command.at > 0 ? command.at : 1, command.paused);
   const PlaybackEnd end = runPlaybackLoop(*viewer, platform, playback, control);
   platform.takePlaybackKeys(false);
+  views.setPlayback(false);
   if (end == PlaybackEnd::TakeOver) {
     // Live from the state after the pass shown, as if the session had gone on from there.
     DesktopExtras extras;
@@ -760,6 +805,7 @@ int playRecording(const CommandLine& command) {
     DesktopPlatform<SdlPlatform> desktop(platform, extras, playback.shown() + 1);
     LevelWatch watch;
     if (!prepared.carried && startLevelWatch(watch, prepared.level, levelWatchClockMs())) extras.watch = &watch;
+    platform.explainWith(viewer.get(), &views, extras.watch);
     runDesktopLoop(*viewer, desktop, extras);
     stopLevelWatch(watch);
     finishViewerRun(*viewer, desktop);

@@ -94,7 +94,11 @@ void Playback::adoptReloads(Viewer& viewer, int64_t pass) {
     const RecordedLevel& level = reloads_[nextReload_];
     // A version the loader refuses was kept out of the recording when it was made; one
     // that is refused now changes nothing either, as a refused reload shows the old level.
-    if (!parseLevel(*scratch_, level.name.c_str(), level.bytes.data(), level.bytes.size()).ok) continue;
+    const LevelLoadResult loaded = parseLevel(*scratch_, level.name.c_str(), level.bytes.data(), level.bytes.size());
+    if (!loaded.ok) {
+      if (opening_) refusals_.push_back({int64_t(level.line), loaded.message});
+      continue;
+    }
     adoptLevel(viewer.world, *scratch_, viewer.camera.position);
     levelVersion_ = int32_t(nextReload_ + 1);
   }
@@ -123,6 +127,8 @@ void Playback::open(Viewer& viewer) {
   nextReload_ = 0;
   cursor_ = {};
   keyPoints_.clear();
+  refusals_.clear();
+  opening_ = true;
   const auto keep = [&] {
     PassState state = capturePassState(viewer, cursor_);
     state.levelVersion = levelVersion_;
@@ -144,6 +150,7 @@ void Playback::open(Viewer& viewer) {
     }
   }
   keyPoints_.shrink_to_fit();
+  opening_ = false;
   state_ = 0;
   restore(viewer, keyPoints_[0]);
   shown_ = 0;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "viewer/main_loop.h"
@@ -64,6 +65,14 @@ class Playback {
   const RecordedMessages& messages() const { return messages_; }
   size_t memoryBytes() const;
 
+  // The versions the loader refused when open ran through them (each then changes nothing):
+  // the recording's line of each and the loader's message, for the player to say once.
+  struct Refusal {
+    int64_t line;
+    std::string message;
+  };
+  const std::vector<Refusal>& refusals() const { return refusals_; }
+
  private:
   // One pass without drawing: the level version it adopts, its messages, the walk, the
   // room tracking and the turn. False when the pass closes the window.
@@ -84,6 +93,8 @@ class Playback {
   int64_t state_ = 0;                  // the passes the viewer's state has been through
   int64_t shown_ = 0;
   int64_t total_ = 0;
+  bool opening_ = false;
+  std::vector<Refusal> refusals_;
 };
 
 template <class Platform>

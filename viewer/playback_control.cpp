@@ -18,6 +18,9 @@ void PlaybackControl::apply(PlaybackCommand command) {
       if (paused_ && pass_ == total_) moveTo(1);
       paused_ = !paused_;
       break;
+    case PlaybackCommand::Pause:
+      paused_ = true;
+      break;
     case PlaybackCommand::Forward:
       if (paused_) moveTo(pass_ + 1);
       break;

@@ -14,6 +14,7 @@ enum class PlaybackCommand : int32_t {
   Slower,  // down to a pass every 8 frames
   TakeOver,
   Quit,
+  Pause,  // pause, whether or not playing (step mode of the explainer starts so)
 };
 
 constexpr int64_t PlaybackPage = 100;

@@ -3,8 +3,11 @@
 # is none): opened with --at N --paused at random passes, and moved with Home, End, Left,
 # Right, Page Up and Page Down, the window shows exactly quellor-replay's frame of the pass
 # (all but the progress bar's rows; F12's screenshot, the frame itself, byte for byte).
-# T takes over with --record: the new recording plays back to what the window showed, and
-# the recording played is not changed. A recording that cannot be played is refused before
+# The explainer on a paused pass: F2 is quellor-replay --view depth's frame, F3 and End its
+# --explain picture of the last step, F3 again and Right the next pass; F3 while playing
+# pauses, Escape leaves step mode and then the playback. T takes over with --record: the new
+# recording plays back to what the window showed, and the recording played is not changed.
+# A refused level version in a recording is reported once. A recording that cannot be played is refused before
 # any window opens.
 # Usage: viewer_playback.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -34,7 +37,7 @@ if [ -z "${DISPLAY:-}" ]; then
     bash "$0" "$@"
 fi
 export SDL_VIDEODRIVER=x11
-bar_rows=6  # the progress bar's, drawn over the frame's bottom rows
+bar_rows=25  # the progress bar's and its status line's, drawn over the frame's bottom rows
 magick=/usr/bin/convert-im6.q16
 work="$build_dir/e2e-viewer-playback"
 rm -rf "$work" && mkdir -p "$work/run" "$work/replay"
@@ -141,6 +144,83 @@ else
   kill "$pid" 2> /dev/null
 fi
 
+# 1b. The explainer's keys on the paused pass.
+n=${at[2]}
+(cd "$work/run" && "$replay" --script rec.txt --shots "$n" --view depth --out "$work/replay/depth" > /dev/null &&
+  "$replay" --script rec.txt --passes "$n" --explain "$n" --out "$work/replay/explain" > /dev/null) ||
+  fail "quellor-replay --view depth / --explain $n"
+steps=$(($(wc -l < "$work/replay/explain/steps.tsv") - 1))
+# F12 $1 is what; $2 the PNG it must equal byte for byte.
+shot_is() {
+  local before
+  before=$(grep -c '\.png$' "$work/explain.out")
+  send "$id" key F12
+  for ((i = 0; i < 30; i++)); do
+    [ "$(grep -c '\.png$' "$work/explain.out")" -gt "$before" ] && break
+    sleep 0.1
+  done
+  local written
+  written="$work/run/$(grep '\.png$' "$work/explain.out" | tail -1)"
+  cmp -s "$written" "$2" && pass "$1: F12 writes $(basename "$2") of quellor-replay byte for byte" ||
+    fail "$1: $written differs from $2"
+}
+(cd "$work/run" && exec "$quellor" --play rec.txt --at "$n" --paused > "$work/explain.out" 2> "$work/explain.err") &
+pid=$!
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
+  xdotool windowmove --sync "$id" 100 100
+  frame() { printf '%s/replay/pgm/frame-%06d.pgm' "$work" "$1"; }
+  expect_pass "$id" "$n" "explainer: --at $n --paused"
+  send "$id" key F2
+  sleep 0.3
+  shot "$id" explain-depth
+  shot_is "F2 at pass $n" "$(printf '%s/replay/depth/frame-%06d.png' "$work" "$n")"
+  send "$id" key F2
+  expect_pass "$id" "$n" "F2 again: the plain pass $n"
+  send "$id" key F3
+  sleep 0.3
+  send "$id" key End
+  sleep 0.3
+  shot "$id" explain-step
+  shot_is "F3 and End at pass $n" "$(printf '%s/replay/explain/step-%04d.png' "$work" "$steps")"
+  send "$id" key Home key Right
+  sleep 0.3
+  shot_is "then Home and Right" "$work/replay/explain/step-0001.png"
+  send "$id" key F3
+  expect_pass "$id" "$n" "F3 leaves step mode at pass $n"
+  send "$id" key Right
+  expect_pass "$id" $((n + 1)) "then Right"
+  shot_is "Right after step mode" "$(printf '%s/replay/png/frame-%06d.png' "$work" $((n + 1)))"
+  xdotool mousemove --window "$id" 160 100 click 1
+  for ((i = 0; i < 30; i++)); do grep -q '^pixel (160, 100)' "$work/explain.out" && break; sleep 0.1; done
+  grep -q '^pixel (160, 100)' "$work/explain.out" && pass "a click tells the pixel's story: $(grep '^pixel' "$work/explain.out")" ||
+    fail "a click told no story"
+  # F3 while playing pauses on the pass shown; Escape leaves step mode, paused.
+  send "$id" key Home key space
+  sleep 0.3
+  send "$id" key F3
+  sleep 0.3
+  send "$id" key Escape
+  sleep 0.3
+  shot "$id" explain-paused-1
+  sleep 0.5
+  shot "$id" explain-paused-2
+  cmp -s "$work/explain-paused-1.ppm" "$work/explain-paused-2.ppm" && pass "F3 paused the playback" ||
+    fail "F3 while playing: the playback goes on (see $work/explain-paused-*.png)"
+  kill -0 "$pid" 2> /dev/null && pass "Escape in step mode leaves step mode, not the playback" ||
+    fail "Escape in step mode ended the playback"
+  send "$id" key F1 key F4
+  sleep 0.3
+  shot "$id" explain-help-plan
+  send "$id" key Escape
+  wait_exit "$pid" 10
+  [ "$exit_status" = "0" ] && pass "Escape out of step mode ends the playback, status 0" ||
+    fail "Escape: exit status $exit_status"
+else
+  fail "no window for the explainer's playback"; cat "$work/explain.err"
+  kill "$pid" 2> /dev/null
+fi
+frame() { printf '%s/replay/pgm/frame-%06d.pgm' "$work" "$1"; }
+
 # 2. Taken over at a pass with --record: one session that plays back as the window showed it.
 take=${at[1]}
 (cd "$work/run" && exec "$quellor" --play rec.txt --at "$take" --paused --record new.txt \
@@ -223,6 +303,35 @@ if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
   [ -s "$work/carried.err" ] && fail "carried levels: unexpected messages: $(head -3 "$work/carried.err")"
 else
   fail "no window for carried.txt"; cat "$work/carried.err"
+  kill "$pid" 2> /dev/null
+fi
+
+# 3b. A version the loader refuses, at pass 400: said once, with file and line, as
+# quellor-replay says it; the playback goes on with the level shown.
+{
+  head -4 "$work/run/rec.txt"
+  carry 0 "$level"
+  printf 'not a level\n' > "$work/empty/junk.b2"
+  carry 400 "$work/empty/junk.b2"
+  grep -v '^#' "$work/run/rec.txt"
+} > "$work/empty/refused.txt"
+refused_line=$(grep -n '^400 level ' "$work/empty/refused.txt" | cut -d: -f1)
+(cd "$work/empty" && "$replay" --script refused.txt --shots 401 --format pgm --out "$work/replay/refused" > /dev/null \
+  2> "$work/refused-replay.err")
+(cd "$work/empty" && exec "$quellor" --play refused.txt --at 401 --paused > /dev/null 2> "$work/refused.err") &
+pid=$!
+if id=$(find_window "$pid" 10 Ambrelle --onlyvisible); then
+  xdotool windowmove --sync "$id" 100 100
+  frame() { printf '%s/replay/refused/frame-%06d.pgm' "$work" "$1"; }
+  expect_pass "$id" 401 "a refused version at 400: pass 401 as quellor-replay plays it"
+  send "$id" key q
+  wait_exit "$pid" 10
+  said=$(cat "$work/refused.err")
+  grep -q "^quellor: refused.txt:$refused_line: .*(the level shown stays)$" <<< "$said" && [ "$(wc -l <<< "$said")" = 1 ] &&
+    pass "a refused version is said once: $said (quellor-replay: $(cat "$work/refused-replay.err"))" ||
+    fail "a refused version: '$said'"
+else
+  fail "no window for refused.txt"; cat "$work/refused.err"
   kill "$pid" 2> /dev/null
 fi
 

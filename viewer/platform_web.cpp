@@ -59,8 +59,8 @@ EM_JS(void, pageExplain,
       (int32_t help, int32_t depth, int32_t stepping, int32_t plan, int32_t step, int32_t steps, const char* caption,
        const char* counters, const char* story),
       {
-        Module.quellorPage.explain(help != 0, depth != 0, stepping != 0, plan != 0, step, steps,
-                                   UTF8ToString(caption), UTF8ToString(counters), UTF8ToString(story));
+        Module.quellorPage.explain(help != 0, depth != 0, stepping != 0, plan != 0, step, steps, UTF8ToString(caption),
+                                   UTF8ToString(counters), UTF8ToString(story));
       });
 EM_JS(void, pageBench,
       (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs),
@@ -319,7 +319,6 @@ bool explainKeyDown(WebViewer& web, const char* key, bool repeat) {
   return true;
 }
 
-
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   auto& platform = *static_cast<WebPlatform*>(data);
   const int32_t key = keyCodeFromWeb(event->key, event->code);
@@ -479,7 +478,6 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_
   return 1;
 }
 
-
 // A button of the bar for F1 to F4: what the key does, its key-down and release reaching
 // the frame pass as the keyboard's do (not while step mode holds the passes).
 EMSCRIPTEN_KEEPALIVE void quellor_explain_key(const char* key) {
@@ -523,18 +521,20 @@ EMSCRIPTEN_KEEPALIVE const char* quellor_explain_plan() {
   const Camera& c = page->viewer.camera;
   const PassRecord& r = page->views->record();
   char item[256];
-  std::snprintf(item, sizeof item, "{\"eye\":[%g,%g],\"forward\":[%g,%g],\"sides\":[[%g,%g],[%g,%g]],\"startRoom\":%d,"
-                "\"step\":%d,\"steps\":[", c.position.x, c.position.z, c.orientation.rows[2].x,
-                c.orientation.rows[2].z, c.worldPlanes[0].normal.x, c.worldPlanes[0].normal.z,
-                c.worldPlanes[1].normal.x, c.worldPlanes[1].normal.z, int(r.startRoom),
+  std::snprintf(item, sizeof item,
+                "{\"eye\":[%g,%g],\"forward\":[%g,%g],\"sides\":[[%g,%g],[%g,%g]],\"startRoom\":%d,"
+                "\"step\":%d,\"steps\":[",
+                c.position.x, c.position.z, c.orientation.rows[2].x, c.orientation.rows[2].z, c.worldPlanes[0].normal.x,
+                c.worldPlanes[0].normal.z, c.worldPlanes[1].normal.x, c.worldPlanes[1].normal.z, int(r.startRoom),
                 page->views->stepping() ? int(page->views->step()) : 0);
   text += item;
   for (int32_t k = 1; k <= r.stepCount; ++k) {
     const StepRecord& s = r.step(k);
-    std::snprintf(item, sizeof item, "%s{\"kind\":%d,\"room\":%d,\"depth\":%d,\"target\":%d,\"culled\":%d,"
-                  "\"left\":[%g,%g],\"right\":[%g,%g]}", k > 1 ? "," : "", int(s.kind), int(s.room), int(s.depth),
-                  int(s.targetRoom), s.result == ClipCulled ? 1 : 0, s.planLeft.x, s.planLeft.z, s.planRight.x,
-                  s.planRight.z);
+    std::snprintf(item, sizeof item,
+                  "%s{\"kind\":%d,\"room\":%d,\"depth\":%d,\"target\":%d,\"culled\":%d,"
+                  "\"left\":[%g,%g],\"right\":[%g,%g]}",
+                  k > 1 ? "," : "", int(s.kind), int(s.room), int(s.depth), int(s.targetRoom),
+                  s.result == ClipCulled ? 1 : 0, s.planLeft.x, s.planLeft.z, s.planRight.x, s.planRight.z);
     text += item;
   }
   text += "]}";

@@ -12,7 +12,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
+#include "viewer/explain_views.h"
 #include "viewer/frame_digest.h"
 #include "viewer/heap_frame.h"
 #include "viewer/held_controls.h"
@@ -53,6 +55,13 @@ EM_JS(void, pageLevel, (const char* path, int32_t ok, const char* message, int32
       { Module.quellorPage.level(UTF8ToString(path), ok != 0, UTF8ToString(message), pass, kept != 0); });
 EM_JS(void, pagePlayback, (double pass, double total, int32_t paused, int32_t speed, const char* message),
       { Module.quellorPage.playback(pass, total, paused != 0, speed, UTF8ToString(message)); });
+EM_JS(void, pageExplain,
+      (int32_t help, int32_t depth, int32_t stepping, int32_t plan, int32_t step, int32_t steps, const char* caption,
+       const char* counters, const char* story),
+      {
+        Module.quellorPage.explain(help != 0, depth != 0, stepping != 0, plan != 0, step, steps, UTF8ToString(caption),
+                                   UTF8ToString(counters), UTF8ToString(story));
+      });
 EM_JS(void, pageBench,
       (int32_t width, int32_t height, int32_t passes, double passMs, double expandMs, double presentMs),
       { Module.quellorPage.bench(width, height, passes, passMs, expandMs, presentMs); });
@@ -101,6 +110,8 @@ class WebPlatform {
   void expand(const PresentedFrame& frame);
   bool allocateFrame(int32_t width, int32_t height, FrameMemory& out);
   void releaseFrame(FrameMemory& frame);
+  // The explainer's views, drawn into each frame a pass presents (null: none).
+  void explainWith(ExplainViews* views) { views_ = views; }
 
   void push(const Message& message);
   // A playback's frames take none of the page's messages, and do not record them.
@@ -135,6 +146,7 @@ class WebPlatform {
   bool takeMessage(Message& message);
   HeldControls heldKeys_;
   HeldControls* held_ = nullptr;
+  ExplainViews* views_ = nullptr;
   struct Size {
     int32_t width, height;
   };
@@ -184,6 +196,8 @@ void WebPlatform::expand(const PresentedFrame& frame) {
 
 void WebPlatform::present(const PresentedFrame& frame) {
   if (!frame.rowOrigin) return;
+  // Step mode shows its own pictures; otherwise the views draw over the pass's frame.
+  if (views_ && !views_->stepping()) views_->afterPass();
   expand(frame);
   // Up to three columns beyond the canvas (the width rounded up to 4) are cut off.
   pageShow(static_cast<const uint32_t*>(frame.platformHandle), frame.width, frame.height);
@@ -218,6 +232,9 @@ struct WebViewer {
   // and the page's messages do not reach the frame pass.
   std::unique_ptr<Playback> playback;
   std::unique_ptr<PlaybackControl> control;
+  // F1 to F4 and clicks. F3 takes effect after the pass its key came in, as on the desktop.
+  std::unique_ptr<ExplainViews> views;
+  bool stepWanted = false;
 };
 
 void reportPlayback(WebViewer& web, const char* message = "") {
@@ -242,9 +259,75 @@ void playFrame(WebViewer& web) {
 
 WebViewer* page = nullptr;
 
+// --- The explainer's views ---------------------------------------------------------------
+
+void reportExplain(WebViewer& web) {
+  const ExplainViews& v = *web.views;
+  pageExplain(v.help() ? 1 : 0, v.depthView() ? 1 : 0, v.stepping() ? 1 : 0, v.plan() ? 1 : 0, v.step(),
+              v.stepping() ? v.stepCount() : 0, v.caption(), v.anyOn() ? v.counters() : "", v.story());
+}
+
+// The frame as step mode shows it, onto the canvas again.
+void showStep(WebViewer& web) {
+  web.platform.present(presentedFrame(web.viewer));
+  reportExplain(web);
+}
+
+// The F-key (1 to 4) a browser's key name is, or 0.
+int32_t explainKeyOf(const char* key) {
+  if (key[0] != 'F' || key[1] < '1' || key[1] > '4' || key[2] != 0) return 0;
+  return key[1] - '0';
+}
+
+// A key-down the views take; true when it is theirs. While step mode holds the passes,
+// every key is taken (nothing reaches the frame pass or the record) but Q, which ends it
+// and goes to the next pass.
+bool explainKeyDown(WebViewer& web, const char* key, bool repeat) {
+  ExplainViews& views = *web.views;
+  const int32_t f = explainKeyOf(key);
+  if (!views.stepping()) {
+    if (web.playback || repeat) return false;
+    if (f == 1) views.toggleHelp();
+    if (f == 2) views.toggleDepthView();
+    if (f == 3) web.stepWanted = true;
+    if (f == 4) views.togglePlan();
+    if (f != 0) reportExplain(web);
+    return false;  // the F-keys still reach the frame pass, which ignores them
+  }
+  const int32_t last = views.stepCount();
+  if (!std::strcmp(key, "ArrowRight") || !std::strcmp(key, "PageDown")) {
+    views.stepBy(1);
+  } else if (!std::strcmp(key, "ArrowLeft") || !std::strcmp(key, "PageUp")) {
+    views.stepBy(-1);
+  } else if (!std::strcmp(key, "Home")) {
+    views.stepTo(0);
+  } else if (!std::strcmp(key, "End")) {
+    views.stepTo(last);
+  } else if (repeat) {
+    return true;
+  } else if (f == 3 || !std::strcmp(key, "Escape") || !std::strcmp(key, "q") || !std::strcmp(key, "Q")) {
+    views.leaveStepMode();
+    if (f != 3 && key[0] != 'E') web.platform.push(Message{MessageKind::KeyDown, KeyQ, 0, 0});
+  } else if (f == 1) {
+    views.toggleHelp();
+  } else if (f == 2) {
+    views.toggleDepthView();
+  } else if (f == 4) {
+    views.togglePlan();
+  }
+  showStep(web);
+  return true;
+}
+
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   auto& platform = *static_cast<WebPlatform*>(data);
   const int32_t key = keyCodeFromWeb(event->key, event->code);
+  const bool fKey = explainKeyOf(event->key) != 0;
+  if (page->views->stepping()) {
+    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN) explainKeyDown(*page, event->key, event->repeat != 0);
+    return EM_TRUE;
+  }
+  if (eventType == EMSCRIPTEN_EVENT_KEYDOWN) explainKeyDown(*page, event->key, event->repeat != 0);
   // Repeats are key-downs as on the desktop; releases count as messages and do nothing.
   if (eventType == EMSCRIPTEN_EVENT_KEYDOWN) {
     platform.push(Message{MessageKind::KeyDown, key, 0, 0});
@@ -254,7 +337,7 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data) {
   // The browser keeps what the viewer does not use (reload, tab switching, shortcuts);
   // the table's keys would otherwise scroll the page or change the level chooser.
   const bool modified = event->ctrlKey || event->altKey || event->metaKey;
-  return isTableKey(key) && !modified ? EM_TRUE : EM_FALSE;
+  return (isTableKey(key) || fKey) && !modified ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data) {
@@ -264,6 +347,9 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data) {
 
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data) {
   static_cast<WebPlatform*>(data)->followCanvas(true);
+  // The canvas took its new size (and lost its picture); step mode's frame keeps its own
+  // until the passes go on, with the size message kept for the first of them.
+  if (page->views->stepping()) showStep(*page);
   return EM_FALSE;
 }
 
@@ -274,12 +360,19 @@ bool step(WebViewer& web) {
     playFrame(web);
     return true;
   }
+  if (web.views->stepping()) return true;  // the passes wait
   ++web.platform.pass;
   const bool goOn = runPass(web.viewer, web.platform);
   // The frame's digest, as quellor-replay --digests writes it ("-": the pass drew none).
   char digest[17] = "-";
   if (goOn && web.viewer.frameExists) writeDigestHex(frameDigest(presentedFrame(web.viewer)), digest);
   pagePassDone(web.platform.pass, digest);
+  if (web.views->anyOn()) reportExplain(web);
+  if (web.stepWanted && goOn && web.viewer.quitRequested == 0) {
+    web.stepWanted = false;
+    web.views->enterStepMode();
+    showStep(web);
+  }
   if (!goOn || web.viewer.quitRequested != 0) {
     web.stopped = true;
     // Nothing takes messages any more; the browser keeps the keys from now on.
@@ -316,6 +409,8 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_step(int32_t count) {
 EMSCRIPTEN_KEEPALIVE int32_t quellor_show_level(const char* name, const uint8_t* bytes, int32_t size,
                                                 int32_t keepCamera) {
   if (!page || size < 0) return 0;
+  // A level opened in step mode ends it: the passes go on with the new level.
+  if (page->views->stepping()) page->views->leaveStepMode();
   const LevelLoadResult result = parseLevel(page->candidate, name, bytes, size_t(size));
   Viewer& viewer = page->viewer;
   if (result.ok && keepCamera) {
@@ -383,6 +478,77 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_
   return 1;
 }
 
+// A button of the bar for F1 to F4: what the key does, its key-down and release reaching
+// the frame pass as the keyboard's do (not while step mode holds the passes).
+EMSCRIPTEN_KEEPALIVE void quellor_explain_key(const char* key) {
+  if (!page || page->stopped) return;
+  const bool holding = page->views->stepping();
+  explainKeyDown(*page, key, false);
+  if (holding || page->playback || explainKeyOf(key) == 0) return;
+  page->platform.push(Message{MessageKind::KeyDown, UnmappedKey, 0, 0});
+  page->platform.push(Message{MessageKind::Other, UnmappedKey, 0, 0, OtherKind::KeyRelease});
+}
+
+// The slider of step mode: step k of the paused pass.
+EMSCRIPTEN_KEEPALIVE void quellor_explain_step(int32_t k) {
+  if (!page || !page->views->stepping()) return;
+  page->views->stepTo(k);
+  showStep(*page);
+}
+
+// A click at frame pixel (x, y): its story, and the mouse message the frame pass has
+// always been given for a click (not while step mode holds the passes).
+EMSCRIPTEN_KEEPALIVE void quellor_explain_click(int32_t x, int32_t y) {
+  if (!page || page->stopped || page->playback) return;
+  ExplainViews& views = *page->views;
+  if (!views.stepping()) page->platform.push(Message{MessageKind::Other, 0, 0, 0, OtherKind::Mouse});
+  views.click(x, y);
+  if (views.stepping()) {
+    showStep(*page);
+  } else {
+    // The click drew the pass again as the views show it.
+    page->platform.present(presentedFrame(page->viewer));
+    reportExplain(*page);
+  }
+}
+
+// The plan's part of the views: the camera (its eye and the two side planes' normals,
+// seen from above) and this pass's steps, as JSON for web/explain.js.
+EMSCRIPTEN_KEEPALIVE const char* quellor_explain_plan() {
+  static std::string text;
+  text.clear();
+  if (!page) return "{}";
+  const Camera& c = page->viewer.camera;
+  const PassRecord& r = page->views->record();
+  char item[256];
+  std::snprintf(item, sizeof item,
+                "{\"eye\":[%g,%g],\"forward\":[%g,%g],\"sides\":[[%g,%g],[%g,%g]],\"startRoom\":%d,"
+                "\"step\":%d,\"steps\":[",
+                c.position.x, c.position.z, c.orientation.rows[2].x, c.orientation.rows[2].z, c.worldPlanes[0].normal.x,
+                c.worldPlanes[0].normal.z, c.worldPlanes[1].normal.x, c.worldPlanes[1].normal.z, int(r.startRoom),
+                page->views->stepping() ? int(page->views->step()) : 0);
+  text += item;
+  for (int32_t k = 1; k <= r.stepCount; ++k) {
+    const StepRecord& s = r.step(k);
+    std::snprintf(item, sizeof item,
+                  "%s{\"kind\":%d,\"room\":%d,\"depth\":%d,\"target\":%d,\"culled\":%d,"
+                  "\"left\":[%g,%g],\"right\":[%g,%g]}",
+                  k > 1 ? "," : "", int(s.kind), int(s.room), int(s.depth), int(s.targetRoom),
+                  s.result == ClipCulled ? 1 : 0, s.planLeft.x, s.planLeft.z, s.planRight.x, s.planRight.z);
+    text += item;
+  }
+  text += "]}";
+  return text.c_str();
+}
+
+// The frame's digest as shown now (step mode's picture included), as quellor-replay writes it.
+EMSCRIPTEN_KEEPALIVE const char* quellor_frame_digest() {
+  static char digest[17];
+  std::strcpy(digest, "-");
+  if (page && page->viewer.frameExists) writeDigestHex(frameDigest(presentedFrame(page->viewer)), digest);
+  return digest;
+}
+
 // Plays a recording (its text, as quellor --record writes it) in place of the live
 // session: its level versions (or, for one that only names its level, the page's level of
 // that name), its first client size, every pass exactly as quellor-replay draws it.
@@ -390,6 +556,10 @@ EMSCRIPTEN_KEEPALIVE int32_t quellor_bench(int32_t passes, int32_t width, int32_
 EMSCRIPTEN_KEEPALIVE double quellor_play(const char* name, const char* text, int32_t size) {
   if (!page || page->stopped || size < 0) return 0;
   WebViewer& web = *page;
+  if (web.views->stepping()) {
+    web.views->leaveStepMode();
+    reportExplain(web);
+  }
   Recording recording;
   std::string error;
   if (!parseRecording(std::string(text, size_t(size)), name, recording, error)) {
@@ -461,6 +631,8 @@ int main(int argc, char** argv) {
   }
   WebPlatform& platform = page->platform;
   Viewer& viewer = page->viewer;
+  page->views = std::make_unique<ExplainViews>(viewer);
+  platform.explainWith(page->views.get());
   // The frame follows the canvas from the start, as the desktop's follows the window.
   const char* level = argc > 1 ? argv[1] : FirstLevel;
   ViewerOptions options;

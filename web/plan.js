@@ -40,7 +40,7 @@
     return `rgba(${Math.round(rgb[0] * 255)}, ${Math.round(rgb[1] * 255)}, ${Math.round(rgb[2] * 255)}, ${alpha})`;
   }
 
-  function draw(canvas, shown) {
+  function draw(canvas, shown, over) {
     const record = window.quellor;
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
@@ -245,6 +245,8 @@
     for (const side of plan.sides.filter((x) => x.label)) {
       text(side.label, (px(side.a) + px(side.b)) / 2, (py(side.a) + py(side.b)) / 2 - 7, 9, false, Ink, true, true);
     }
+    // What another view draws on the plan (explain.js: the camera and the pass's traversal).
+    if (over) over(g, (p) => [px(p), py(p)], scale);
     g.restore();
 
     // The scale bar and the legend under the plan.

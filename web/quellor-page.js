@@ -110,6 +110,10 @@
     playback(pass, total, paused, speed, message) {
       if (player) player.update(pass, total, paused, speed, message);
     },
+    explain(help, depth, stepping, plan, step, steps, caption, counters, story) {
+      record.explain = {help, depth, stepping, plan, step, steps, caption, counters, story};
+      if (window.quellorExplain) window.quellorExplain.update(record.explain);
+    },
     bench(width, height, passes, passMs, expandMs, presentMs) {
       record.bench.push({width, height, passes, passMs, expandMs, presentMs});
       record.replayable = false;  // the timed passes are not in the record

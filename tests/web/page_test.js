@@ -14,6 +14,7 @@ const puppeteer = require('puppeteer-core');
 const touchChecks = require('./touch_checks.js');
 const levelChecks = require('./level_checks.js');
 const playbackChecks = require('./playback_checks.js');
+const explainChecks = require('./explain_checks.js');
 const {servePage} = require('../../tools/page-server.js');
 
 const [buildDir, webDir, option, optionValue] = process.argv.slice(2);
@@ -345,6 +346,7 @@ async function testPage(browser, palette) {
   await touchChecks(browser, helpers);
   await levelChecks(browser, helpers);
   await playbackChecks(browser, helpers);
+  await explainChecks(browser, helpers);
 
   check(errors.length === 0, 'no errors in the browser', errors.join(' | '));
 }

@@ -73,7 +73,7 @@ void ExplainWindow::drawLegend(SDL_Renderer* renderer, const ExplainViews& views
   const int32_t shown = deepest < 1 ? 1 : deepest > MaxTraversalDepth ? MaxTraversalDepth : deepest;
   int32_t x = width - 4;
   for (int32_t d = shown - 1; d >= 0; --d) {
-    char label[16];
+    char label[24];
     std::snprintf(label, sizeof label, "depth %d", int(d));
     const PaletteEntry& c = viewerPalette()[depthColour(d)];
     Text& slot = legend_[d];

@@ -188,63 +188,12 @@ void paintTraversal(cairo_t* cr, const PlanMapping& map, const PlanPass& pass, c
   cairo_restore(cr);
 }
 
-PlanMapping fitPlan(const World& world, double width, double height, double margin) {
-  double minX = INFINITY, maxX = -INFINITY, minZ = INFINITY, maxZ = -INFINITY;
-  for (int32_t r = 0; r < world.roomCount; ++r) {
-    const Room& room = world.rooms[r];
-    for (int32_t p = 0; p < room.polygonCount; ++p) {
-      const ClipPolygon& o = room.polygons[p].outline;
-      for (int32_t v = 0; v < o.vertexCount; ++v) {
-        if (!std::isfinite(o.vertices[v].x) || !std::isfinite(o.vertices[v].z)) continue;
-        minX = std::fmin(minX, o.vertices[v].x);
-        maxX = std::fmax(maxX, o.vertices[v].x);
-        minZ = std::fmin(minZ, o.vertices[v].z);
-        maxZ = std::fmax(maxZ, o.vertices[v].z);
-      }
-    }
-  }
+PlanMapping planMappingOf(const PlanLayout& layout, double zoom, double dx, double dy) {
   PlanMapping map;
-  if (!(minX <= maxX)) return map;
-  const double w = std::fmax(maxX - minX, 1e-3), h = std::fmax(maxZ - minZ, 1e-3);
-  map.scale = std::fmin((width - 2 * margin) / w, (height - 2 * margin) / h);
-  if (!(map.scale > 0)) map.scale = 1;
-  map.minX = minX;
-  map.maxZ = maxZ;
-  map.left = (width - w * map.scale) / 2;
-  map.top = (height - h * map.scale) / 2;
+  map.scale = layout.scale * zoom;
+  map.left = dx + layout.left * zoom;
+  map.top = dy + layout.top * zoom;
+  map.minX = layout.minX;
+  map.maxZ = layout.maxZ;
   return map;
-}
-
-void paintRoomsFromAbove(cairo_t* cr, const PlanMapping& map, const World& world, int32_t cameraRoom) {
-  cairo_save(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
-  for (int32_t r = 0; r < world.roomCount; ++r) {
-    const Room& room = world.rooms[r];
-    for (int32_t p = 0; p < room.polygonCount; ++p) {
-      const WorldPolygon& polygon = room.polygons[p];
-      // Upright polygons show as lines from above; floors and ceilings are left out.
-      if (std::fabs(polygon.plane.normal.y) > 0.7f) continue;
-      const ClipPolygon& o = polygon.outline;
-      cairo_new_path(cr);
-      for (int32_t v = 0; v < o.vertexCount; ++v) {
-        const double x = map.pageX(o.vertices[v].x), y = map.pageY(o.vertices[v].z);
-        if (v == 0) {
-          cairo_move_to(cr, x, y);
-        } else {
-          cairo_line_to(cr, x, y);
-        }
-      }
-      cairo_close_path(cr);
-      const bool portal = polygon.targetRoom != -1;
-      if (r == cameraRoom) {
-        cairo_set_source_rgba(cr, 1.0, 0.85, 0.3, 0.25);
-        cairo_fill_preserve(cr);
-      }
-      cairo_set_source_rgb(cr, portal ? 0.3 : 0.1, portal ? 0.6 : 0.1, portal ? 0.3 : 0.1);
-      cairo_set_line_width(cr, portal ? 1.0 : 1.5);
-      cairo_stroke(cr);
-    }
-  }
-  cairo_restore(cr);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // One pass's traversal drawn from above with cairo, over a plan of the level: the rooms
 // entered with their depth, the portals passed, each portal's frustum as a wedge from the
-// eye, the walking camera with its view, and one step highlighted. quellor-replay draws
-// it over the level tool's plan, the viewer's F4 panel over the rooms' outlines.
+// eye, the walking camera with its view, and one step highlighted. quellor-replay and the
+// viewer's F4 panel draw it over the level tool's plan.
 #include <cairo.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "explain/pass_record.h"
 #include "geometry/camera.h"
 #include "geometry/viewport.h"
+#include "plan/level_plan.h"
 #include "world/world.h"
 
 // World (x, z) to the page: x to the right, z up the page.
@@ -36,7 +37,6 @@ struct PlanPass {
 
 void paintTraversal(cairo_t* cr, const PlanMapping& map, const PlanPass& pass, const PlanPalette& palette);
 
-// The level's rooms fitted into width x height page units with a margin, and drawn: walls
-// as lines, portals as thin lines, the room holding the camera tinted, its index named.
-PlanMapping fitPlan(const World& world, double width, double height, double margin);
-void paintRoomsFromAbove(cairo_t* cr, const PlanMapping& map, const World& world, int32_t cameraRoom);
+// The plan's own mapping (a page of drawPlan or paintPlan), drawn zoom times as large with
+// its page's corner at (dx, dy).
+PlanMapping planMappingOf(const PlanLayout& layout, double zoom = 1, double dx = 0, double dy = 0);

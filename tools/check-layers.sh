@@ -5,7 +5,7 @@
 #   world     the world model and its loader       (geometry, io)
 #   render    traversal, clipping, projection, fill (geometry, world)
 #   explain   the frame explainer over the pass watch (render, geometry, world)
-#   plan      a pass's traversal drawn from above with cairo (explain and below)
+#   plan      the level's plan and a pass's traversal, with cairo (explain and below)
 # Above them viewer/ and tools/ may include anything below. The core (geometry, world,
 # render, explain) also never includes a window system: SDL, OpenGL, GLUT, X11 or Windows headers.
 # io may, but only in its platform files (*_win32.cpp, *_posix.cpp).

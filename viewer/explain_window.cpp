@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "viewer/palette.h"
-#include "viewer/plan_panel.h"
 
 namespace {
 constexpr int32_t FontPixels = 11, Pad = 3;
@@ -100,8 +99,8 @@ void ExplainWindow::drawPlan(SDL_Renderer* renderer, const ExplainViews& views, 
   void* texels = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(plan_, nullptr, &texels, &pitch) != 0) return;
-  paintPlanPanel(viewer.world, viewer.camera, viewer.viewport, views.record(), views.stepping() ? views.step() : 0,
-                 static_cast<uint8_t*>(texels), w, h, pitch);
+  panel_.paint(viewer.world, levelTitle_, viewer.camera, viewer.viewport, views.record(),
+               views.stepping() ? views.step() : 0, static_cast<uint8_t*>(texels), w, h, pitch);
   SDL_UnlockTexture(plan_);
   const SDL_Rect where{width - w, height - h, w, h};
   SDL_RenderCopy(renderer, plan_, nullptr, &where);

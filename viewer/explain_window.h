@@ -9,6 +9,7 @@
 #include <string>
 
 #include "viewer/explain_views.h"
+#include "viewer/plan_panel.h"
 
 // Where the font comes from: Debian's fonts-dejavu-core.
 constexpr const char* ExplainFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -22,6 +23,11 @@ class ExplainWindow {
 
   void draw(SDL_Renderer* renderer, const ExplainViews& views, const Viewer& viewer, int32_t width, int32_t height);
   void close();
+  // The level's name, which the plan panel's heading shows.
+  void nameLevel(const std::string& name) {
+    const size_t slash = name.rfind('/');
+    levelTitle_ = slash == std::string::npos ? name : name.substr(slash + 1);
+  }
   // One line of text on its dark backing, its bottom at row bottom - 1: a playback's pass,
   // speed and pause. Gives the rows it took (0 without the font).
   int32_t drawStatus(SDL_Renderer* renderer, const std::string& text, int32_t x, int32_t bottom);
@@ -46,4 +52,6 @@ class ExplainWindow {
   Text help_, caption_, story_, status_, legend_[MaxTraversalDepth];
   SDL_Texture* plan_ = nullptr;
   int32_t planWidth_ = 0, planHeight_ = 0;
+  PlanPanel panel_;
+  std::string levelTitle_;
 };

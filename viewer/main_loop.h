@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
+#include "geometry/start_view.h"
 #include "viewer/messages.h"
 #include "viewer/platform.h"
-#include "viewer/start_view.h"
 #include "viewer/viewer_state.h"
 #include "world/level_loader.h"
 
@@ -17,7 +17,7 @@ constexpr float WalkStep = 0.08f;
 constexpr int32_t TurnLeftRate = 32667;  // 101 units the other way
 constexpr int32_t TurnRightRate = 100;
 
-// Camera placed at the start (viewer/start_view.h), the level loaded, the overview off.
+// Camera placed at the start (geometry/start_view.h), the level loaded, the overview off.
 // levelBytes, when given, are the level (a recording's), parsed under levelFileName's
 // name instead of reading the file; bytesRead, when given, receives the file's bytes.
 LevelLoadResult startViewer(Viewer& viewer, const char* levelFileName, const std::vector<uint8_t>* levelBytes = nullptr,

@@ -110,7 +110,8 @@ class SdlPlatform {
   void holdKeys(HeldControls* held) { held_ = held; }
   // The explainer's views (F1 to F4, clicks) over viewer's passes; the level watch, when
   // the file is followed, is looked at while step mode holds the passes.
-  void explainWith(Viewer* viewer, ExplainViews* views, LevelWatch* watch) {
+  void explainWith(Viewer* viewer, ExplainViews* views, LevelWatch* watch, const std::string& levelName) {
+    overlay_.nameLevel(levelName);
     viewer_ = viewer;
     views_ = views;
     watch_ = watch;
@@ -788,7 +789,7 @@ int playRecording(const CommandLine& command) {
   // The explainer's views over the pass shown; step mode holds the playback paused.
   ExplainViews views(*viewer);
   views.setPlayback(true);
-  platform.explainWith(viewer.get(), &views, nullptr);
+  platform.explainWith(viewer.get(), &views, nullptr, prepared.level);
   Playback& playback = *prepared.playback;
   PlaybackControl control(playback.total(), command.at > 0 ? command.at : 1, command.paused);
   const PlaybackEnd end = runPlaybackLoop(*viewer, platform, playback, control);
@@ -805,7 +806,7 @@ int playRecording(const CommandLine& command) {
     DesktopPlatform<SdlPlatform> desktop(platform, extras, playback.shown() + 1);
     LevelWatch watch;
     if (!prepared.carried && startLevelWatch(watch, prepared.level, levelWatchClockMs())) extras.watch = &watch;
-    platform.explainWith(viewer.get(), &views, extras.watch);
+    platform.explainWith(viewer.get(), &views, extras.watch, prepared.level);
     runDesktopLoop(*viewer, desktop, extras);
     stopLevelWatch(watch);
     finishViewerRun(*viewer, desktop);
@@ -867,7 +868,7 @@ int main(int argc, char** argv) {
   LevelWatch watch;
   if (startLevelWatch(watch, command.level, levelWatchClockMs())) extras.watch = &watch;
   ExplainViews views(*viewer);
-  platform.explainWith(viewer.get(), &views, extras.watch);
+  platform.explainWith(viewer.get(), &views, extras.watch, command.level);
   runDesktopLoop(*viewer, desktop, extras);
   stopLevelWatch(watch);
   finishViewerRun(*viewer, desktop);

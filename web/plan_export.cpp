@@ -12,9 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/level/face_kind.h"
+#include "geometry/face_kind.h"
+#include "plan/plan_sheet.h"
 #include "tools/level/level_source.h"
-#include "tools/level/plan_sheet.h"
+#include "tools/level/plan_input.h"
 #include "world/level_loader.h"
 
 namespace {
@@ -76,9 +77,7 @@ json planOfLevel(const PlanLevel& level) {
   plan["sides"] = sides;
   plan["holes"] = holes;
   json doors = json::array();
-  for (const LevelSourceDoor& door : level.doors) {
-    if (!door.closed) doors.push_back({door.min.x, door.min.z, door.max.x, door.max.z});
-  }
+  for (const PlanDoor& door : level.doors) doors.push_back({door.minX, door.minZ, door.maxX, door.maxZ});
   plan["doors"] = doors;
   const PlanStart& s = sheet.start;
   plan["start"] = {{"at", point(s.at)},
@@ -125,7 +124,7 @@ EMSCRIPTEN_KEEPALIVE const char* quellor_plan(const char* title, const uint8_t* 
         std::vector<std::string> errors;
         if (readLevelSource(std::string(source, size_t(sourceSize)), title, parsed, errors)) {
           for (const LevelSourceRoom& room : parsed.rooms) level.roomNames.push_back(room.name);
-          level.doors = parsed.doors;
+          level.doors = planDoorsOf(parsed.doors);
         }
       }
       out = planOfLevel(level);

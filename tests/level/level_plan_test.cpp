@@ -14,8 +14,9 @@
 #include <sstream>
 
 #include "level_test_support.h"
-#include "tools/level/level_plan.h"
+#include "plan/level_plan.h"
 #include "tools/level/level_warnings.h"
+#include "tools/level/plan_input.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The level tool's one way of writing numbers.
 #include <gtest/gtest.h>
 
-#include "tools/level/number_text.h"
+#include "plan/number_text.h"
 
 namespace {
 

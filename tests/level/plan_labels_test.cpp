@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "level_test_support.h"
-#include "tools/level/level_plan.h"
-#include "tools/level/plan_labels.h"
+#include "plan/level_plan.h"
+#include "plan/plan_labels.h"
+#include "tools/level/plan_input.h"
 
 namespace {
 

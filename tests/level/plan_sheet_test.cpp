@@ -5,9 +5,10 @@
 
 #include <cmath>
 
+#include "geometry/start_view.h"
 #include "level_test_support.h"
-#include "tools/level/plan_sheet.h"
-#include "viewer/start_view.h"
+#include "plan/plan_sheet.h"
+#include "tools/level/plan_input.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <set>
 
+#include "plan/number_text.h"
 #include "tools/level/convex_body.h"
 #include "tools/level/convex_face.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_writer.h"
-#include "tools/level/number_text.h"
 #include "world/level_loader.h"
 #include "world/world.h"
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "plan/number_text.h"
 #include "tools/level/convex_body.h"
 #include "tools/level/dvec3.h"
 #include "tools/level/level_inputs.h"
-#include "tools/level/number_text.h"
 #include "tools/level/world_in_double.h"
 #include "world/level_loader.h"
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tools/level/face_kind.h"
-#include "tools/level/flat_polygon.h"
-#include "tools/level/number_text.h"
+#include "geometry/face_kind.h"
+#include "geometry/flat_polygon.h"
+#include "geometry/start_view.h"
+#include "plan/number_text.h"
 #include "tools/level/world_in_double.h"
-#include "viewer/start_view.h"
 #include "world/room_tracking.h"
 
 namespace {

@@ -13,7 +13,7 @@ struct LevelWarning {
 };
 
 // The start and the push distance they speak of are the viewer's own (StartEye in
-// viewer/start_view.h, WallMargin in world/room_tracking.h).
+// geometry/start_view.h, WallMargin in world/room_tracking.h).
 // Parallel faces of two rooms closer than this, not joined by a portal, look like a
 // missed opening.
 constexpr double NearMissDistance = 0.05;

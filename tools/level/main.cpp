@@ -9,12 +9,13 @@
 #include <CLI/CLI.hpp>
 
 #include "io/output_file.h"
+#include "plan/level_plan.h"
 #include "quellor/version.h"
 #include "tools/level/level_build_file.h"
 #include "tools/level/level_checker.h"
 #include "tools/level/level_dump.h"
-#include "tools/level/level_plan.h"
 #include "tools/level/level_warnings.h"
+#include "tools/level/plan_input.h"
 #include "tools/level/source_watch.h"
 #include "tools/level/starter_level.h"
 

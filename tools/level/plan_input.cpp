@@ -13,6 +13,14 @@ bool endsWith(const std::string& text, const std::string& end) {
 
 }  // namespace
 
+std::vector<PlanDoor> planDoorsOf(const std::vector<LevelSourceDoor>& doors) {
+  std::vector<PlanDoor> open;
+  for (const LevelSourceDoor& door : doors) {
+    if (!door.closed) open.push_back(PlanDoor{door.min.x, door.min.z, door.max.x, door.max.z});
+  }
+  return open;
+}
+
 bool readPlanLevel(const std::string& path, PlanLevel& level, std::vector<std::string>& errors) {
   const size_t slash = path.rfind('/');
   level.title = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -38,6 +46,6 @@ bool readPlanLevel(const std::string& path, PlanLevel& level, std::vector<std::s
     return false;
   }
   for (const LevelSourceRoom& room : source.rooms) level.roomNames.push_back(room.name);
-  level.doors = source.doors;
+  level.doors = planDoorsOf(source.doors);
   return true;
 }

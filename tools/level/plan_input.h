@@ -1,19 +1,16 @@
 #pragma once
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "plan/plan_level.h"
 #include "tools/level/level_source.h"
-#include "world/world.h"
+#include "tools/level/path_ending.h"
 
-// A level as the plan draws it: the world the viewer would load, plus what only a source
-// knows (room names, doors).
-struct PlanLevel {
-  std::string title;  // the file's name
-  std::unique_ptr<World> world = std::make_unique<World>();
-  std::vector<std::string> roomNames;  // empty names from a level file
-  std::vector<LevelSourceDoor> doors;
-};
+// Where a plan of the level goes unless told: the level's name with ".svg" for its ending.
+inline std::string defaultPlanPath(const std::string& levelPath) { return withEnding(levelPath, ".svg"); }
+
+// The source's open doors, as the plan draws them.
+std::vector<PlanDoor> planDoorsOf(const std::vector<LevelSourceDoor>& doors);
 
 // Reads a JSON source (by its ".json" ending; it is built, not written anywhere) or a level
 // file through the viewer's loader. False with every message otherwise (the loader's own

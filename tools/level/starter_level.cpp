@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/start_view.h"
 #include "io/output_file.h"
-#include "tools/level/level_plan.h"
-#include "tools/level/number_text.h"
-#include "viewer/start_view.h"
+#include "plan/number_text.h"
+#include "tools/level/plan_input.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "tools/replay/traversal_plan.h"
 
+#include "plan/level_plan.h"
 #include "plan/traversal_overlay.h"
-#include "tools/level/level_plan.h"
 #include "viewer/palette.h"
 
 bool drawTraversalPlan(const World& world, const std::string& title, const Camera& camera, const Viewport& viewport,
@@ -18,12 +18,6 @@ bool drawTraversalPlan(const World& world, const std::string& title, const Camer
   }
   PlanLayout layout;
   return drawPlan(level, PlanFormat::Svg, bytes, layout, error, [&](cairo_t* cr, const PlanLayout& plan) {
-    PlanMapping map;
-    map.scale = plan.scale;
-    map.left = plan.left;
-    map.top = plan.top;
-    map.minX = plan.minX;
-    map.maxZ = plan.maxZ;
-    paintTraversal(cr, map, PlanPass{world, camera, viewport, record, highlight}, palette);
+    paintTraversal(cr, planMappingOf(plan), PlanPass{world, camera, viewport, record, highlight}, palette);
   });
 }

@@ -1,4 +1,4 @@
-#include "tools/level/plan_labels.h"
+#include "plan/plan_labels.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,15 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/level/path_ending.h"
-#include "tools/level/plan_input.h"
+#include "plan/plan_level.h"
 
 enum class PlanFormat { Svg, Png, Pdf };
 
 // The format an output name asks for, by its ending (.svg, .png, .pdf, any case).
 bool planFormatOf(const std::string& path, PlanFormat& format);
-// Where a plan of the level goes unless told: the level's name with ".svg" for its ending.
-inline std::string defaultPlanPath(const std::string& levelPath) { return withEnding(levelPath, ".svg"); }
 
 // A rectangle of the page: page units (pixels for PNG, points for SVG and PDF), y downwards.
 struct PlanBox {
@@ -55,3 +52,9 @@ typedef struct _cairo cairo_t;  // NOLINT(modernize-use-using): repeats cairo.h'
 using PlanOverlay = std::function<void(cairo_t*, const PlanLayout&)>;
 bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error,
               const PlanOverlay& overlay = nullptr);
+
+// The same plan painted onto a context the caller made, in page units (the caller scales it
+// to fit, as the viewer's plan panel does); sheet and layout come from measurePlan.
+struct PlanSheet;
+void paintPlan(cairo_t* cr, const PlanLevel& level, const PlanSheet& sheet, PlanLayout& layout,
+               const PlanOverlay& overlay = nullptr);

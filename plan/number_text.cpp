@@ -1,4 +1,4 @@
-#include "tools/level/number_text.h"
+#include "plan/number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "tools/level/plan_sheet.h"
+#include "plan/plan_sheet.h"
 
-#include "viewer/start_view.h"
+#include "geometry/start_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/level/level_plan.h"
+#include "plan/level_plan.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "tools/level/plan_labels.h"
-#include "tools/level/plan_sheet.h"
+#include "plan/plan_labels.h"
+#include "plan/plan_sheet.h"
 
 namespace {
 
@@ -344,12 +344,11 @@ class Painter {
 
   void doors() {
     const double half = 4 / layout_.scale;
-    for (const LevelSourceDoor& door : level_.doors) {
-      if (door.closed) continue;
-      const double x0 = door.min.x - (door.max.x - door.min.x < 1e-9 ? half : 0);
-      const double x1 = door.max.x + (door.max.x - door.min.x < 1e-9 ? half : 0);
-      const double z0 = door.min.z - (door.max.z - door.min.z < 1e-9 ? half : 0);
-      const double z1 = door.max.z + (door.max.z - door.min.z < 1e-9 ? half : 0);
+    for (const PlanDoor& door : level_.doors) {
+      const double x0 = door.minX - (door.maxX - door.minX < 1e-9 ? half : 0);
+      const double x1 = door.maxX + (door.maxX - door.minX < 1e-9 ? half : 0);
+      const double z0 = door.minZ - (door.maxZ - door.minZ < 1e-9 ? half : 0);
+      const double z1 = door.maxZ + (door.maxZ - door.minZ < 1e-9 ? half : 0);
       path({{x0, z0}, {x1, z0}, {x1, z1}, {x0, z1}});
       cairo_set_source_rgb(cr_, 0.85, 0.5, 0.05);
       cairo_set_line_width(cr_, 1.5);
@@ -605,6 +604,11 @@ bool planFormatOf(const std::string& path, PlanFormat& format) {
   return true;
 }
 
+void paintPlan(cairo_t* cr, const PlanLevel& level, const PlanSheet& sheet, PlanLayout& layout,
+               const PlanOverlay& overlay) {
+  Painter(level, sheet, layout, cr, overlay).paint();
+}
+
 bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, PlanLayout& layout, std::string& error,
               const PlanOverlay& overlay) {
   layout = PlanLayout{};
@@ -623,7 +627,7 @@ bool drawPlan(const PlanLevel& level, PlanFormat format, std::string& bytes, Pla
       break;
   }
   cairo_t* cr = cairo_create(surface);
-  Painter(level, sheet, layout, cr, overlay).paint();
+  paintPlan(cr, level, sheet, layout, overlay);
   cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS && format == PlanFormat::Png) {

@@ -1,4 +1,4 @@
-#include "tools/level/flat_polygon.h"
+#include "geometry/flat_polygon.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "tools/level/level_plan.h"
+#include "plan/level_plan.h"
 
 // Places the plan's labels so that none covers another. Labels are placed one at a time,
 // the most important first; each keeps its own place when that is free and otherwise takes

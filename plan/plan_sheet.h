@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "geometry/camera.h"
-#include "tools/level/face_kind.h"
-#include "tools/level/flat_polygon.h"
-#include "tools/level/level_plan.h"
-#include "tools/level/number_text.h"
-#include "tools/level/plan_input.h"
+#include "geometry/face_kind.h"
+#include "geometry/flat_polygon.h"
+#include "plan/level_plan.h"
+#include "plan/number_text.h"
+#include "plan/plan_level.h"
 
 // The plan's geometry, worked out before anything is drawn: each room seen from above, the
 // start view and the overview camera as the viewer has them, the page and the scale.

@@ -8,21 +8,11 @@
 # Usage: viewer_explain.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 
-build_dir=$(cd "${1:?build folder}" && pwd)
-quellor="$build_dir/quellor"
-replay="$build_dir/quellor-replay"
-probe="$build_dir/viewer_window_probe"
-level="$build_dir/3rooms.b2"
-[ -f "$level" ] || { echo "SKIP: $level is not built"; exit 77; }
-for tool in "$quellor" "$replay" "$probe"; do
-  [ -x "$tool" ] || { echo "FAIL: $tool is not built"; exit 1; }
-done
-command -v xdotool > /dev/null || { echo "FAIL: xdotool missing (run tools/install-deps.sh)"; exit 1; }
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run > /dev/null || { echo "SKIP: no DISPLAY and no xvfb-run"; exit 77; }
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset -ardelay 5000" bash "$0" "$@"
-fi
-export SDL_VIDEODRIVER=x11
+source "$(dirname "${BASH_SOURCE[0]}")/x_display.bash"
+need_level "$level"
+need_built "$quellor" "$replay" "$probe"
+need_commands xdotool
+on_x_display 5000 "$@"
 magick=/usr/bin/convert-im6.q16
 work="$build_dir/e2e-viewer-explain"
 rm -rf "$work" && mkdir -p "$work/run"

@@ -144,12 +144,7 @@ TEST(TraversalBudget, StoppedPassKeepsWhatItDrewAndTheNextPassGetsAFullBudget) {
 TEST(TraversalBudget, ValidLevelOfTwoRoomsDoesNotComeNearIt) {
   // Two rooms joined by one opening, as a valid level joins them.
   render_test::LevelBuilder level;
-  level.addRoom();
-  level.addRoom();
-  const int32_t intoOne[6] = {-1, -1, -1, -1, -1, 1};
-  const int32_t backToZero[6] = {-1, -1, -1, -1, 0, -1};
-  level.addBox(0, {0, -5, -10}, {10, 5, 10}, intoOne, 1);
-  level.addBox(1, {0, -5, 10}, {10, 5, 30}, backToZero, 11);
+  render_test::buildTwoRooms(level);
   Frame frame(320, 240);
   const Sweep s = sweepCameras(level.world(), frame);
   EXPECT_EQ(s.exhausted, 0);

@@ -16,17 +16,7 @@ using render_test::workingPolygon;
 const Matrix3 LookingBack{{{-1, 0, 0}, {0, 1, 0}, {0, 0, -1}}};
 const int32_t NoPortals[6] = {-1, -1, -1, -1, -1, -1};
 
-// Room 0 is the box (0, -5, -10)..(10, 5, 10) with walls coloured 1..5 and, as its +z
-// face, a portal into room 1, the box (0, -5, 10)..(10, 5, 30) with walls 11..15 and 16
-// and a portal back through the same opening.
-void buildTwoRooms(LevelBuilder& level) {
-  level.addRoom();
-  level.addRoom();
-  const int32_t intoOne[6] = {-1, -1, -1, -1, -1, 1};
-  const int32_t backToZero[6] = {-1, -1, -1, -1, 0, -1};
-  level.addBox(0, {0, -5, -10}, {10, 5, 10}, intoOne, 1);
-  level.addBox(1, {0, -5, 10}, {10, 5, 30}, backToZero, 11);
-}
+using render_test::buildTwoRooms;
 
 struct Scene {
   Scene(int32_t width = 320, int32_t height = 240, bool bottomUp = false) : frame(width, height, bottomUp) {}

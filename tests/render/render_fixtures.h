@@ -189,6 +189,18 @@ inline void placeCamera(Camera& camera, const Viewport& viewport, Vec3 position,
   camera.buildWorldPlanes();
 }
 
+// Room 0 is the box (0, -5, -10)..(10, 5, 10) with walls coloured 1..5 and, as its +z
+// face, a portal into room 1, the box (0, -5, 10)..(10, 5, 30) with walls 11..15 and 16
+// and a portal back through the same opening: two rooms as a valid level joins them.
+inline void buildTwoRooms(LevelBuilder& level) {
+  level.addRoom();
+  level.addRoom();
+  const int32_t intoOne[6] = {-1, -1, -1, -1, -1, 1};
+  const int32_t backToZero[6] = {-1, -1, -1, -1, 0, -1};
+  level.addBox(0, {0, -5, -10}, {10, 5, 10}, intoOne, 1);
+  level.addBox(1, {0, -5, 10}, {10, 5, 30}, backToZero, 11);
+}
+
 inline Frustum screenFrustum(const Camera& camera) {
   Frustum f{};
   f.planeCount = 4;

@@ -16,16 +16,9 @@ using render_test::Frame;
 using render_test::GuardValue;
 using render_test::LevelBuilder;
 
-// Two boxes joined by a portal, seen from inside the first at a slant, so the frame has
-// walls of both rooms with sloped edges and pixels no wall covers stay 0 only at the edges.
-void buildTwoRooms(LevelBuilder& level) {
-  level.addRoom();
-  level.addRoom();
-  const int32_t intoOne[6] = {-1, -1, -1, -1, -1, 1};
-  const int32_t backToZero[6] = {-1, -1, -1, -1, 0, -1};
-  level.addBox(0, {0, -5, -10}, {10, 5, 10}, intoOne, 1);
-  level.addBox(1, {0, -5, 10}, {10, 5, 30}, backToZero, 11);
-}
+// The two rooms of render_fixtures.h, seen from inside the first at a slant, so the frame
+// has walls of both rooms with sloped edges and pixels no wall covers stay 0 only at the edges.
+using render_test::buildTwoRooms;
 
 struct Scene {
   LevelBuilder level;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "file_text.h"
+
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,12 +25,7 @@ class TempFolderTest : public ::testing::Test {
   void TearDown() override { (void)std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string contents(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  static std::string contents(const std::string& p) { return fileText(p); }
   static void put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
   // Every name in the folder, hidden ones included: a temporary file left behind shows.
   std::vector<std::string> names() const {

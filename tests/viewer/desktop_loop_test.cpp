@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/file_text.h"
 #include "support/heap_counter.h"
 #include "test_platform.h"
 #include "viewer/desktop_loop.h"
@@ -14,13 +15,6 @@
 #include "viewer/run_viewer.h"
 
 namespace {
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct DesktopLoop : ::testing::Test {
   std::string folder;
@@ -44,7 +38,7 @@ struct DesktopLoop : ::testing::Test {
   }
   std::string fpsLines() {
     std::fclose(fpsOut);
-    return readAll(folder + "/fps.txt");
+    return fileText(folder + "/fps.txt");
   }
   // A viewer started on the empty level none.b2, saying nothing of it.
   template <class Platform>
@@ -96,7 +90,7 @@ TEST_F(DesktopLoop, ARecordingPlaysBackToTheSameFrames) {
 
   Recording script;
   std::string error;
-  ASSERT_TRUE(parseRecording(readAll(path), path, script, error)) << error;
+  ASSERT_TRUE(parseRecording(fileText(path), path, script, error)) << error;
   TestPlatform replay;
   for (const ScriptedMessage& m : script.messages) {
     if (replay.batches.size() < size_t(m.pass)) replay.batches.resize(size_t(m.pass));
@@ -109,7 +103,7 @@ TEST_F(DesktopLoop, ARecordingPlaysBackToTheSameFrames) {
   ASSERT_EQ(runViewer(*viewer, replay, options, error), ViewerEnd::Finished);
   EXPECT_EQ(replay.presents, window.presents);
   EXPECT_EQ(replay.lastFrame, window.lastFrame);
-  EXPECT_NE(readAll(path).find("\n9 close\n"), std::string::npos);
+  EXPECT_NE(fileText(path).find("\n9 close\n"), std::string::npos);
 }
 
 TEST_F(DesktopLoop, EachPassIsOnDiskWhenItEnds) {
@@ -117,7 +111,7 @@ TEST_F(DesktopLoop, EachPassIsOnDiskWhenItEnds) {
   window.batches = {{key(KeyUp)}, {key(KeyLeft)}, {key(KeyQ)}};
   const std::string path = folder + "/cut.txt";
   runRecorded(window, path, 2);  // stopped without finishing, as a killed viewer is
-  const std::string partial = readAll(path + ".partial");
+  const std::string partial = fileText(path + ".partial");
   EXPECT_NE(partial.find("\n1 key up\n2 key left\n"), std::string::npos) << partial;
   EXPECT_FALSE(std::ifstream(path).good());
 }

@@ -16,12 +16,7 @@ namespace {
 
 // Two cube rooms side by side (0..10 and 10..20 along x) joined through their shared face.
 std::string twoRoomLevel() {
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 1);
-  cubeFaces(l, 0, 1, 1);
-  cubeFaces(l, 8, 0, 0);
+  LevelBytes l = twoCubeRooms();
   // A file of its own per test: tests run side by side, and the reader locks what it opens.
   return l.write(std::string("shell-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".b2");
 }

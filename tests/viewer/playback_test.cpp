@@ -16,15 +16,7 @@
 
 namespace {
 
-LevelBytes twoRoomBytes() {
-  LevelBytes l;
-  l.i32(16).i32(0).i32(2);
-  cubeVertices(l);
-  cubeVertices(l, 1);
-  cubeFaces(l, 0, 1, 1);
-  cubeFaces(l, 8, 0, 0);
-  return l;
-}
+LevelBytes twoRoomBytes() { return twoCubeRooms(); }
 
 // One closed room where the two were: a later version of the level.
 LevelBytes oneRoomBytes() {

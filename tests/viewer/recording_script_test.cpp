@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "support/file_text.h"
 #include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
@@ -156,13 +157,6 @@ std::vector<uint8_t> patternBytes(size_t size, uint8_t seed) {
   return bytes;
 }
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 }  // namespace
 
 // The recorder's level versions read back byte for byte, each at its pass and line, beside
@@ -185,7 +179,7 @@ TEST(Recording, LevelVersionsReadBackAtTheirPasses) {
   }
   ASSERT_TRUE(recorder.finish(error)) << error;
   Recording read;
-  ASSERT_TRUE(parseRecording(slurp(path), path, read, error)) << error;
+  ASSERT_TRUE(parseRecording(fileText(path), path, read, error)) << error;
   ASSERT_EQ(read.levels.size(), sizes.size());
   EXPECT_EQ(read.messages.size(), sizes.size());
   EXPECT_EQ(read.lastPass(), int64_t(sizes.size()));

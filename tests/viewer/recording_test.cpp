@@ -7,18 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/file_text.h"
 #include "viewer/message_recorder.h"
 #include "viewer/recording_script.h"
 #include "viewer/script_vocabulary.h"
 
 namespace {
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 bool same(const Message& a, const Message& b) {
   if (a.kind != b.kind) return false;
@@ -62,13 +56,13 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   // Before the end, the lines so far are in FILE.partial, nothing at FILE.
   ASSERT_TRUE(recorder.endPass(error));
   EXPECT_FALSE(std::ifstream(path).good());
-  const std::string partial = readAll(path + ".partial");
+  const std::string partial = fileText(path + ".partial");
   EXPECT_NE(partial.find("# level: 3rooms.b2\n# first client size: 320x240\n"), std::string::npos);
   ASSERT_TRUE(recorder.finish(error)) << error;
   EXPECT_FALSE(std::ifstream(path + ".partial").good());
 
   Recording script;
-  ASSERT_TRUE(parseRecording(readAll(path), path, script, error)) << error;
+  ASSERT_TRUE(parseRecording(fileText(path), path, script, error)) << error;
   ASSERT_EQ(script.messages.size(), sent.size());
   for (size_t i = 0; i < sent.size(); ++i) {
     EXPECT_EQ(script.messages[i].pass, sent[i].first) << i;
@@ -77,7 +71,7 @@ TEST(Recording, ReadsBackAsTheSameMessages) {
   }
   // A recording cut off in the middle of a line (the viewer killed) plays back to its last
   // whole line.
-  const std::string whole = readAll(path);
+  const std::string whole = fileText(path);
   const std::string cut = whole.substr(0, whole.size() - 3);
   ASSERT_TRUE(parseRecording(cut.substr(0, cut.rfind('\n') + 1), path, script, error)) << error;
   EXPECT_EQ(script.messages.size(), sent.size() - 1);
@@ -116,7 +110,7 @@ TEST(Recording, WritesTheScriptVocabularysLines) {
     expected += std::string(line) + "\n";
   }
   ASSERT_TRUE(recorder.finish(error)) << error;
-  const std::string text = readAll(path);
+  const std::string text = fileText(path);
   EXPECT_EQ(text.substr(text.find("\n1 ") + 1), expected);
   (void)std::system(("rm -rf " + std::string(pattern)).c_str());
 }
@@ -144,7 +138,7 @@ TEST(Recording, HeaderReadsBackForPlayback) {
   recorder.record(1, {MessageKind::KeyDown, KeyUp, 0, 0});
   ASSERT_TRUE(recorder.finish(error)) << error;
   RecordingHeader header;
-  ASSERT_TRUE(readRecordingHeader(readAll(path), header));
+  ASSERT_TRUE(readRecordingHeader(fileText(path), header));
   EXPECT_EQ(header.level, "levels/my level.b2");
   EXPECT_EQ(header.width, 1280);
   EXPECT_EQ(header.height, 960);

@@ -76,3 +76,15 @@ inline LevelBytes& cubeFaces(LevelBytes& l, int32_t base = 0, int portalFace = -
   }
   return l;
 }
+
+// Two cube rooms side by side along x (0..1 and 1..2 level units), joined through their
+// shared face: room 0's +x face opens into room 1, room 1's -x face back.
+inline LevelBytes twoCubeRooms() {
+  LevelBytes l;
+  l.i32(16).i32(0).i32(2);
+  cubeVertices(l);
+  cubeVertices(l, 1);
+  cubeFaces(l, 0, 1, 1);
+  cubeFaces(l, 8, 0, 0);
+  return l;
+}

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "io/path_parts.h"
+
 FileVersion fileVersion(const std::string& path) {
   FileVersion version;
   struct stat info;
@@ -27,12 +29,6 @@ FileVersion fileVersion(const std::string& path) {
 }
 
 namespace {
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Empties the inotify queue without waiting. True when anything happened in the folder.
 bool folderChanged(const FileWatch& watch) {

@@ -9,19 +9,9 @@
 #include <cstring>
 
 #include "io/input_file.h"
+#include "io/path_parts.h"
 
 namespace {
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The permissions a newly created file gets, as open(..., 0666) would give them.
 mode_t newFileMode() {
@@ -62,7 +52,7 @@ bool OutputFile::open(const std::string& path, std::string& error) {
   firstError_ = 0;
   if (!outputPathUsable(path, error)) return false;
   // Hidden, beside the real name, so the rename stays within one file system.
-  std::string pattern = folderOf(path) + "/." + nameOf(path) + ".XXXXXX";
+  std::string pattern = folderOf(path) + "/." + fileNameOf(path) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);

@@ -18,3 +18,11 @@ struct PlanLevel {
   std::vector<std::string> roomNames;  // empty names from a level file
   std::vector<PlanDoor> doors;
 };
+
+// A world as a level file gives it (no room names, no doors), under title.
+inline void showWorld(PlanLevel& level, const World& world, const std::string& title) {
+  level.title = title;
+  *level.world = world;
+  level.roomNames.assign(size_t(world.roomCount > 0 ? world.roomCount : 0), std::string());
+  level.doors.clear();
+}

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "io/path_parts.h"
 #include "viewer/explain_views.h"
 #include "viewer/plan_panel.h"
 
@@ -24,10 +25,7 @@ class ExplainWindow {
   void draw(SDL_Renderer* renderer, const ExplainViews& views, const Viewer& viewer, int32_t width, int32_t height);
   void close();
   // The level's name, which the plan panel's heading shows.
-  void nameLevel(const std::string& name) {
-    const size_t slash = name.rfind('/');
-    levelTitle_ = slash == std::string::npos ? name : name.substr(slash + 1);
-  }
+  void nameLevel(const std::string& name) { levelTitle_ = fileNameOf(name); }
   // One line of text on its dark backing, its bottom at row bottom - 1: a playback's pass,
   // speed and pause. Gives the rows it took (0 without the font).
   int32_t drawStatus(SDL_Renderer* renderer, const std::string& text, int32_t x, int32_t bottom);

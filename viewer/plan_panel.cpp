@@ -14,18 +14,6 @@ namespace {
 // The strip above the plan that says which room holds the eye.
 constexpr int32_t HereStrip = 16;
 
-struct Palette {
-  PlanPalette table;
-  Palette() {
-    for (int i = 0; i < PaletteSize; ++i) {
-      table.rgb[i][0] = viewerPalette()[i].red;
-      table.rgb[i][1] = viewerPalette()[i].green;
-      table.rgb[i][2] = viewerPalette()[i].blue;
-    }
-  }
-};
-const Palette palette;
-
 // The same rooms and overview camera: the plan would be drawn the same.
 bool sameLevel(const World& a, const World& b) {
   return a.roomCount == b.roomCount && std::memcmp(a.rooms, b.rooms, sizeof(Room) * size_t(a.roomCount)) == 0 &&
@@ -35,22 +23,31 @@ bool sameLevel(const World& a, const World& b) {
 
 }  // namespace
 
+const PlanPalette& viewerPlanPalette() {
+  static const PlanPalette table = [] {
+    PlanPalette t{};
+    for (int i = 0; i < PaletteSize; ++i) {
+      t.rgb[i][0] = viewerPalette()[i].red;
+      t.rgb[i][1] = viewerPalette()[i].green;
+      t.rgb[i][2] = viewerPalette()[i].blue;
+    }
+    return t;
+  }();
+  return table;
+}
+
 bool PlanPanel::showing(const World& world, const std::string& title, int32_t width, int32_t height) const {
   return painted_ && width == width_ && height == height_ && title == level_.title && sameLevel(world, *level_.world);
 }
 
 void PlanPanel::paintLevel(const World& world, const std::string& title, int32_t width, int32_t height) {
-  *level_.world = world;
-  level_.title = title;
-  level_.roomNames.assign(size_t(std::max(world.roomCount, 0)), std::string());
+  showWorld(level_, world, title);
   width_ = width;
   height_ = height;
   plan_.assign(size_t(width) * size_t(height), 0);
   cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(plan_.data()),
                                                                  CAIRO_FORMAT_RGB24, width, height, width * 4);
   cairo_t* cr = cairo_create(surface);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
   PlanLayout layout;
   const PlanSheet sheet = measurePlan(level_, layout);
   // The whole page, as large as the panel lets it be below the strip, in the middle.
@@ -76,7 +73,7 @@ void PlanPanel::paint(const World& world, const std::string& title, const Camera
   }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, pitch);
   cairo_t* cr = cairo_create(surface);
-  paintTraversal(cr, map_, PlanPass{world, camera, viewport, record, highlight}, palette.table);
+  paintTraversal(cr, map_, PlanPass{world, camera, viewport, record, highlight}, viewerPlanPalette());
   // "you are here": the room holding the eye.
   char text[48];
   std::snprintf(text, sizeof text, "you are in room %d", int(world.currentRoom));

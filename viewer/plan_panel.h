@@ -12,6 +12,9 @@
 #include "plan/traversal_overlay.h"
 #include "viewer/viewer_state.h"
 
+// The viewer's palette as the traversal's painter takes it.
+const PlanPalette& viewerPlanPalette();
+
 class PlanPanel {
  public:
   // highlight: the step shown in step mode, 0 for none. pixels: width x height, xRGB, pitch

@@ -19,9 +19,7 @@ constexpr int32_t Strip = 16;  // the panel's "you are in room" line above the p
 // The plan as quellor-level plan paints it, width x height pixels.
 std::vector<uint32_t> toolPlan(const World& world, int32_t& width, int32_t& height) {
   PlanLevel level;
-  level.title = "3rooms.b2";
-  *level.world = world;
-  level.roomNames.assign(size_t(world.roomCount), std::string());
+  showWorld(level, world, "3rooms.b2");
   PlanLayout layout;
   const PlanSheet sheet = measurePlan(level, layout);
   width = layout.width;

@@ -1,5 +1,6 @@
 #include "tools/level/plan_input.h"
 
+#include "io/path_parts.h"
 #include "tools/level/level_builder.h"
 #include "tools/level/level_inputs.h"
 #include "tools/level/level_writer.h"
@@ -22,8 +23,7 @@ std::vector<PlanDoor> planDoorsOf(const std::vector<LevelSourceDoor>& doors) {
 }
 
 bool readPlanLevel(const std::string& path, PlanLevel& level, std::vector<std::string>& errors) {
-  const size_t slash = path.rfind('/');
-  level.title = slash == std::string::npos ? path : path.substr(slash + 1);
+  level.title = fileNameOf(path);
   if (!endsWith(path, ".json")) {
     const LevelLoadResult loaded = loadLevel(*level.world, path.c_str());
     if (!loaded.ok) errors.push_back(loaded.message);
